@@ -1,0 +1,138 @@
+#include "word_list.h"
+
+#include <cstring>
+
+#include "files.h"
+#include "lumospell/orthex.h"
+
+namespace lumo::engine {
+
+namespace platform = lumo::platform;
+
+unsigned long split_piece(char* piece, uint8_t tag, WordTable& table, WordStore& store) {
+    unsigned long count = 0;
+    unsigned char* p = reinterpret_cast<unsigned char*>(piece);
+    for (;;) {
+        while (*p == ' ' || *p == '\t') ++p;
+        if (*p < 0x20) break;
+        unsigned char* start = p;
+        while (*p > 0x20 && *p != ',') ++p;
+        const size_t len = static_cast<size_t>(p - start);
+        const bool at_end = (*p == '\0');
+        if (!at_end) *p++ = '\0';
+        char* copy = store.place(reinterpret_cast<char*>(start), len);
+        if (copy != nullptr) table.lookup(copy, ModeInsert, tag);
+        ++count;
+        if (at_end || *p == '\0') break;
+    }
+    return count;
+}
+
+int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& store,
+                 WordStore& retired) {
+    uint64_t size = 0;
+    if (!platform::file_size(path, &size)) return 1;
+    retired.take_from(store);
+    if (size > SIZE_MAX - StoreSpareBytes - 1 || !store.start(static_cast<size_t>(size) + StoreSpareBytes))
+        return 1;
+    std::FILE* file = platform::open_file(path, "rb");
+    if (file == nullptr) {
+        store.release();
+        return 1;
+    }
+    std::setvbuf(file, nullptr, _IOFBF, 32768);
+    char piece[LoadPieceBytes + 1];
+    unsigned long words = 0;
+    while (words <= LoadWordLimit && std::fgets(piece, sizeof piece, file) != nullptr) {
+        words += split_piece(piece, tag, table, store);
+    }
+    std::fclose(file);
+    return 0;
+}
+
+namespace {
+
+std::FILE* create_for_writing(const char* path) { return platform::open_file(path, "wb"); }
+
+bool write_bytes(std::FILE* file, const void* bytes, size_t len) {
+    return std::fwrite(bytes, 1, len, file) == len;
+}
+
+void abandon_file(std::FILE* file) { std::fclose(file); }
+
+}  // namespace
+
+const SaveFileOps& system_save_file_ops() {
+    static const SaveFileOps ops = {create_for_writing,    write_bytes,
+                                    platform::close_written_file, abandon_file,
+                                    platform::path_exists, platform::remove_file,
+                                    platform::rename_no_replace};
+    return ops;
+}
+
+SavePaths save_paths_for(const char* path, const platform::LeadByteSet& lead) {
+    const size_t len = std::strlen(path);
+    size_t dir_start = 0;
+    if (len >= 2 && path[1] == ':') dir_start = 2;
+    // The name begins after the last separator, not counting trail bytes.
+    size_t name_start = dir_start;
+    for (size_t i = dir_start; i < len; ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if (lead.is_lead(c) && i + 1 < len) {
+            ++i;
+            continue;
+        }
+        if (c == '\\' || c == '/') name_start = i + 1;
+    }
+    size_t base_end = len;
+    for (size_t i = name_start; i < len; ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if (lead.is_lead(c) && i + 1 < len) {
+            ++i;
+            continue;
+        }
+        if (c == '.') base_end = i;
+    }
+    const std::string folder(path, name_start);
+    SavePaths names;
+    names.temporary = folder + "~~$LUMOSP$.TMP";
+    names.backup = folder + std::string(path + name_start, base_end - name_start) + ".BAK";
+    return names;
+}
+
+uint16_t SaveUserDictionary(const char* path, const WordTable& table,
+                            const platform::LeadByteSet& lead, const SaveFileOps& ops) {
+    const SavePaths names = save_paths_for(path, lead);
+    const char* tmp = names.temporary.c_str();
+    const char* bak = names.backup.c_str();
+    // A dictionary that itself carries the temporary or the backup name
+    // would be truncated or deleted by its own save.
+    if (names.temporary == path || names.backup == path || platform::same_file(path, tmp) ||
+        platform::same_file(path, bak))
+        return SpellErrUdrSave;
+    std::FILE* file = ops.create(tmp);
+    if (file == nullptr) {
+        ops.remove(tmp);
+        return SpellErrUdrSave;
+    }
+    for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
+        const char* word = table.word_at(slot);
+        if (word == nullptr || table.tag_at(slot) != WordTagUser) continue;
+        if (!ops.write(file, word, std::strlen(word)) || !ops.write(file, "\r\n", 2)) {
+            ops.abandon(file);
+            ops.remove(tmp);
+            return SpellErrUdrSave;
+        }
+    }
+    bool ok = ops.close(file);
+    if (ok && ops.exists(bak)) ok = ops.remove(bak);
+    if (ok) ok = ops.rename(path, bak);
+    if (ok) {
+        if (ops.rename(tmp, path)) return 0;
+        ops.rename(bak, path);
+    }
+    ops.remove(tmp);
+    return SpellErrUdrSave;
+}
+
+}  // namespace lumo::engine

@@ -1,0 +1,137 @@
+/*
+ * Orthex, the LumoSpell speller engine: records, commands, statuses,
+ * option bits and codes shared with the front library, and the sixteen
+ * exported functions (ordinals 1 to 16 in the order declared below).
+ *
+ * Plain C, usable from C and C++.  Every function returns a 16-bit code,
+ * 0 for success; SpellCheck always returns 0 and reports through the
+ * status field of its return record.
+ */
+#ifndef LUMOSPELL_ORTHEX_H
+#define LUMOSPELL_ORTHEX_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#  if defined(ORTHEX_BUILDING)
+#    define ORTHEX_API __declspec(dllexport)
+#  else
+#    define ORTHEX_API __declspec(dllimport)
+#  endif
+#else
+#  define ORTHEX_API __attribute__((visibility("default")))
+#endif
+
+/* SpellCheck commands (only the low 16 bits of the command count). */
+enum {
+    CommandVerifyWord = 1,
+    CommandVerifyBuffer = 2,
+    CommandSuggest = 3,
+    CommandSuggestMore = 4
+};
+
+/* Values of SpellReturnBuffer.status. */
+enum {
+    StatusNoErrors = 0,
+    StatusUnknownWord = 1,
+    StatusChangeAlways = 2,
+    StatusNoMoreSuggestions = 8
+};
+
+/* Bits of the option word given to SpellOptions. */
+enum {
+    OptionIgnoreAllCapitals = 0x0002,
+    OptionIgnoreWordsWithDigits = 0x0004
+};
+
+/* Engine codes. */
+enum {
+    SpellOk = 0,
+    SpellErrOpenMdr = 3,        /* the main dictionary could not be loaded */
+    SpellErrOpenUdr = 4,        /* the user dictionary could not be loaded */
+    SpellErrMdrAccess = 0x8803, /* the main dictionary file cannot be found */
+    SpellErrUdrSave = 0x8904,   /* the user dictionary could not be written back */
+    /* The change table is full: 99 change-always pairs per load of the engine. */
+    SpellErrChangeTableFull = 0x8905,
+    /* Memory for an added word or a replacement could not be had. */
+    SpellErrNoMemory = 0x8906,
+    /* A required pointer argument was null. */
+    SpellErrBadArgument = 0x8907
+};
+
+/* User-dictionary identifiers between front and engine. */
+enum {
+    UdrIgnoreAlways = 0xFFFE,
+    UdrChangeAlways = 0xFFFD
+};
+
+/* The session identifier handed out by SpellInit. */
+enum { SessionId = 1 };
+
+/* Size of the engine's report buffer; longer reported words are cut. */
+enum { SpellReportBufferSize = 16384 };
+
+typedef struct SpellInputBuffer {
+    uint16_t textLength;    /* bytes of text to examine */
+    uint16_t mainDictCount; /* carried, not read */
+    uint16_t userDictCount; /* carried, not read */
+    uint16_t spellState;    /* carried, not read */
+    char* text;             /* writable; one byte past textLength must exist */
+    void* mainDicts;        /* carried, not read */
+    void* userDicts;        /* carried, not read */
+} SpellInputBuffer;
+
+typedef struct SpellReturnBuffer {
+    uint16_t errorOffset;
+    uint16_t errorLength;
+    uint16_t status;
+    uint16_t suggestionCount;
+    uint16_t suggestionBytesUsed;
+    uint16_t suggestionCapacity;
+    char* suggestions;
+    unsigned char* ratings;  /* never touched */
+    uint16_t ratingCapacity; /* never touched */
+} SpellReturnBuffer;
+
+/* 1 */ ORTHEX_API uint16_t SpellVer(uint16_t* version, uint16_t* engine, uint16_t* type);
+/* 2 */ ORTHEX_API uint16_t SpellInit(uint32_t* session, void* specialChars);
+/* 3 */ ORTHEX_API uint16_t SpellOptions(uint32_t session, uint32_t options);
+/* 4 */ ORTHEX_API uint16_t SpellCheck(uint32_t session, uint32_t command,
+                                       SpellInputBuffer* input, SpellReturnBuffer* output);
+/* 5 */ ORTHEX_API uint16_t SpellTerminate(uint32_t session, uint32_t force);
+/* 6 */ ORTHEX_API uint16_t SpellVerifyMdr(const char* path, uint16_t expectedLanguage,
+                                           uint16_t* language);
+/* 7 */ ORTHEX_API uint16_t SpellOpenMdr(uint32_t session, const char* path,
+                                         const char* exceptionPath, int create, int cache,
+                                         uint16_t language, void* mainDictRecord);
+/* 8 */ ORTHEX_API uint16_t SpellOpenUdr(uint32_t session, const char* path, int create,
+                                         uint16_t udrType, uint32_t* userDictId, int* readOnly);
+/* 9 */ ORTHEX_API uint16_t SpellAddUdr(uint32_t session, uint32_t userDictId, const char* word);
+/* 10 */ ORTHEX_API uint16_t SpellAddChangeUdr(uint32_t session, uint32_t userDictId,
+                                               const char* word, const char* replacement);
+/* 11 */ ORTHEX_API uint16_t SpellDelUdr(uint32_t session, uint32_t userDictId, const char* word);
+/* 12 */ ORTHEX_API uint16_t SpellClearUdr(uint32_t session, uint32_t userDictId);
+/* 13 */ ORTHEX_API uint16_t SpellGetSizeUdr(uint32_t session, uint32_t userDictId,
+                                             uint16_t* count);
+/* 14 */ ORTHEX_API uint16_t SpellGetListUdr(uint32_t session, uint32_t userDictId,
+                                             char* buffer, uint16_t size);
+/* 15 */ ORTHEX_API uint16_t SpellCloseMdr(uint32_t session, void* mainDictRecord);
+/* 16 */ ORTHEX_API uint16_t SpellCloseUdr(uint32_t session, uint32_t userDictId, uint32_t force);
+
+/* The exports in ordinal order, for binding by name where there are no ordinals. */
+#define ORTHEX_EXPORT_NAMES                                                           \
+    "SpellVer", "SpellInit", "SpellOptions", "SpellCheck", "SpellTerminate",           \
+        "SpellVerifyMdr", "SpellOpenMdr", "SpellOpenUdr", "SpellAddUdr",               \
+        "SpellAddChangeUdr", "SpellDelUdr", "SpellClearUdr", "SpellGetSizeUdr",        \
+        "SpellGetListUdr", "SpellCloseMdr", "SpellCloseUdr"
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,2 @@
+// The builder's progress display (filled in with the builder).
+#pragma once

@@ -1,0 +1,176 @@
+#include "word_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace lumo::engine;
+
+namespace {
+std::unique_ptr<WordTable> fresh_table() { return std::make_unique<WordTable>(); }
+}  // namespace
+
+TEST(WordHash, MatchesReferenceValues) {
+    EXPECT_EQ(WordHash(""), 0u);
+    EXPECT_EQ(WordHash("a"), 1536u);
+    EXPECT_EQ(WordHash("A"), 1536u);
+    EXPECT_EQ(WordHash("abc"), 410672u);
+    EXPECT_EQ(WordHash("ABC"), 410672u);
+    EXPECT_EQ(WordHash("the"), 466512u);
+    EXPECT_EQ(WordHash("The"), 466512u);
+    EXPECT_EQ(WordHash("hello"), 238006u);
+}
+
+TEST(WordTable, FindsWordsInAnyAsciiCaseAndKeepsFirstFormInserted) {
+    auto table = fresh_table();
+    char the[] = "the";
+    char upper[] = "THE";
+    EXPECT_EQ(table->lookup(the, ModeInsert, WordTagMain), LookupAbsent);
+    EXPECT_EQ(table->lookup("The", ModeFind, WordTagLookupOnly), LookupKnown);
+    EXPECT_EQ(table->lookup(upper, ModeInsert, WordTagUser), LookupKnown);
+    const uint32_t home = WordHash("the");
+    EXPECT_EQ(table->word_at(home), the);
+    EXPECT_EQ(table->tag_at(home), WordTagMain);
+    EXPECT_EQ(table->count(), 1u);
+}
+
+TEST(WordTable, ReportsChangeIndicesAndKnownForOtherTags) {
+    auto table = fresh_table();
+    char user[] = "mine", ignore[] = "foo", main_word[] = "dog", change1[] = "teh",
+         change100[] = "wrng";
+    table->lookup(user, ModeInsert, WordTagUser);
+    table->lookup(ignore, ModeInsert, WordTagIgnoreAlways);
+    table->lookup(main_word, ModeInsert, WordTagMain);
+    table->lookup(change1, ModeInsert, 1);
+    table->lookup(change100, ModeInsert, 100);
+    EXPECT_EQ(table->lookup("MINE", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(table->lookup("Foo", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(table->lookup("dog", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(table->lookup("TEH", ModeFind, 0), 1);
+    EXPECT_EQ(table->lookup("wrng", ModeFind, 0), 100);
+    // A present word keeps its tag when inserted again.
+    char again[] = "teh";
+    EXPECT_EQ(table->lookup(again, ModeInsert, WordTagUser), 1);
+}
+
+TEST(WordTable, FindNeverInsertsWhateverTheTag) {
+    auto table = fresh_table();
+    EXPECT_EQ(table->lookup("ghost", ModeFind, WordTagMain), LookupAbsent);
+    EXPECT_EQ(table->lookup("ghost", 3, WordTagMain), LookupAbsent);
+    EXPECT_EQ(table->lookup("ghost", ModeFind, WordTagMain), LookupAbsent);
+    EXPECT_EQ(table->count(), 0u);
+}
+
+TEST(WordTable, StoresTheEmptyWordAtSlotZero) {
+    auto table = fresh_table();
+    char empty[] = "";
+    EXPECT_EQ(table->lookup(empty, ModeInsert, WordTagUser), LookupAbsent);
+    EXPECT_EQ(table->word_at(0), empty);
+    EXPECT_EQ(table->lookup("", ModeFind, 0), LookupKnown);
+}
+
+TEST(WordTable, FoldsOnlyAsciiLetters) {
+    auto table = fresh_table();
+    char lower[] = "caf\xE9", upper[] = "caf\xC9";
+    // 0xE9 and 0xC9 share a home slot (OR 0x20) but are different words.
+    ASSERT_EQ(WordHash(lower), WordHash(upper));
+    table->lookup(lower, ModeInsert, WordTagMain);
+    EXPECT_EQ(table->lookup(upper, ModeFind, 0), LookupAbsent);
+    table->lookup(upper, ModeInsert, WordTagMain);
+    EXPECT_EQ(table->count(), 2u);
+    EXPECT_EQ(table->lookup("CAF\xE9", ModeFind, 0), LookupKnown);
+    // '@' and '`' also share a hash value, but are not letters.
+    char at[] = "a@b";
+    table->lookup(at, ModeInsert, WordTagMain);
+    EXPECT_EQ(table->lookup("a`b", ModeFind, 0), LookupAbsent);
+}
+
+// Finds a word with a first byte >= 0x80 and a given home slot by trying
+// two-byte tails.
+static std::string word_with_home_below(uint32_t limit, unsigned char first) {
+    for (int a = 1; a < 256; ++a)
+        for (int b = 1; b < 256; ++b)
+            for (int c = 1; c < 256; ++c) {
+                std::string w{static_cast<char>(first), static_cast<char>(a),
+                              static_cast<char>(b), static_cast<char>(c)};
+                if (WordHash(w.c_str()) < limit) return w;
+            }
+    return {};
+}
+
+TEST(WordTable, HighFirstByteStepsBackwardAndWrapsAround) {
+    auto table = fresh_table();
+    // First byte 0xF0: (0xF0 | 0x20) as a signed byte is -16, a step of -80.
+    std::string word = word_with_home_below(80, 0xF0);
+    ASSERT_FALSE(word.empty());
+    const uint32_t home = WordHash(word.c_str());
+    // Occupy the home slot with a word of the same hash but other bytes.
+    std::string blocker = word;
+    blocker[0] = static_cast<char>(0xD0);  // same after OR 0x20
+    ASSERT_EQ(WordHash(blocker.c_str()), home);
+    table->lookup(blocker.c_str(), ModeInsert, WordTagMain);
+    table->lookup(word.c_str(), ModeInsert, WordTagMain);
+    const uint32_t expected = home + WordTableSlots - 80;
+    EXPECT_EQ(table->word_at(expected), word.c_str());
+    EXPECT_EQ(table->lookup(word.c_str(), ModeFind, 0), LookupKnown);
+}
+
+TEST(WordTable, ProbesFirstByLetterStepThenBy999) {
+    auto table = fresh_table();
+    // '@' and '`' hash alike but are different words.
+    char w1[] = "x@@", w2[] = "x@`", w3[] = "x`@";
+    ASSERT_EQ(WordHash(w1), WordHash(w2));
+    ASSERT_EQ(WordHash(w1), WordHash(w3));
+    table->lookup(w1, ModeInsert, WordTagMain);
+    table->lookup(w2, ModeInsert, WordTagMain);
+    table->lookup(w3, ModeInsert, WordTagMain);
+    const uint32_t home = WordHash(w1);
+    const uint32_t second = (home + 5 * 'x') % WordTableSlots;
+    EXPECT_EQ(table->word_at(home), w1);
+    EXPECT_EQ(table->word_at(second), w2);
+    EXPECT_EQ(table->word_at((second + 999) % WordTableSlots), w3);
+    char again[] = "X@`";
+    EXPECT_EQ(table->lookup(again, ModeInsert, WordTagUser), LookupKnown);
+    EXPECT_EQ(table->count(), 3u);
+}
+
+TEST(WordTable, GivesUpAfterAFullProbePath) {
+    auto table = fresh_table();
+    // Occupy the home slot of "q", its first step and the 200000 slots that
+    // steps of 999 reach from there, each by a word stored at its own home.
+    std::vector<bool> needed(WordTableSlots, false);
+    const uint32_t home = WordHash("q");
+    needed[home] = true;
+    for (uint32_t s = (home + 5 * 'q') % WordTableSlots, n = 0; n < WordTableSlots / 3;
+         ++n, s = (s + 999) % WordTableSlots)
+        needed[s] = true;
+    size_t missing = 0;
+    for (bool b : needed) missing += b;
+    std::vector<std::string> fillers;
+    fillers.reserve(missing);  // the table keeps addresses: no reallocation
+    uint64_t state = 88172645463325252ull;
+    for (uint32_t i = 0; missing > 0 && i < 30000000; ++i) {
+        char name[8];
+        for (int k = 0; k < 7; ++k) {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            name[k] = static_cast<char>('a' + state % 26);
+        }
+        name[7] = '\0';
+        const uint32_t h = WordHash(name);
+        if (!needed[h]) continue;
+        needed[h] = false;
+        --missing;
+        fillers.emplace_back(name);
+        table->lookup(fillers.back().c_str(), ModeInsert, WordTagMain);
+    }
+    ASSERT_EQ(missing, 0u);
+    char q[] = "q";
+    EXPECT_EQ(table->lookup(q, ModeInsert, WordTagUser), LookupAbsent);
+    EXPECT_EQ(table->lookup("q", ModeFind, 0), LookupAbsent);
+    EXPECT_EQ(table->count(), fillers.size());
+}
