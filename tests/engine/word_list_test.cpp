@@ -1,0 +1,214 @@
+#include "word_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lumospell/orthex.h"
+#include "test_support.h"
+
+using namespace lumo::engine;
+using lumo::test::file_exists;
+using lumo::test::read_file;
+using lumo::test::ScratchDir;
+using lumo::test::write_file;
+
+namespace {
+
+struct Loaded {
+    std::unique_ptr<WordTable> table = std::make_unique<WordTable>();
+    WordStore store;
+    WordStore retired;
+    int result = -1;
+
+    std::vector<std::string> words_in_slot_order() const {
+        std::vector<std::string> words;
+        for (uint32_t s = 0; s < WordTableSlots; ++s)
+            if (table->word_at(s)) words.emplace_back(table->word_at(s));
+        return words;
+    }
+};
+
+Loaded load(const std::string& bytes, uint8_t tag = WordTagMain) {
+    ScratchDir dir;
+    const std::string path = dir.file("words.dic");
+    write_file(path, bytes);
+    Loaded loaded;
+    loaded.result = LoadWordList(path.c_str(), tag, *loaded.table, loaded.store, loaded.retired);
+    return loaded;
+}
+
+unsigned long split(std::string piece, WordTable& table, WordStore& store,
+                    std::vector<std::string>* words) {
+    piece.push_back('\0');
+    const unsigned long n = split_piece(piece.data(), WordTagMain, table, store);
+    if (words) {
+        words->clear();
+        for (uint32_t s = 0; s < WordTableSlots; ++s)
+            if (table.word_at(s)) words->emplace_back(table.word_at(s));
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST(WordListTokenizer, SplitsOnSpacesTabsCommasAndControlBytes) {
+    auto table = std::make_unique<WordTable>();
+    WordStore store;
+    store.start(4096);
+    EXPECT_EQ(split("alpha beta\tgamma,delta\x01" "eps\r\n", *table, store, nullptr), 5u);
+    for (const char* w : {"alpha", "beta", "gamma", "delta", "eps"})
+        EXPECT_EQ(table->lookup(w, ModeFind, 0), LookupKnown) << w;
+}
+
+TEST(WordListTokenizer, CommaWhereAWordWouldBeginGivesAnEmptyWord) {
+    auto table = std::make_unique<WordTable>();
+    WordStore store;
+    store.start(4096);
+    EXPECT_EQ(split("one ,two\n", *table, store, nullptr), 3u);
+    EXPECT_EQ(table->lookup("", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(table->lookup("two", ModeFind, 0), LookupKnown);
+}
+
+TEST(WordListTokenizer, ControlByteWhereAWordWouldBeginEndsTheLine) {
+    auto table = std::make_unique<WordTable>();
+    WordStore store;
+    store.start(4096);
+    EXPECT_EQ(split("first \x02second\n", *table, store, nullptr), 1u);
+    EXPECT_EQ(table->lookup("second", ModeFind, 0), LookupAbsent);
+}
+
+TEST(WordListTokenizer, HighBytesBelongToWords) {
+    auto table = std::make_unique<WordTable>();
+    WordStore store;
+    store.start(4096);
+    EXPECT_EQ(split("caf\xE9 \x83\x41\x83\x43\r\n", *table, store, nullptr), 2u);
+    EXPECT_EQ(table->lookup("caf\xE9", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(table->lookup("\x83\x41\x83\x43", ModeFind, 0), LookupKnown);
+}
+
+TEST(LoadWordList, EmptyFileLoadsWithThousandBytesOfRoom) {
+    Loaded loaded = load("");
+    EXPECT_EQ(loaded.result, 0);
+    EXPECT_EQ(loaded.table->count(), 0u);
+    EXPECT_EQ(loaded.store.room(), 1000u);
+}
+
+TEST(LoadWordList, CrLfLinesLeaveOneSpareBytePerLine) {
+    Loaded loaded = load("apple\r\nbanana\r\ncherry\r\n");
+    EXPECT_EQ(loaded.result, 0);
+    EXPECT_EQ(loaded.table->count(), 3u);
+    EXPECT_EQ(loaded.store.room(), 1000u + 3u);
+}
+
+TEST(LoadWordList, ReadsLastWordWithoutLineEnd) {
+    Loaded loaded = load("apple\nbanana");
+    EXPECT_EQ(loaded.result, 0);
+    EXPECT_EQ(loaded.table->lookup("banana", ModeFind, 0), LookupKnown);
+    // An LF line costs what it takes in the file; "banana" takes one more.
+    EXPECT_EQ(loaded.store.room(), 1000u - 1u);
+}
+
+TEST(LoadWordList, KeepsFirstFormOfDuplicatesButCountsTheirBytes) {
+    Loaded loaded = load("Apple\napple\nAPPLE\n");
+    EXPECT_EQ(loaded.table->count(), 1u);
+    EXPECT_EQ(loaded.words_in_slot_order(), std::vector<std::string>{"Apple"});
+    EXPECT_EQ(loaded.store.room(), 1000u);
+}
+
+TEST(LoadWordList, SplitsLongLinesInto1023BytePieces) {
+    std::string first(1020, 'a');
+    // "bbbbbb" straddles the 1023-byte boundary: "bbb" ends the first piece.
+    Loaded loaded = load(first + " bbbbbb\n");
+    EXPECT_EQ(loaded.table->lookup(first.c_str(), ModeFind, 0), LookupKnown);
+    EXPECT_EQ(loaded.table->lookup("bb", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(loaded.table->lookup("bbbb", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(loaded.table->lookup("bbbbbb", ModeFind, 0), LookupAbsent);
+}
+
+TEST(LoadWordList, LoadsLongTextWithoutLineEndsCompletely) {
+    // 2000 pieces of 1023 bytes without separators need more than the
+    // spare 1000 bytes; every piece must still be stored intact.
+    std::string text;
+    for (int i = 0; i < 2000; ++i) {
+        std::string piece(1023, static_cast<char>('a' + i % 26));
+        piece[0] = static_cast<char>('A' + (i / 26) % 26);
+        piece[1] = static_cast<char>('a' + (i / 676) % 26);
+        text += piece;
+    }
+    Loaded loaded = load(text);
+    EXPECT_EQ(loaded.result, 0);
+    for (int i = 0; i < 2000; i += 97) {
+        const std::string piece = text.substr(static_cast<size_t>(i) * 1023, 1023);
+        EXPECT_EQ(loaded.table->lookup(piece.c_str(), ModeFind, 0), LookupKnown) << i;
+    }
+}
+
+TEST(LoadWordList, StopsAfterThePieceThatPassesTheWordLimit) {
+    std::string text;
+    // 540000 words on lines of ten, then more: the limit is passed inside
+    // the line holding words 540001..540010, which is still read whole.
+    for (int i = 0; i < 54002; ++i) {
+        for (int k = 0; k < 10; ++k) text += "w" + std::to_string(i * 10 + k) + " ";
+        text += "\n";
+    }
+    Loaded loaded = load(text);
+    EXPECT_EQ(loaded.result, 0);
+    EXPECT_EQ(loaded.table->lookup("w540009", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(loaded.table->lookup("w540010", ModeFind, 0), LookupAbsent);
+}
+
+TEST(LoadWordList, NulByteEndsItsPiece) {
+    Loaded loaded = load(std::string("good\0bad more\nnext\n", 19));
+    EXPECT_EQ(loaded.table->lookup("good", ModeFind, 0), LookupKnown);
+    EXPECT_EQ(loaded.table->lookup("more", ModeFind, 0), LookupAbsent);
+    EXPECT_EQ(loaded.table->lookup("next", ModeFind, 0), LookupKnown);
+}
+
+TEST(LoadWordList, FailsForMissingFileOrDirectoryAndKeepsTheStore) {
+    ScratchDir dir;
+    Loaded loaded;
+    loaded.store.start(10);
+    EXPECT_EQ(LoadWordList(dir.file("missing.dic").c_str(), WordTagMain, *loaded.table,
+                           loaded.store, loaded.retired),
+              1);
+    EXPECT_FALSE(loaded.store.empty());
+    EXPECT_EQ(LoadWordList(dir.path().c_str(), WordTagMain, *loaded.table, loaded.store,
+                           loaded.retired),
+              1);
+    EXPECT_EQ(LoadWordList(nullptr, WordTagMain, *loaded.table, loaded.store, loaded.retired), 1);
+}
+
+TEST(SavePaths, FormsTemporaryAndBackupNamesBesideTheDictionary) {
+    const auto sjis = lumo::platform::shift_jis_lead_bytes();
+    SavePaths p = save_paths_for("C:\\dict\\user.dic", sjis);
+    EXPECT_EQ(p.temporary, "C:\\dict\\~~$LUMOSP$.TMP");
+    EXPECT_EQ(p.backup, "C:\\dict\\user.BAK");
+    p = save_paths_for("user.dic", sjis);
+    EXPECT_EQ(p.temporary, "~~$LUMOSP$.TMP");
+    EXPECT_EQ(p.backup, "user.BAK");
+    p = save_paths_for("/home/a.b/words", sjis);
+    EXPECT_EQ(p.temporary, "/home/a.b/~~$LUMOSP$.TMP");
+    EXPECT_EQ(p.backup, "/home/a.b/words.BAK");
+    p = save_paths_for("D:my.user.dic", sjis);
+    EXPECT_EQ(p.temporary, "D:~~$LUMOSP$.TMP");
+    EXPECT_EQ(p.backup, "D:my.user.BAK");
+}
+
+TEST(SavePaths, NeverTakesATrailByteForASeparator) {
+    // 0x95 0x5C is a Shift-JIS character whose second byte is a backslash.
+    const char* path = "C:\\\x95\x5C\\user.dic";
+    SavePaths p = save_paths_for(path, lumo::platform::shift_jis_lead_bytes());
+    EXPECT_EQ(p.temporary, "C:\\\x95\x5C\\~~$LUMOSP$.TMP");
+    SavePaths none = save_paths_for("C:\\\x95\x5Cuser.dic", lumo::platform::LeadByteSet{});
+    EXPECT_EQ(none.backup, "C:\\\x95\\user.BAK");
+}
+
+TEST(SavePaths, HandlesPathsLongerThanWindowsBuffers) {
+    std::string dir(600, 'd');
+    SavePaths p = save_paths_for(("/" + dir + "/u.dic").c_str(), lumo::platform::LeadByteSet{});
+    EXPECT_EQ(p.backup, "/" + dir + "/u.BAK");
+}
