@@ -1,0 +1,62 @@
+#include "checker.h"
+
+#include <cstring>
+
+namespace lumo::tool {
+
+std::vector<std::string> Checker::suggestions_for_last_check() {
+    std::vector<std::string> list;
+    char out[LumoSpellWordSize];
+    for (int more = api_.suggestion_first(out); more; more = api_.suggestion_next(out))
+        list.emplace_back(out);
+    return list;
+}
+
+bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
+                          std::vector<Finding>& findings) {
+    CheckResult result;
+    size_t pos = 0;
+    while (pos < piece.size()) {
+        const int status = api_.check(piece.c_str() + pos, &result);
+        if (status == CheckNoErrors) return true;
+        if (status != CheckUnknownWord && status != CheckChangeAlways) return false;
+        const size_t start = pos + static_cast<uint16_t>(result.wordOffset);
+        if (start >= piece.size()) return true;
+        // The word runs over the engine's word bytes; one final apostrophe
+        // is not part of it.
+        size_t end = start;
+        while (end < piece.size() && is_word_byte(static_cast<unsigned char>(piece[end]))) ++end;
+        size_t length = end - start;
+        if (length > 1 && piece[end - 1] == '\'') --length;
+        if (length == 0) {
+            length = std::strlen(result.word);
+            end = start + (length ? length : 1);
+        }
+        Finding finding;
+        finding.offset = base + start;
+        finding.length = length;
+        finding.word.assign(piece, start, length);
+        finding.status = status;
+        if (status == CheckChangeAlways)
+            finding.suggestions.emplace_back(result.replacement);
+        else if (suggest)
+            finding.suggestions = suggestions_for_last_check();
+        findings.push_back(std::move(finding));
+        pos = end;
+    }
+    return true;
+}
+
+bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& findings) {
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = piece_end(text, start, LumoSpellMaxTextLength);
+        std::string piece(text.substr(start, end - start));
+        prepare_for_check(piece, encoding_);
+        if (!check_piece(piece, start, suggest, findings)) return false;
+        start = end;
+    }
+    return true;
+}
+
+}  // namespace lumo::tool

@@ -1,0 +1,43 @@
+// Checks whole texts through the front library, finding every word to
+// report rather than only the first.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host_libraries.h"
+#include "text_prepare.h"
+
+namespace lumo::tool {
+
+struct Finding {
+    size_t offset = 0;  // bytes from the start of the checked text
+    size_t length = 0;
+    std::string word;
+    int status = 0;  // CheckUnknownWord or CheckChangeAlways
+    std::vector<std::string> suggestions;  // for a change-always word: its replacement
+};
+
+class Checker {
+public:
+    Checker(const FrontApi& api, TextEncoding encoding) : api_(api), encoding_(encoding) {}
+
+    // Every word of text to report, in order.  Suggestions are collected
+    // when asked for.  Returns false when the front failed.
+    bool check(std::string_view text, bool suggest, std::vector<Finding>& findings);
+
+    std::vector<std::string> suggestions_for_last_check();
+
+    TextEncoding encoding() const { return encoding_; }
+
+private:
+    bool check_piece(const std::string& piece, size_t base, bool suggest,
+                     std::vector<Finding>& findings);
+
+    const FrontApi& api_;
+    TextEncoding encoding_;
+};
+
+}  // namespace lumo::tool

@@ -1,0 +1,139 @@
+#include "text_prepare.h"
+
+#include <langinfo.h>
+#include <strings.h>
+
+namespace lumo::tool {
+
+TextEncoding encoding_from_locale() {
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset != nullptr) {
+        for (const char* name : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J"})
+            if (strcasecmp(codeset, name) == 0) return TextEncoding::ShiftJis;
+    }
+    return TextEncoding::Utf8;
+}
+
+namespace {
+
+// Length of the UTF-8 sequence at p (1 for a byte that starts none) and
+// its code point.
+size_t decode_utf8(const unsigned char* p, size_t available, unsigned* code_point) {
+    const unsigned char c = p[0];
+    size_t len = 0;
+    unsigned cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1Fu;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0Fu;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07u;
+    }
+    if (len == 0 || len > available) {
+        *code_point = c;  // read as Latin-1
+        return 1;
+    }
+    for (size_t i = 1; i < len; ++i) {
+        if ((p[i] & 0xC0) != 0x80) {
+            *code_point = c;
+            return 1;
+        }
+        cp = (cp << 6) | (p[i] & 0x3Fu);
+    }
+    *code_point = cp;
+    return len;
+}
+
+bool is_foreign_letter(unsigned cp) {
+    if (cp >= 0xC0 && cp <= 0x24F) return cp != 0xD7 && cp != 0xF7;  // Latin
+    return cp >= 0x300 && cp < 0x2000;  // combining marks, Greek, Cyrillic, ...
+}
+
+}  // namespace
+
+bool is_valid_utf8(std::string_view text) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (size_t i = 0; i < text.size();) {
+        if (bytes[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        unsigned cp;
+        const size_t len = decode_utf8(bytes + i, text.size() - i, &cp);
+        if (len == 1) return false;
+        i += len;
+    }
+    return true;
+}
+
+void prepare_for_check(std::string& text, TextEncoding encoding) {
+    for (char& c : text)
+        if (c == '\0') c = ' ';
+    if (encoding == TextEncoding::ShiftJis) return;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        if (bytes[i] < 0x80 && !is_word_byte(bytes[i])) {
+            ++i;
+            continue;
+        }
+        // A run of word bytes and non-ASCII characters.
+        const size_t start = i;
+        bool foreign = false;
+        while (i < n) {
+            if (bytes[i] < 0x80) {
+                if (!is_word_byte(bytes[i])) break;
+                ++i;
+                continue;
+            }
+            unsigned cp = 0;
+            const size_t len = decode_utf8(bytes + i, n - i, &cp);
+            if (!is_foreign_letter(cp)) {
+                // A separator: blank it and end the run here.
+                for (size_t k = 0; k < len; ++k) text[i + k] = ' ';
+                break;
+            }
+            foreign = true;
+            i += len;
+        }
+        if (foreign)
+            for (size_t k = start; k < i; ++k) text[k] = ' ';
+        if (i == start) ++i;
+    }
+}
+
+size_t count_characters(std::string_view text, TextEncoding encoding) {
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++chars) {
+        if (bytes[i] < 0x80) {
+            ++i;
+        } else if (encoding == TextEncoding::ShiftJis) {
+            const bool lead = (bytes[i] >= 0x81 && bytes[i] <= 0x9F) ||
+                              (bytes[i] >= 0xE0 && bytes[i] <= 0xFC);
+            i += (lead && i + 1 < text.size()) ? 2 : 1;
+        } else {
+            unsigned cp;
+            i += decode_utf8(bytes + i, text.size() - i, &cp);
+        }
+    }
+    return chars;
+}
+
+size_t piece_end(std::string_view text, size_t start, size_t limit) {
+    if (text.size() - start <= limit) return text.size();
+    const size_t hard = start + limit;
+    for (size_t i = hard; i > start; --i)
+        if (text[i - 1] == '\n') return i;
+    for (size_t i = hard; i > start; --i) {
+        const unsigned char c = static_cast<unsigned char>(text[i - 1]);
+        if (c < 0x80 && !is_word_byte(c) && c != '.' && c != '@') return i;
+    }
+    return hard;  // a single run longer than the limit is no word anyway
+}
+
+}  // namespace lumo::tool
