@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+#include "test_support.h"
+
+using lumo::test::file_exists;
+using lumo::test::read_file;
+using lumo::test::run_program;
+using lumo::test::ScratchDir;
+using lumo::test::write_file;
+
+namespace {
+
+const char* const Words =
+    "the\r\nquick\r\nbrown\r\nfox\r\njumps\r\nover\r\nlazy\r\ndog\r\nthis\r\nline\r\nis\r\n"
+    "fine\r\na\r\nword\r\nwords\r\nand\r\nmore\r\ngood\r\ntext\r\nnaive\r\nEnglish\r\n";
+
+// A scratch home with a small main dictionary; every run uses it.
+struct Cli {
+    ScratchDir dir;
+    std::string main_dict = dir.file("main.dic");
+    std::string user_dict = dir.file("user.dic");
+    std::vector<std::string> env{"XDG_DATA_HOME=" + dir.file("xdg"), "HOME=" + dir.path(),
+                                 "LC_ALL=C.UTF-8"};
+    Cli() { write_file(main_dict, Words); }
+
+    lumo::test::ProgramRun run(std::vector<std::string> args, const std::string& input = "",
+                               bool with_dicts = true) {
+        std::vector<std::string> argv{LUMOSPELL_PROGRAM};
+        if (!args.empty()) argv.push_back(args.front());
+        if (with_dicts) {
+            argv.insert(argv.end(), {"--main-dict", main_dict, "--user-dict", user_dict});
+        }
+        argv.insert(argv.end(), args.begin() + (args.empty() ? 0 : 1), args.end());
+        return run_program(argv, input, env);
+    }
+};
+
+}  // namespace
+
+TEST(CheckCommand, ReportsEveryMisspeltWordWithPositionAndSuggestions) {
+    Cli cli;
+    const std::string file = cli.dir.file("text.txt");
+    write_file(file, "the quikc brown fox\nthis line is fine\njumps ovr teh dog\n");
+    auto run = cli.run({"check", file});
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_EQ(run.out, file + ":1:5: quikc: quick\n" + file + ":3:7: ovr: over\n" + file +
+                           ":3:11: teh: the\n");
+}
+
+TEST(CheckCommand, ExitsZeroForCleanTextAndReadsStandardInput) {
+    Cli cli;
+    auto clean = cli.run({"check"}, "the quick brown fox\n");
+    EXPECT_EQ(clean.exit_code, 0);
+    EXPECT_EQ(clean.out, "");
+    auto dirty = cli.run({"check", "--no-suggest"}, "a wrod\n");
+    EXPECT_EQ(dirty.exit_code, 1);
+    EXPECT_EQ(dirty.out, "<stdin>:1:3: wrod\n");
+}
+
+TEST(CheckCommand, WritesOneJsonObjectPerReportedWord) {
+    Cli cli;
+    auto run = cli.run({"check", "--json"}, "good\nteh \"dog\"\n");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out,
+              "{\"file\":\"<stdin>\",\"line\":2,\"column\":1,\"offset\":5,\"word\":\"teh\","
+              "\"kind\":\"unknown\",\"suggestions\":[\"the\"]}\n");
+}
+
+TEST(CheckCommand, CountsColumnsInCharactersAndKeepsForeignWordsWhole) {
+    Cli cli;
+    // An accented word is not split into English fragments; English right
+    // after Japanese characters is still checked.
+    auto run = cli.run({"check", "--no-suggest"},
+                       "na\xC3\xAFve caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC" "Englsh and \xE6\x97\xA5" "English\n");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out, "<stdin>:1:14: Englsh\n");
+}
+
+TEST(CheckCommand, ChecksLinesLongerThanOneCallInPiecesWithoutSplittingWords) {
+    Cli cli;
+    std::string line;
+    while (line.size() < 40000) line += "good words ";
+    line.insert(19800, "mispelt ");
+    line += "wrng\n";
+    auto run = cli.run({"check", "--no-suggest"}, line);
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out, "<stdin>:1:19801: mispelt\n<stdin>:1:" + std::to_string(line.size() - 4) +
+                           ": wrng\n");
+}
+
+TEST(CheckCommand, SurvivesBinaryInput) {
+    Cli cli;
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+    bytes += std::string("\0zzq\0", 5);
+    auto run = cli.run({"check", "--no-suggest"}, bytes + bytes);
+    EXPECT_EQ(run.exit_code, 1) << run.err;
+    EXPECT_NE(run.out.find("zzq"), std::string::npos);
+}
+
+TEST(CheckCommand, ReportsUnreadableFilesAndGoesOn) {
+    Cli cli;
+    const std::string good = cli.dir.file("good.txt");
+    write_file(good, "fine text\n");
+    auto run = cli.run({"check", cli.dir.file("missing.txt"), cli.dir.path(), good});
+    EXPECT_EQ(run.exit_code, 2);
+    EXPECT_NE(run.err.find("missing.txt: No such file or directory"), std::string::npos);
+    EXPECT_NE(run.err.find("Is a directory"), std::string::npos);
+}
+
+TEST(CheckCommand, RefusesBadOptionsAndMissingDictionaries) {
+    Cli cli;
+    auto bad = cli.run({"check", "--frobnicate"});
+    EXPECT_EQ(bad.exit_code, 2);
+    EXPECT_NE(bad.err.find("unknown option '--frobnicate'"), std::string::npos);
+    auto none = run_program({LUMOSPELL_PROGRAM}, "", cli.env);
+    EXPECT_EQ(none.exit_code, 2);
+    auto missing = run_program(
+        {LUMOSPELL_PROGRAM, "check", "--main-dict", cli.dir.file("nope.dic")}, "x\n", cli.env);
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_NE(missing.err.find("nope.dic"), std::string::npos);
+    auto bad_user = run_program({LUMOSPELL_PROGRAM, "check", "--main-dict", cli.main_dict,
+                                 "--user-dict", cli.dir.file("no/such/dir/user.dic")},
+                                "x\n", cli.env);
+    EXPECT_EQ(bad_user.exit_code, 2);
+    EXPECT_NE(bad_user.err.find("cannot create user dictionary"), std::string::npos);
+}
+
+TEST(UserDictionary, IsCreatedInTheDataDirectoryAndKeepsAddedWords) {
+    Cli cli;
+    auto add = run_program({LUMOSPELL_PROGRAM, "add", "--main-dict", cli.main_dict, "frobnitz",
+                            "dog"},
+                           "", cli.env);
+    EXPECT_EQ(add.exit_code, 0) << add.err;
+    EXPECT_EQ(add.out, "already known: dog\nadded: frobnitz\n");
+    const std::string user = cli.dir.file("xdg/lumospell/user.dic");
+    EXPECT_EQ(read_file(user), "frobnitz\r\n");
+    EXPECT_TRUE(file_exists(cli.dir.file("xdg/lumospell/user.BAK")));
+    auto check = run_program({LUMOSPELL_PROGRAM, "check", "--main-dict", cli.main_dict},
+                             "frobnitz\n", cli.env);
+    EXPECT_EQ(check.exit_code, 0);
+}
+
+TEST(PipeProtocol, AnswersWordsLikeIspell) {
+    Cli cli;
+    auto run = cli.run({"pipe"}, "the wrod\n^teh xqzv\n!\nfine jumsp\n");
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "@(#) International Ispell Version 3.1.20 (but really LumoSpell 1.0.0)\n"
+              "*\n& wrod 1 4: word\n\n"
+              "& teh 1 1: the\n# xqzv 5\n\n"
+              "& jumsp 1 5: jumps\n\n");
+}
+
+TEST(PipeProtocol, SessionWordsAndSavedWords) {
+    Cli cli;
+    write_file(cli.user_dict, "older\r\n");
+    auto run = cli.run({"-a"}, "!\n@zork\n*blorp\n^zork blorp\n#\n^zork blorp fnord\n");
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    // Accepted words stay accepted after the save reopened the session.
+    EXPECT_EQ(run.out.substr(run.out.find('\n') + 1), "\n# fnord 12\n\n");
+    const std::string saved = read_file(cli.user_dict);
+    EXPECT_NE(saved.find("blorp\r\n"), std::string::npos);
+    EXPECT_EQ(saved.find("zork"), std::string::npos);
+    EXPECT_NE(read_file(cli.dir.file("user.BAK")).find("older\r\n"), std::string::npos);
+}
+
+TEST(PipeProtocol, ListModePrintsEachReportedWord) {
+    Cli cli;
+    auto run = cli.run({"-l"}, "teh dog\nqqx teh\n");
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.out, "teh\nqqx\nteh\n");
+    auto version = run_program({LUMOSPELL_PROGRAM, "-vv"});
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_EQ(version.out.rfind("@(#) International Ispell Version 3.1.20", 0), 0u);
+}
+
+TEST(BuildDict, WritesASortedWordListAndReportsMissingSources) {
+    Cli cli;
+    const std::string source = cli.dir.file("source.txt");
+    // Shift-JIS: a headword line with a pronunciation section that is dropped.
+    write_file(source, "\x81\xA1zebra  {n} : \x83\x5B\x83\x75\x83\x89\x81\x79\x94\xAD\x89\xB9\x81\x7A"
+                       "z'i:br@\x81\x79\x8C\xEA\x8B\x60\x81\x7A" "striped animal\r\n");
+    const std::string output = cli.dir.file("out.dic");
+    auto run = run_program({LUMOSPELL_PROGRAM, "build-dict", source, output});
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(read_file(output), "animal\r\nstriped\r\nzebra\r\n");
+    auto missing = run_program({LUMOSPELL_PROGRAM, "build-dict", cli.dir.file("none.txt"), output});
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_NE(missing.err.find("none.txt"), std::string::npos);
+    auto usage = run_program({LUMOSPELL_PROGRAM, "build-dict", source});
+    EXPECT_EQ(usage.exit_code, 2);
+}
