@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build
-options=(-DLUMOSPELL_WERROR=ON)
+options=(-DLUMOSPELL_WERROR=ON -DBUILD_TESTING=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   build=build-asan
   options+=(-DLUMOSPELL_SANITIZE=ON)

@@ -40,7 +40,7 @@ const char* const Usage =
     "      --ignore-caps      accept words written in capitals only\n"
     "      --ignore-digits    accept words that hold or follow a digit\n"
     "      --no-web           check web and e-mail addresses too\n"
-    "      --paths            do not check file paths and dotted names\n"
+    "      --no-paths         check file paths and dotted names (file.txt, a/b) too\n"
     "      --no-suggest       report words without suggestions (check)\n"
     "      --max-suggestions N  suggestions shown per word (check; default 10, 0 for all)\n"
     "      --json             one JSON object per reported word (check)\n"
@@ -53,7 +53,7 @@ struct Options {
     std::string command;
     std::string main_dict;
     std::string user_dict;
-    unsigned mode = ModeWebAddresses;
+    unsigned mode = ModeWebAddresses | ModePaths;
     bool suggest = true;
     size_t max_suggestions = 10;
     bool json = false;
@@ -101,6 +101,8 @@ Options parse_options(int argc, char** argv) {
             o.mode &= ~static_cast<unsigned>(ModeWebAddresses);
         } else if (arg == "--paths") {
             o.mode |= ModePaths;
+        } else if (arg == "--no-paths") {
+            o.mode &= ~static_cast<unsigned>(ModePaths);
         } else if (arg == "--no-suggest") {
             o.suggest = false;
         } else if (arg == "--max-suggestions") {

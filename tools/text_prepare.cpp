@@ -69,9 +69,28 @@ bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
+// Blanks "scheme://..." runs; the front itself knows only "http://".
+static void blank_addresses(std::string& text) {
+    for (size_t at = text.find("://"); at != std::string::npos; at = text.find("://", at + 3)) {
+        size_t start = at;
+        while (start > 0) {
+            const unsigned char c = static_cast<unsigned char>(text[start - 1]);
+            const bool scheme_char = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+            if (!scheme_char && !(c >= '0' && c <= '9') && c != '+' && c != '.' && c != '-') break;
+            --start;
+        }
+        if (start == at) continue;
+        size_t end = at;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) > 0x20) ++end;
+        for (size_t k = start; k < end; ++k) text[k] = ' ';
+        at = end - 3;
+    }
+}
+
 void prepare_for_check(std::string& text, TextEncoding encoding) {
     for (char& c : text)
         if (c == '\0') c = ' ';
+    blank_addresses(text);
     if (encoding == TextEncoding::ShiftJis) return;
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();

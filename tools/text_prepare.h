@@ -19,7 +19,8 @@ enum class TextEncoding {
 TextEncoding encoding_from_locale();
 
 // Blanks what must not reach the checker, byte for byte in place: NUL
-// bytes, and (UTF-8) every word that holds a non-ASCII letter, so that
+// bytes, addresses of any scheme ("https://...", "ftp://...") up to the
+// next blank, and (UTF-8) every word that holds a non-ASCII letter, so that
 // "naïve" is not checked as "na" and "ve"; other non-ASCII characters
 // (CJK, punctuation) become spaces and separate words.
 void prepare_for_check(std::string& text, TextEncoding encoding);

@@ -56,6 +56,11 @@ TEST(CheckCommand, ExitsZeroForCleanTextAndReadsStandardInput) {
     auto clean = cli.run({"check"}, "the quick brown fox\n");
     EXPECT_EQ(clean.exit_code, 0);
     EXPECT_EQ(clean.out, "");
+    auto addresses = cli.run({"check"}, "see https://www.exmaple.org/teh fox@exmaple.com dir/fiel.txt\n");
+    EXPECT_EQ(addresses.exit_code, 1);
+    EXPECT_EQ(addresses.out, "<stdin>:1:1: see\n");
+    auto paths = cli.run({"check", "--no-paths", "--no-suggest"}, "the dir/fiel.txt\n");
+    EXPECT_EQ(paths.out, "<stdin>:1:5: dir\n<stdin>:1:9: fiel\n<stdin>:1:14: txt\n");
     auto dirty = cli.run({"check", "--no-suggest"}, "a wrod\n");
     EXPECT_EQ(dirty.exit_code, 1);
     EXPECT_EQ(dirty.out, "<stdin>:1:3: wrod\n");
