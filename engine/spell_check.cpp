@@ -1,7 +1,147 @@
+#include <cstring>
+
+#include "char_class.h"
 #include "engine.h"
 
 namespace lumo::engine {
 
-void Engine::check(uint32_t /*command*/, SpellInputBuffer* /*input*/, SpellReturnBuffer* /*output*/) {}
+namespace {
+
+constexpr size_t ReportLimit = SpellReportBufferSize - 1;
+
+// Copies at most the buffer's size less one byte, so that a longer word or
+// replacement is cut instead of overrunning it.
+void keep_report(char* report, const char* text, size_t len) {
+    if (len > ReportLimit) len = ReportLimit;
+    std::memcpy(report, text, len);
+    report[len] = 0;
+}
+
+bool all_capitals(const unsigned char* word, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        if (!is_capital(word[i])) return false;
+    }
+    return true;
+}
+
+bool any_digit(const unsigned char* word, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        if (is_digit(word[i])) return true;
+    }
+    return false;
+}
+
+// The option rules and the possessive rule, which accept a word unseen.
+bool accepted_without_lookup(const unsigned char* text, size_t s, size_t n, uint32_t options) {
+    if (s > 0 && text[s + n - 2] == '\'' && text[s + n - 1] == 's') return true;
+    if ((options & OptionIgnoreAllCapitals) != 0 && all_capitals(text + s, n)) return true;
+    if ((options & OptionIgnoreWordsWithDigits) != 0) {
+        if (s > 0 && is_digit(text[s - 1])) return true;
+        if (any_digit(text + s, n)) return true;
+    }
+    return false;
+}
+
+void verify(Engine& engine, const SpellInputBuffer& input, SpellReturnBuffer& output) {
+    char* text = input.text;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const size_t end = text != nullptr ? input.textLength : 0;
+    char* report = engine.report_buffer;
+
+    uint16_t status = StatusNoErrors;
+    size_t s = 0;
+    size_t n = 0;
+    size_t pos = 0;
+    for (;;) {
+        while (pos < end && !is_letter(bytes[pos])) ++pos;
+        if (pos >= end) break;
+        s = pos;
+        size_t e = s + 1;
+        while (e < end && is_word_char(bytes[e])) ++e;
+        n = e - s;
+        if (bytes[s + n - 1] == '\'') --n;
+
+        bool accepted = accepted_without_lookup(bytes, s, n, engine.option_word);
+        if (!accepted) {
+            // The word is looked up in place, terminated for the moment.
+            const char saved = text[s + n];
+            text[s + n] = 0;
+            const int found = engine.table().lookup(text + s, ModeFind, WordTagLookupOnly);
+            text[s + n] = saved;
+            if (found == LookupKnown) {
+                accepted = true;
+            } else {
+                // A change-always word whose replacement is missing is
+                // reported as unknown rather than as an empty replacement.
+                const char* replacement =
+                    (found >= 1 && static_cast<uint32_t>(found) < ChangeTableEntries)
+                        ? engine.change_at(static_cast<uint32_t>(found))
+                        : nullptr;
+                if (replacement != nullptr) {
+                    status = StatusChangeAlways;
+                    keep_report(report, replacement, strnlen(replacement, ReportLimit));
+                } else {
+                    status = StatusUnknownWord;
+                    keep_report(report, text + s, n);
+                }
+            }
+        }
+        if (!accepted || s + n >= end) break;
+        pos = s + n;
+    }
+
+    output.status = status;
+    if (status != StatusNoErrors) {
+        output.errorOffset = static_cast<uint16_t>(s);
+        output.errorLength = static_cast<uint16_t>(n);
+    }
+    report[ReportLimit] = 0;
+    size_t len = std::strlen(report);
+    output.suggestionBytesUsed = static_cast<uint16_t>(len);
+    const size_t capacity = output.suggestions != nullptr ? output.suggestionCapacity : 0;
+    if (capacity == 0) {
+        // No room even for a terminator: nothing is placed.
+        output.suggestionCount = 0;
+        return;
+    }
+    output.suggestionCount = len != 0 ? 1 : 0;
+    if (len >= capacity) {
+        len = capacity - 1;
+        report[len] = 0;
+    }
+    std::memcpy(output.suggestions, report, len + 1);
+}
+
+void suggest(Engine& engine, const SpellInputBuffer& input, SpellReturnBuffer& output) {
+    char* text = input.text;
+    if (text == nullptr) {
+        GenerateSuggestions(engine.table(), engine.suggestion_store, "", &output);
+        return;
+    }
+    const char saved = text[input.textLength];
+    text[input.textLength] = 0;
+    GenerateSuggestions(engine.table(), engine.suggestion_store, text, &output);
+    text[input.textLength] = saved;
+}
+
+}  // namespace
+
+void Engine::check(uint32_t command, SpellInputBuffer* input, SpellReturnBuffer* output) {
+    switch (command & 0xFFFFu) {
+        case CommandVerifyWord:
+        case CommandVerifyBuffer:
+            verify(*this, *input, *output);
+            break;
+        case CommandSuggest:
+            suggest(*this, *input, *output);
+            output->status = StatusNoMoreSuggestions;
+            break;
+        case CommandSuggestMore:
+            output->status = StatusNoMoreSuggestions;
+            break;
+        default:
+            break;
+    }
+}
 
 }  // namespace lumo::engine
