@@ -12,6 +12,20 @@ std::vector<std::string> Checker::suggestions_for_last_check() {
     return list;
 }
 
+bool Checker::parts_are_known(const std::string& word) {
+    std::string parts = word;
+    bool any_part = false;
+    for (char& c : parts) {
+        if (c == '-' || c == '_') {
+            c = ' ';
+        } else {
+            any_part = true;
+        }
+    }
+    CheckResult result;
+    return any_part && api_.check(parts.c_str(), &result) == CheckNoErrors;
+}
+
 bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
                           std::vector<Finding>& findings) {
     CheckResult result;
@@ -31,6 +45,16 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
         if (length == 0) {
             length = std::strlen(result.word);
             end = start + (length ? length : 1);
+        }
+        // Words joined by hyphens or underscores ("to-day", "_emphasis_")
+        // are right when each of their parts is.
+        if (status == CheckUnknownWord && piece.find_first_of("-_", start) < start + length) {
+            if (parts_are_known(piece.substr(start, length))) {
+                pos = end;
+                continue;
+            }
+            // Suggestions are for the front's last check: make it this word's again.
+            api_.check(piece.c_str() + pos, &result);
         }
         Finding finding;
         finding.offset = base + start;

@@ -36,6 +36,8 @@ private:
     bool check_piece(const std::string& piece, size_t base, bool suggest,
                      std::vector<Finding>& findings);
 
+    bool parts_are_known(const std::string& word);
+
     const FrontApi& api_;
     TextEncoding encoding_;
 };

@@ -97,6 +97,14 @@ TEST(CheckCommand, ChecksLinesLongerThanOneCallInPiecesWithoutSplittingWords) {
                            ": wrng\n");
 }
 
+TEST(CheckCommand, AcceptsJoinedWordsWhosePartsAreKnown) {
+    Cli cli;
+    auto run = cli.run({"check"}, "good-words _fine_ lazy-dgo fox\n");
+    EXPECT_EQ(run.exit_code, 1);
+    // The suggestions are still those of the whole word.
+    EXPECT_EQ(run.out, "<stdin>:1:19: lazy-dgo: lazy-dog\n");
+}
+
 TEST(CheckCommand, SurvivesBinaryInput) {
     Cli cli;
     std::string bytes;
