@@ -16,7 +16,7 @@ namespace {
 
 const char* const Words =
     "the\r\nquick\r\nbrown\r\nfox\r\njumps\r\nover\r\nlazy\r\ndog\r\nthis\r\nline\r\nis\r\n"
-    "fine\r\na\r\nword\r\nwords\r\nand\r\nmore\r\ngood\r\ntext\r\nnaive\r\nEnglish\r\n";
+    "fine\r\nlazy-dog\r\na\r\nword\r\nwords\r\nand\r\nmore\r\ngood\r\ntext\r\nnaive\r\nEnglish\r\n";
 
 // A scratch home with a small main dictionary; every run uses it.
 struct Cli {
