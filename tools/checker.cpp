@@ -4,6 +4,11 @@
 
 namespace lumo::tool {
 
+namespace {
+constexpr size_t PieceBytes = 2048;
+static_assert(PieceBytes <= LumoSpellMaxTextLength, "a piece must fit one check");
+}  // namespace
+
 std::vector<std::string> Checker::suggestions_for_last_check() {
     std::vector<std::string> list;
     char out[LumoSpellWordSize];
@@ -74,7 +79,8 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
 bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& findings) {
     size_t start = 0;
     while (start < text.size()) {
-        const size_t end = piece_end(text, start, LumoSpellMaxTextLength);
+        // Short pieces: every reported word makes the front filter the rest again.
+        const size_t end = piece_end(text, start, PieceBytes);
         std::string piece(text.substr(start, end - start));
         prepare_for_check(piece, encoding_);
         if (!check_piece(piece, start, suggest, findings)) return false;
