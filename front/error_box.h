@@ -1,0 +1,20 @@
+// The front's error messages: formatted as the Windows formatter would and
+// shown under the caption "LumoSpell" before the failing call returns.
+#pragma once
+
+#include <cstddef>
+
+namespace lumo::front {
+
+constexpr std::size_t MessageBufferSize = 4096;
+
+using MessageHandler = void (*)(const char* text, const char* caption, void* context);
+
+// A null handler restores the platform's message box.
+void set_message_handler(MessageHandler handler, void* context);
+
+// Only %d (signed decimal) and %x (lower-case hexadecimal) of int values
+// are used; snprintf writes them exactly as wvsprintfA does.
+void showErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace lumo::front

@@ -1,0 +1,193 @@
+/*
+ * Orthbridge, the LumoSpell front library: what a host application calls to
+ * check English text.  It loads the speller engine (Orthex) from a path the
+ * host gives, opens one session with a main and a user dictionary, masks
+ * what must not be checked (addresses, paths, punctuation, double-byte
+ * characters) and reports the first unknown or change-always word.
+ *
+ * Plain C, usable from C and C++.  All state is process-global; call the
+ * library from one thread at a time.  Every string is a NUL-terminated
+ * 8-bit string in the host's character set.
+ *
+ * Typical use:
+ *
+ *     LumoSpellInit("/path/to/liborthex.so");
+ *     LumoSpellInit2("main.dic", "user.dic", 0, 1);
+ *     CheckResult result;
+ *     if (LumoSpellCheck(text, &result) == CheckUnknownWord) {
+ *         char suggestion[LumoSpellWordSize];
+ *         int more = LumoSpellGetSuggestionFirst(suggestion);
+ *         for (; more; more = LumoSpellGetSuggestionNext(suggestion)) ...
+ *     }
+ *     LumoSpellTerminate();
+ */
+#ifndef LUMOSPELL_ORTHBRIDGE_H
+#define LUMOSPELL_ORTHBRIDGE_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#  if defined(ORTHBRIDGE_BUILDING)
+#    define ORTHBRIDGE_API __declspec(dllexport)
+#  else
+#    define ORTHBRIDGE_API __declspec(dllimport)
+#  endif
+#else
+#  define ORTHBRIDGE_API __attribute__((visibility("default")))
+#endif
+
+enum {
+    /* Size of CheckResult.word, CheckResult.replacement and of the buffer
+       the suggestion functions write to. */
+    LumoSpellWordSize = 256,
+    /* Longest text that LumoSpellCheck examines in one call (see there). */
+    LumoSpellMaxTextLength = 16383
+};
+
+/* Results of LumoSpellCheck. */
+enum {
+    CheckFailed = -1,      /* engine not bound, bad argument, or the engine failed */
+    CheckNoErrors = 0,     /* every word was accepted */
+    CheckUnknownWord = 1,  /* word holds the first unknown word */
+    CheckChangeAlways = 2  /* word has a change-always replacement, in replacement */
+};
+
+/* Bits of LumoSpellMode. */
+enum {
+    ModeWebAddresses = 0x8000, /* mask "http://" runs and e-mail addresses (on at load) */
+    ModePaths = 0x4000,        /* mask file paths and dotted names (off at load) */
+    ModeEngineOptions = 0x3FFF, /* the bits passed to the engine, among them: */
+    ModeIgnoreAllCapitals = 0x0002,     /* accept words made only of capitals */
+    ModeIgnoreWordsWithDigits = 0x0004  /* accept words with or right after a digit */
+};
+
+/* What the word actions return for a null word or replacement. */
+enum { LumoSpellErrBadArgument = 0x8907 };
+
+/* The result of one check.  The three fields follow each other without
+   gaps: 514 bytes, wordOffset at 0, word at 2, replacement at 258. */
+typedef struct CheckResult {
+    /* Byte offset of the reported word from the start of the checked text;
+       0 when nothing was reported. */
+    int16_t wordOffset;
+    /* The reported word exactly as the host's text holds it (at most 255
+       bytes); empty when nothing was reported. */
+    char word[256];
+    /* For CheckChangeAlways the replacement recorded for the word; for
+       CheckUnknownWord the word as the engine saw it; for CheckNoErrors
+       whatever word the engine reported last (possibly empty). */
+    char replacement[256];
+} CheckResult;
+
+#ifdef __cplusplus
+static_assert(sizeof(CheckResult) == 514, "CheckResult has no gaps");
+static_assert(offsetof(CheckResult, word) == 2, "CheckResult has no gaps");
+static_assert(offsetof(CheckResult, replacement) == 258, "CheckResult has no gaps");
+#else
+typedef char LumoSpellCheckResultHasNoGaps[(sizeof(CheckResult) == 514) ? 1 : -1];
+#endif
+
+/*
+ * Loads the engine library at enginePath and binds its sixteen functions.
+ * Returns 1 when the engine is bound, now or already before (then the path
+ * is not looked at), and 0 when the library cannot be loaded or lacks any
+ * of the sixteen functions; it is then released again.  A null path
+ * returns 0 (or 1 when already bound).
+ */
+ORTHBRIDGE_API int LumoSpellInit(const char* enginePath);
+
+/*
+ * Opens the engine session: the main dictionary mainDictFile and the user
+ * dictionary userDictFile, both word-list files.  languageId 0 means 1033
+ * (U.S. English).  doubleByte non-zero blanks the double-byte characters of
+ * the system's character set before checking (for a UTF-8 locale there are
+ * none, and every byte of 0x80 and above is blanked on its own).
+ * Returns 1 on success, 0 on failure.  A dictionary that cannot be found
+ * or read shows a message ("LumoSpell Error 112 ...", 124, 129, 134) and
+ * returns 0.  Returns 0 at once, without a message, when the engine is not
+ * bound or either path is null.  May be called again to reopen.
+ */
+ORTHBRIDGE_API int LumoSpellInit2(const char* mainDictFile, const char* userDictFile,
+                                  int languageId, int doubleByte);
+
+/*
+ * Ends the session (the engine writes the user dictionary back, with a
+ * .BAK of the old one, if words were added) and unloads the engine.
+ * Does nothing when the engine is not bound.
+ */
+ORTHBRIDGE_API void LumoSpellTerminate(void);
+
+/*
+ * Checks text and stops at the first word to report; returns CheckNoErrors,
+ * CheckUnknownWord or CheckChangeAlways and fills *result.  To go on past a
+ * reported word, check again from a later position in the text.
+ *
+ * Only the first LumoSpellMaxTextLength bytes can be examined.  A longer
+ * text is cut after the last space, control character or punctuation mark
+ * within that limit, so that no word, address or path is split; the rest
+ * is not examined and must be checked in a later call.
+ *
+ * Returns CheckFailed, leaving *result untouched, when the engine is not
+ * bound, when text or result is null, or when the engine fails (a message
+ * "LumoSpell Error <code>,328" is shown).
+ */
+ORTHBRIDGE_API int LumoSpellCheck(const char* text, CheckResult* result);
+
+/*
+ * Collects the suggestions for the word the last LumoSpellCheck reported
+ * (at most 100) and copies the first into out, a buffer of
+ * LumoSpellWordSize bytes.  Returns 1 if a suggestion was copied; else 0
+ * with out empty.  With out null nothing happens and 0 is returned.
+ */
+ORTHBRIDGE_API int LumoSpellGetSuggestionFirst(char* out);
+
+/*
+ * Copies the next collected suggestion into out (LumoSpellWordSize bytes).
+ * Returns 1 if one was copied; else 0 with out empty, also after the last
+ * one.  With out null nothing happens and 0 is returned.
+ */
+ORTHBRIDGE_API int LumoSpellGetSuggestionNext(char* out);
+
+/*
+ * The user's decisions.  Each returns the engine's code unchanged (0 for
+ * success), 0 when the engine is not bound, and LumoSpellErrBadArgument
+ * for a null word or replacement (the engine is then not called).
+ *   IgnoreAlways: the word is accepted for the rest of the session.
+ *   ChangeAlways: later checks report the word with CheckChangeAlways and
+ *                 the replacement (never saved).
+ *   AddWord:      the word goes into the user dictionary, saved at
+ *                 LumoSpellTerminate.
+ */
+ORTHBRIDGE_API int LumoSpellIgnoreAlways(const char* word);
+ORTHBRIDGE_API int LumoSpellChangeAlways(const char* word, const char* replacement);
+ORTHBRIDGE_API int LumoSpellAddWord(const char* word);
+
+/*
+ * Sets the masking (ModeWebAddresses, ModePaths) for later checks and
+ * passes the low 14 bits to the engine as its options.  Returns 1 if the
+ * engine accepted the options, else 0 (the masking is changed all the
+ * same).  Returns 0 and changes nothing when the engine is not bound.
+ */
+ORTHBRIDGE_API int LumoSpellMode(unsigned int flags);
+
+/*
+ * Error messages.  A failing call presents its message and returns only
+ * afterwards.  By default the message goes to standard error as one line,
+ * "LumoSpell: <text>".  A host can present it itself: the handler receives
+ * the text, the caption "LumoSpell" and the context given here, and should
+ * return once the user has seen the message.  A null handler restores the
+ * default.
+ */
+typedef void (*LumoSpellMessageHandler)(const char* text, const char* caption, void* context);
+ORTHBRIDGE_API void LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
