@@ -104,9 +104,13 @@ ORTHBRIDGE_API int LumoSpellInit(const char* enginePath);
 /*
  * Opens the engine session: the main dictionary mainDictFile and the user
  * dictionary userDictFile, both word-list files.  languageId 0 means 1033
- * (U.S. English).  doubleByte non-zero blanks the double-byte characters of
- * the system's character set before checking (for a UTF-8 locale there are
- * none, and every byte of 0x80 and above is blanked on its own).
+ * (U.S. English).  doubleByte non-zero blanks every byte of 0x80 and above
+ * before checking, the lead byte of a double-byte character together with
+ * the byte after it.  Lead bytes are those of the locale's character set
+ * as it stands at the first check: Shift-JIS for Shift-JIS and for the
+ * plain C locale, none for UTF-8 (so English letters right after Japanese
+ * characters are kept).  With doubleByte 0 such bytes stay (but never count
+ * as letters), except 0xFF, which is always blanked with the byte after it.
  * Returns 1 on success, 0 on failure.  A dictionary that cannot be found
  * or read shows a message ("LumoSpell Error 112 ...", 124, 129, 134) and
  * returns 0.  Returns 0 at once, without a message, when the engine is not
@@ -128,9 +132,12 @@ ORTHBRIDGE_API void LumoSpellTerminate(void);
  * reported word, check again from a later position in the text.
  *
  * Only the first LumoSpellMaxTextLength bytes can be examined.  A longer
- * text is cut after the last space, control character or punctuation mark
- * within that limit, so that no word, address or path is split; the rest
- * is not examined and must be checked in a later call.
+ * text is cut after the last byte within that limit that cannot belong to a
+ * word, address or path (a space, a control character, a comma and the
+ * like; not a letter, digit or one of ' . - _ @ : / \), so that nothing is
+ * split and no piece of a word is reported.  The rest is not examined: the
+ * host checks it in a later call.  A text whose first 16,384 bytes hold no
+ * such byte is not examined at all (CheckNoErrors).
  *
  * Returns CheckFailed, leaving *result untouched, when the engine is not
  * bound, when text or result is null, or when the engine fails (a message
