@@ -1,0 +1,49 @@
+// HeadwordSet: the fixed-size hash set that collects the distinct
+// headwords of one build.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lumo::builder {
+
+constexpr uint32_t HeadwordSlotCount = 800000;
+constexpr uint32_t HeadwordProbeStep = 7;
+constexpr int32_t HeadwordModeStore = 2;
+constexpr uint8_t HeadwordTagBuild = 255;
+
+// Results of AddHeadword besides a tag value 1..100.
+constexpr int32_t HeadwordAbsent = -1;
+constexpr int32_t HeadwordPresent = -2;
+
+// Stored words between progress calls: the call comes with the 1001st.
+constexpr int32_t InsertCounterLimit = 1000;
+
+struct HeadwordSlots {
+    char* word[HeadwordSlotCount];  // null: empty; otherwise a heap copy the set owns
+    uint8_t tag[HeadwordSlotCount];
+};
+
+extern HeadwordSlots HeadwordSet;
+extern int32_t InsertCounter;
+
+// Slots that hold a word; when it reaches HeadwordSlotCount the set is full.
+extern uint32_t stored_word_count;
+
+// Makes the heap copy of a word of the given length (NUL added); null when
+// there is no memory.  Tests replace it to make the copy fail.
+extern char* (*copy_headword)(const char* word, size_t length);
+char* heap_copy_headword(const char* word, size_t length) noexcept;
+
+uint32_t HeadwordHash(const char* word) noexcept;
+
+// Looks word up and, with mode HeadwordModeStore, stores it when absent.
+// Returns the slot's tag when the word is present with a tag in 1..100,
+// HeadwordPresent when present with another tag, HeadwordAbsent otherwise.
+// Every 1001st stored word calls PumpProgress.
+int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag) noexcept;
+
+// Frees every copy, empties every slot and zeroes every tag.
+void empty_headword_set() noexcept;
+
+}  // namespace lumo::builder
