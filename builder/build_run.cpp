@@ -170,7 +170,7 @@ int32_t make_dictionary(void* owner, const char* source_path, const char* output
         shuffle_slots();
         const uint32_t count = compact_slots();
         std::sort(HeadwordSet.word, HeadwordSet.word + count,
-                  [](const char* const& a, const char* const& b) { return CompareHeadwords(&a, &b) < 0; });
+                  [](char* const& a, char* const& b) { return CompareHeadwords(&a, &b) < 0; });
         written = write_words(output, count);
         if (!written) remove_output(output_path);
     }

@@ -85,6 +85,12 @@ private:
     iconv_t converter_;
 };
 
+// The user's character set is read once, at the first display or message.
+TerminalText& terminal_text() {
+    static TerminalText text;
+    return text;
+}
+
 void write_to_stderr(const char* bytes, size_t length) {
     std::fwrite(bytes, 1, length, stderr);
     std::fflush(stderr);
@@ -97,7 +103,6 @@ struct Display {
     ProgressPresenter presenter = nullptr;
     void* context = nullptr;
     void (*on_cancel)() = nullptr;
-    TerminalText* text = nullptr;
     struct sigaction previous_interrupt;
     bool interrupt_handled = false;
     char caption[256];
@@ -114,7 +119,7 @@ void draw_line(const char* status) {
     used += display.caption_length;
     if (status != nullptr) {
         line[used++] = ' ';
-        used = display.text->append(status, std::strlen(status), line, used, sizeof line - 8);
+        used = terminal_text().append(status, std::strlen(status), line, used, sizeof line - 8);
     }
     // Clear what a longer earlier text left on the line.
     std::memcpy(line + used, "\x1b[K", 3);
@@ -122,8 +127,6 @@ void draw_line(const char* status) {
 }
 
 void open_terminal() {
-    static TerminalText text;
-    display.text = &text;
     // Ctrl-C asks to cancel only while the display is open; a process that
     // ignores interrupts (started in the background) keeps ignoring them.
     interrupt_requested = 0;
@@ -138,7 +141,7 @@ void open_terminal() {
         handler.sa_flags = SA_RESTART;
         display.interrupt_handled = sigaction(SIGINT, &handler, nullptr) == 0;
     }
-    display.caption_length = text.append(ProgressCaption, sizeof ProgressCaption - 1,
+    display.caption_length = terminal_text().append(ProgressCaption, sizeof ProgressCaption - 1,
                                           display.caption, 0, sizeof display.caption);
     draw_line(nullptr);
 }
@@ -215,7 +218,7 @@ void show_cannot_open(void* /*owner*/, const char* message, const char* path) {
         installed_presenter(installed_context, ProgressMessage, message);
         return;
     }
-    TerminalText text;
+    TerminalText& text = terminal_text();
     char line[8192];
     const size_t capacity = sizeof line - 1;
     const char* inside = path != nullptr && *path != '\0' ? std::strstr(message, path) : nullptr;
