@@ -54,6 +54,8 @@ int WordTable::lookup(const char* word, int mode, uint8_t tag) {
 }
 
 void WordTable::clear() {
+    // An empty table is left alone: its pages need not be touched.
+    if (count_ == 0) return;
     std::memset(words_, 0, sizeof words_);
     std::memset(tags_, 0, sizeof tags_);
     count_ = 0;

@@ -5,7 +5,7 @@
 namespace lumo::tool {
 
 namespace {
-constexpr size_t PieceBytes = 2048;
+constexpr size_t PieceBytes = 512;
 static_assert(PieceBytes <= LumoSpellMaxTextLength, "a piece must fit one check");
 }  // namespace
 
@@ -62,7 +62,7 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             api_.check(piece.c_str() + pos, &result);
         }
         Finding finding;
-        finding.offset = base + start;
+        finding.offset = base + start - 1;
         finding.length = length;
         finding.word.assign(piece, start, length);
         finding.status = status;
@@ -81,7 +81,11 @@ bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& f
     while (start < text.size()) {
         // Short pieces: every reported word makes the front filter the rest again.
         const size_t end = piece_end(text, start, PieceBytes);
-        std::string piece(text.substr(start, end - start));
+        // A leading blank, so that a word at the start of a piece is
+        // judged as anywhere else (the possessive rule never applies at
+        // the very start of a checked text).
+        std::string piece = " ";
+        piece.append(text.substr(start, end - start));
         prepare_for_check(piece, encoding_);
         if (!check_piece(piece, start, suggest, findings)) return false;
         start = end;

@@ -33,6 +33,7 @@ public:
     TextEncoding encoding() const { return encoding_; }
 
 private:
+    // piece holds the text from base on, behind one leading blank.
     bool check_piece(const std::string& piece, size_t base, bool suggest,
                      std::vector<Finding>& findings);
 

@@ -148,9 +148,13 @@ size_t piece_end(std::string_view text, size_t start, size_t limit) {
     const size_t hard = start + limit;
     for (size_t i = hard; i > start; --i)
         if (text[i - 1] == '\n') return i;
+    for (size_t i = hard; i > start; --i)
+        if (text[i - 1] == ' ' || text[i - 1] == '\t') return i;
     for (size_t i = hard; i > start; --i) {
         const unsigned char c = static_cast<unsigned char>(text[i - 1]);
-        if (c < 0x80 && !is_word_byte(c) && c != '.' && c != '@') return i;
+        if (c < 0x80 && !is_word_byte(c) && c != '.' && c != '@' && c != ':' && c != '/' &&
+            c != '\\')
+            return i;
     }
     return hard;  // a single run longer than the limit is no word anyway
 }

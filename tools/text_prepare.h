@@ -29,8 +29,9 @@ void prepare_for_check(std::string& text, TextEncoding encoding);
 size_t count_characters(std::string_view text, TextEncoding encoding);
 
 // Where the piece that starts at start should end so that it holds at
-// most limit bytes and never splits a word: after the last line end, else
-// after the last blank or punctuation mark within the limit.
+// most limit bytes and never splits a word, an address or a path: after
+// the last line end, else after the last blank, else after the last
+// punctuation mark that cannot join them, within the limit.
 size_t piece_end(std::string_view text, size_t start, size_t limit);
 
 bool is_valid_utf8(std::string_view text);

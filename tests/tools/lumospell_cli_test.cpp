@@ -61,6 +61,9 @@ TEST(CheckCommand, ExitsZeroForCleanTextAndReadsStandardInput) {
     EXPECT_EQ(addresses.out, "<stdin>:1:1: see\n");
     auto paths = cli.run({"check", "--no-paths", "--no-suggest"}, "the dir/fiel.txt\n");
     EXPECT_EQ(paths.out, "<stdin>:1:5: dir\n<stdin>:1:9: fiel\n<stdin>:1:14: txt\n");
+    // A possessive is accepted at the start of a line as anywhere else.
+    auto possessive = cli.run({"check"}, "Zork's fox\nthe fox's dog\n");
+    EXPECT_EQ(possessive.exit_code, 0) << possessive.out;
     auto dirty = cli.run({"check", "--no-suggest"}, "a wrod\n");
     EXPECT_EQ(dirty.exit_code, 1);
     EXPECT_EQ(dirty.out, "<stdin>:1:3: wrod\n");
