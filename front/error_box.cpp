@@ -1,7 +1,6 @@
 #include "error_box.h"
 
 #include <cstdarg>
-#include <cstdio>
 
 #include "message_box.h"
 
@@ -21,9 +20,8 @@ void showErrorBox(const char* format, ...) {
     char text[MessageBufferSize];
     va_list values;
     va_start(values, format);
-    const int written = std::vsnprintf(text, sizeof text, format, values);
+    platform::format_message(text, sizeof text, format, values);
     va_end(values);
-    if (written < 0) text[0] = '\0';
     if (message_handler != nullptr) {
         message_handler(text, "LumoSpell", message_context);
     } else {
