@@ -1,0 +1,32 @@
+# The Windows side of the build: exports fixed by .def files (the engine's
+# sixteen at ordinals 1-16, LumoSpellMakeDic at ordinal 1), the progress
+# dialog template in the builder's resources, and the compiler's runtime
+# linked in, so that the three DLLs need nothing beside them but Windows.
+enable_language(RC)
+
+target_sources(orthex PRIVATE ${PROJECT_SOURCE_DIR}/engine/orthex.def)
+target_sources(orthbridge PRIVATE ${PROJECT_SOURCE_DIR}/front/orthbridge.def)
+target_sources(lexforge PRIVATE
+  ${PROJECT_SOURCE_DIR}/builder/lexforge.def
+  ${PROJECT_SOURCE_DIR}/builder/lexforge.rc
+  ${PROJECT_SOURCE_DIR}/platform/builder_entry_win32.cpp)
+
+# No libgcc, libstdc++ or winpthread DLL may be needed beside the libraries.
+set(LUMOSPELL_WINDOWS_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+foreach(library orthex orthbridge lexforge)
+  target_link_options(${library} PRIVATE ${LUMOSPELL_WINDOWS_STATIC_RUNTIME})
+endforeach()
+
+# The command-line program is built on Linux only: it loads the libraries
+# with dlopen and builds its dictionary by running itself.
+foreach(target lumospell lumospell_tool_core merge_word_lists default_dictionary)
+  if(TARGET ${target})
+    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+  endif()
+endforeach()
+
+option(LUMOSPELL_WINDOWS_TESTS "Build the Windows host test and the DLL checks" ON)
+if(LUMOSPELL_WINDOWS_TESTS)
+  enable_testing()
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/windows ${PROJECT_BINARY_DIR}/tests/windows)
+endif()

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the build tree's own prefix, with
+# Wine's null graphics driver so that windows exist without a display.
+#   wine_run.sh WINE PREFIX setup          create the prefix (once)
+#   wine_run.sh WINE PREFIX stop           end its wineserver
+#   wine_run.sh WINE PREFIX PROGRAM [ARG]  run a program
+# Japanese file names need a Japanese Unix locale, made by setup beside the
+# prefix when the system has none; LC_ALL chooses the code page.
+set -euo pipefail
+wine=$1
+export WINEPREFIX=$2
+shift 2
+locales=$(dirname "$WINEPREFIX")/locale
+[ -d "$locales" ] && export LOCPATH=$locales
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts while the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+wineserver=$(dirname "$wine")/wineserver
+case "$1" in
+  setup)
+    if [ ! -d "$locales/ja_JP.UTF-8" ]; then
+      mkdir -p "$locales"
+      localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8"
+    fi
+    if [ ! -f "$WINEPREFIX/.lumospell-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      mkdir -p "$WINEPREFIX"
+      "$wine" wineboot -i
+      "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+      "$wineserver" -w
+      touch "$WINEPREFIX/.lumospell-ready"
+    fi ;;
+  stop)
+    "$wineserver" -k 2>/dev/null || true ;;
+  *)
+    exec "$wine" "$@" ;;
+esac
