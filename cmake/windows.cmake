@@ -17,11 +17,11 @@ foreach(library orthex orthbridge lexforge)
   target_link_options(${library} PRIVATE ${LUMOSPELL_WINDOWS_STATIC_RUNTIME})
 endforeach()
 
-# The command-line program is built on Linux only: it loads the libraries
-# with dlopen and builds its dictionary by running itself.
-foreach(target lumospell lumospell_tool_core merge_word_lists default_dictionary)
-  if(TARGET ${target})
-    set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL TRUE)
+# The command-line program, the example host and the fuzz replay programs
+# are Linux tools (dlopen, POSIX files): not part of the Windows build.
+foreach(folder tools examples fuzz)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} PROPERTY EXCLUDE_FROM_ALL TRUE)
   endif()
 endforeach()
 

@@ -32,6 +32,10 @@ constexpr DWORD StepSeconds = 30;
 
 const char* const EngineNames[16] = {ORTHEX_EXPORT_NAMES};
 
+// The progress dialog's texts as its template holds them.
+const std::wstring DialogCaption = L"Ｌｕｍｏスペルチェックキット:辞書作成中";
+const std::wstring CancelText = L"中止";
+
 template <typename Function>
 Function as(FARPROC address) {
     Function function;
@@ -57,8 +61,6 @@ std::string class_of(HWND window) {
     GetClassNameA(window, name, sizeof name);
     return name;
 }
-
-// ---- Windows seen by the hooks ----
 
 struct SeenBox {
     std::string text;
@@ -89,7 +91,7 @@ struct Observed {
     HWND host_window = nullptr;
     bool building = false;
     int host_messages_while_building = 0;
-    std::set<HWND> answered;
+    std::set<HWND> noticed;  // dialogs and boxes already looked at
 };
 
 Observed seen;
@@ -97,7 +99,8 @@ Observed seen;
 bool is_percentage(const std::string& status) {
     // "%3ld%% " and "processing" in Shift-JIS.
     static const std::string processing = "% \x8F\x88\x97\x9D\x92\x86";
-    return status.size() == 3 + processing.size() && status.compare(3, std::string::npos, processing) == 0 &&
+    return status.size() == 3 + processing.size() &&
+           status.compare(3, std::string::npos, processing) == 0 &&
            std::all_of(status.begin(), status.begin() + 3,
                        [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
 }
@@ -115,7 +118,7 @@ void request_cancel(HWND dialog) {
 LRESULT CALLBACK watch_activations(int code, WPARAM wparam, LPARAM lparam) {
     if (code == HCBT_ACTIVATE) {
         const HWND window = reinterpret_cast<HWND>(wparam);
-        if (class_of(window) == "#32770" && seen.answered.insert(window).second) {
+        if (class_of(window) == "#32770" && seen.noticed.insert(window).second) {
             if (GetDlgItem(window, IDC_PROGRESS_TEXT) != nullptr) {
                 SeenDialog dialog;
                 dialog.window = window;
@@ -127,13 +130,13 @@ LRESULT CALLBACK watch_activations(int code, WPARAM wparam, LPARAM lparam) {
                 dialog.cancel_class = class_of(GetDlgItem(window, IDCANCEL));
                 seen.dialogs.push_back(dialog);
             } else if (const HWND text = GetDlgItem(window, MessageBoxTextId)) {
-                seen.boxes.push_back({window_text(text), window_text(window), window_text_wide(text),
-                                      GetWindow(window, GW_OWNER)});
+                seen.boxes.push_back({window_text(text), window_text(window),
+                                      window_text_wide(text), GetWindow(window, GW_OWNER)});
                 PostMessageA(window, WM_COMMAND, IDOK, 0);
             }
         }
     } else if (code == HCBT_DESTROYWND) {
-        seen.answered.erase(reinterpret_cast<HWND>(wparam));
+        seen.noticed.erase(reinterpret_cast<HWND>(wparam));
     }
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }
@@ -166,8 +169,9 @@ HWND create_host_window() {
     window_class.hInstance = GetModuleHandleA(nullptr);
     window_class.lpszClassName = "LumoSpellTestHost";
     RegisterClassA(&window_class);
-    const HWND window = CreateWindowExA(0, "LumoSpellTestHost", "host", WS_OVERLAPPEDWINDOW, 10, 10,
-                                        400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const HWND window =
+        CreateWindowExA(0, "LumoSpellTestHost", "host", WS_OVERLAPPEDWINDOW, 10, 10, 400, 300,
+                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ShowWindow(window, SW_SHOW);
     return window;
 }
@@ -189,8 +193,6 @@ void clear_observed() {
     seen.cancel_sent = false;
     seen.host_messages_while_building = 0;
 }
-
-// ---- The libraries as a host binds them ----
 
 struct Front {
     HMODULE module = nullptr;
@@ -285,8 +287,6 @@ std::set<std::string> lines_of(const std::string& text, bool* all_crlf) {
 
 bool module_loaded(const char* name) { return GetModuleHandleA(name) != nullptr; }
 
-// ---- Groups ----
-
 void exports_by_ordinal(const Paths& paths) {
     Deadline deadline("exports by ordinal", StepSeconds);
     const HMODULE engine = LoadLibraryA(paths.engine.c_str());
@@ -301,8 +301,8 @@ void exports_by_ordinal(const Paths& paths) {
     uint16_t version = 0;
     uint16_t engine_id = 1;
     uint16_t type = 1;
-    CHECK_EQ(as<decltype(&SpellVer)>(GetProcAddress(engine, MAKEINTRESOURCEA(1)))(&version, &engine_id,
-                                                                                  &type),
+    CHECK_EQ(as<decltype(&SpellVer)>(GetProcAddress(engine, MAKEINTRESOURCEA(1)))(
+                 &version, &engine_id, &type),
              0);
     CHECK_EQ(version, 0x0100);
     CHECK_EQ(engine_id, 0);
@@ -311,7 +311,8 @@ void exports_by_ordinal(const Paths& paths) {
 
     const HMODULE builder = LoadLibraryA(paths.builder.c_str());
     if (!CHECK(builder != nullptr)) return;
-    CHECK(GetProcAddress(builder, MAKEINTRESOURCEA(1)) == GetProcAddress(builder, "LumoSpellMakeDic"));
+    CHECK(GetProcAddress(builder, MAKEINTRESOURCEA(1)) ==
+          GetProcAddress(builder, "LumoSpellMakeDic"));
     CHECK(GetProcAddress(builder, MAKEINTRESOURCEA(1)) != nullptr);
     CHECK(GetProcAddress(builder, MAKEINTRESOURCEA(2)) ==
           GetProcAddress(builder, "LumoSpellSetProgressPresenter"));
@@ -349,7 +350,8 @@ struct TemplateItem {
 
 void dialog_template(const Paths& paths) {
     Deadline deadline("dialog template", StepSeconds);
-    const HMODULE builder = LoadLibraryExA(paths.builder.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HMODULE builder =
+        LoadLibraryExA(paths.builder.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!CHECK(builder != nullptr)) return;
     const HRSRC resource = FindResourceExA(builder, RT_DIALOG, "MAKESPELLDIC",
                                            MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
@@ -359,8 +361,8 @@ void dialog_template(const Paths& paths) {
         CHECK(base != nullptr && size >= 18);
         const auto* header = static_cast<const DLGTEMPLATE*>(base);
         CHECK_EQ(header->style, 0x80C80084ul);
-        CHECK_EQ(header->style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME |
-                                                   DS_3DLOOK));
+        CHECK_EQ(header->style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU |
+                                                   DS_MODALFRAME | DS_3DLOOK));
         CHECK_EQ(header->dwExtendedStyle, 0ul);
         CHECK_EQ(header->cdit, 2);
         CHECK_EQ(header->x, 25);
@@ -370,13 +372,16 @@ void dialog_template(const Paths& paths) {
         const WORD* at = reinterpret_cast<const WORD*>(header + 1);
         CHECK_EQ(read_sz_or_ordinal(at), std::wstring());  // no menu
         CHECK_EQ(read_sz_or_ordinal(at), std::wstring());  // the standard dialog class
-        CHECK_EQ(read_sz_or_ordinal(at), std::wstring(L"Ｌｕｍｏスペルチェックキット:辞書作成中"));
+        CHECK_EQ(read_sz_or_ordinal(at), DialogCaption);
         std::vector<TemplateItem> items;
         for (int i = 0; i < header->cdit; ++i) {
             at = align_dword(at, base);
             const auto* item = reinterpret_cast<const DLGITEMTEMPLATE*>(at);
-            TemplateItem read{item->style, item->dwExtendedStyle, item->x, item->y, item->cx, item->cy,
-                              item->id, {}, {}};
+            TemplateItem read{item->style, item->dwExtendedStyle,
+                              item->x,     item->y,
+                              item->cx,    item->cy,
+                              item->id,    {},
+                              {}};
             at = reinterpret_cast<const WORD*>(item + 1);
             read.window_class = read_sz_or_ordinal(at);
             read.title = read_sz_or_ordinal(at);
@@ -397,7 +402,7 @@ void dialog_template(const Paths& paths) {
             CHECK_EQ(items[1].style, 0x50030001ul);
             CHECK_EQ(items[1].extended_style, 0ul);
             CHECK(items[1].x == 51 && items[1].y == 22 && items[1].cx == 56 && items[1].cy == 16);
-            CHECK_EQ(items[1].title, std::wstring(L"中止"));
+            CHECK_EQ(items[1].title, CancelText);
         }
         CHECK(reinterpret_cast<const char*>(at) <= static_cast<const char*>(base) + size);
     }
@@ -457,7 +462,8 @@ void error_boxes(Front& front, const ScratchFolder& scratch) {
     clear_observed();
     CHECK_EQ(front.init2(missing.c_str(), user.c_str(), 0, 1), 0);
     CHECK_EQ(seen.boxes.size(), 0u);
-    if (CHECK_EQ(handled.size(), 1u)) CHECK_EQ(handled[0], std::string("LumoSpell|LumoSpell Error 112 8803 65535"));
+    if (CHECK_EQ(handled.size(), 1u))
+        CHECK_EQ(handled[0], std::string("LumoSpell|LumoSpell Error 112 8803 65535"));
     front.set_message_handler(nullptr, nullptr);
     clear_observed();
     CHECK_EQ(front.init2(missing.c_str(), user.c_str(), 0, 1), 0);
@@ -478,7 +484,8 @@ void session(const Paths& paths, Front& front, const ScratchFolder& scratch) {
     CHECK_EQ(std::string(result.word), std::string("brwn"));
     char suggestion[LumoSpellWordSize];
     std::vector<std::string> suggestions;
-    for (int more = front.suggestion_first(suggestion); more; more = front.suggestion_next(suggestion))
+    for (int more = front.suggestion_first(suggestion); more;
+         more = front.suggestion_next(suggestion))
         suggestions.push_back(suggestion);
     CHECK(std::find(suggestions.begin(), suggestions.end(), "brown") != suggestions.end());
 
@@ -523,8 +530,8 @@ void session(const Paths& paths, Front& front, const ScratchFolder& scratch) {
 }
 
 // One session that adds a word to the user dictionary at path.
-void add_and_save(const Paths& paths, Front& front, const std::string& main, const std::string& user,
-                  const char* word) {
+void add_and_save(const Paths& paths, Front& front, const std::string& main,
+                  const std::string& user, const char* word) {
     CHECK_EQ(front.init(paths.engine.c_str()), 1);
     CHECK_EQ(front.init2(main.c_str(), user.c_str(), 0, 1), 1);
     CHECK_EQ(front.add_word(word), 0);
@@ -545,7 +552,8 @@ void save_names(const Paths& paths, Front& front, const ScratchFolder& scratch) 
     add_and_save(paths, front, main, "rel.dic", "second");
     SetCurrentDirectoryA(previous);
     bool all_crlf = false;
-    CHECK(lines_of(read_file(folder + "rel.dic"), &all_crlf) == std::set<std::string>({"first", "second"}));
+    CHECK(lines_of(read_file(folder + "rel.dic"), &all_crlf) ==
+          std::set<std::string>({"first", "second"}));
     CHECK_EQ(read_file(folder + "rel.BAK"), std::string("first\r\n"));
 
     // A name with a double-byte character whose second byte is 0x5C, the
@@ -557,11 +565,14 @@ void save_names(const Paths& paths, Front& front, const ScratchFolder& scratch) 
     }
     const std::string dbcs = scratch / "dbcs\\";
     CreateDirectoryA(dbcs.c_str(), nullptr);
-    const std::string name = "ab\x95\x5C" "cd";
+    const std::string name =
+        "ab\x95\x5C"
+        "cd";
     CreateDirectoryA((dbcs + "ab\x95\x5C~~$LUMOSP$.TMP").c_str(), nullptr);
     CHECK(write_file(dbcs + name + ".dic", "first\r\n"));
     add_and_save(paths, front, main, dbcs + name + ".dic", "second");
-    CHECK(lines_of(read_file(dbcs + name + ".dic"), &all_crlf) == std::set<std::string>({"first", "second"}));
+    CHECK(lines_of(read_file(dbcs + name + ".dic"), &all_crlf) ==
+          std::set<std::string>({"first", "second"}));
     CHECK_EQ(read_file(dbcs + name + ".BAK"), std::string("first\r\n"));
     CHECK(!exists(dbcs + "~~$LUMOSP$.TMP"));
 }
@@ -583,11 +594,11 @@ void failed_save(const Paths& paths, const ScratchFolder& scratch) {
     uint32_t user_id = 0;
     int read_only = 0;
     CHECK_EQ(engine.at<decltype(&SpellInit)>(2)(&session, special), 0);
-    CHECK_EQ(engine.at<decltype(&SpellOpenMdr)>(7)(session, (scratch / "main.dic").c_str(), nullptr, 0, 1,
-                                                   1033, record),
+    CHECK_EQ(engine.at<decltype(&SpellOpenMdr)>(7)(session, (scratch / "main.dic").c_str(), nullptr,
+                                                   0, 1, 1033, record),
              0);
-    CHECK_EQ(engine.at<decltype(&SpellOpenUdr)>(8)(session, user.c_str(), 1, UdrIgnoreAlways, &user_id,
-                                                   &read_only),
+    CHECK_EQ(engine.at<decltype(&SpellOpenUdr)>(8)(session, user.c_str(), 1, UdrIgnoreAlways,
+                                                   &user_id, &read_only),
              0);
     CHECK_EQ(engine.at<decltype(&SpellAddUdr)>(9)(session, 0, "second"), 0);
     CHECK_EQ(engine.at<decltype(&SpellCloseUdr)>(16)(session, 0, 1), SpellErrUdrSave);
@@ -596,8 +607,6 @@ void failed_save(const Paths& paths, const ScratchFolder& scratch) {
     CHECK_EQ(engine.at<decltype(&SpellTerminate)>(5)(session, 1), 0);
     FreeLibrary(engine.module);
 }
-
-// ---- The builder ----
 
 int presenter_records(void* context, int32_t event, const char* text) {
     static_cast<std::vector<std::string>*>(context)->push_back(std::to_string(event) + "|" +
@@ -636,14 +645,15 @@ void check_dialog_shown(const SeenDialog& dialog, HWND host) {
     // A dialog made with the ANSI function keeps what the code page can
     // hold; the template itself is checked on its own.
     if (GetACP() == 932) {
-        CHECK_EQ(dialog.caption, std::wstring(L"Ｌｕｍｏスペルチェックキット:辞書作成中"));
-        CHECK_EQ(dialog.cancel_text, std::wstring(L"中止"));
+        CHECK_EQ(dialog.caption, DialogCaption);
+        CHECK_EQ(dialog.cancel_text, CancelText);
     }
     CHECK_EQ(dialog.text_class, std::string("Static"));
     CHECK_EQ(dialog.cancel_class, std::string("Button"));
 }
 
-int make_dic(const Builder& builder, HWND host, const std::string& source, const std::string& output) {
+int make_dic(const Builder& builder, HWND host, const std::string& source,
+             const std::string& output) {
     seen.building = true;
     const int result = builder.make_dic(host, source.c_str(), output.c_str());
     seen.building = false;
@@ -656,9 +666,10 @@ void builds(Builder& builder, HWND host, const ScratchFolder& scratch) {
     {
         Deadline deadline("build, small", StepSeconds);
         // "Zebra 【pronunciation】 zebrapron 【noun】 <katakana A>" and more.
-        CHECK(write_file(source,
-                         "Zebra \x81\x79\x94\xAD\x89\xB9\x81\x7A zebrapron \x81\x79\x96\xBC\x81\x7A \x83\x41\r\n"
-                         "apple Apple zebra etc.\r\n"));
+        CHECK(write_file(
+            source,
+            "Zebra \x81\x79\x94\xAD\x89\xB9\x81\x7A zebrapron \x81\x79\x96\xBC\x81\x7A \x83\x41\r\n"
+            "apple Apple zebra etc.\r\n"));
         drain_messages();
         clear_observed();
         // Fewer than 1001 words: no progress call, so no message of the
@@ -681,8 +692,9 @@ void builds(Builder& builder, HWND host, const ScratchFolder& scratch) {
     const int many = 6000;
     CHECK(write_file(source, many_words_source(many)));
     for (CancelBy how : {CancelBy::CancelCommand, CancelBy::EscapeKey}) {
-        Deadline deadline(how == CancelBy::CancelCommand ? "build, cancel button" : "build, Escape key",
-                          StepSeconds);
+        Deadline deadline(
+            how == CancelBy::CancelCommand ? "build, cancel button" : "build, Escape key",
+            StepSeconds);
         CHECK(write_file(output, "old content\r\n"));
         drain_messages();
         clear_observed();
@@ -701,8 +713,13 @@ void builds(Builder& builder, HWND host, const ScratchFolder& scratch) {
         clear_observed();
         // Serviced at a progress call while the build reads.
         PostMessageA(host, WM_APP, 0, 0);
+        // The host is closing: its quit request must outlive the build.
+        PostQuitMessage(7);
         CHECK_EQ(make_dic(builder, host, source, output), 1);
         CHECK_EQ(seen.host_messages_while_building, 1);
+        MSG quit = {};
+        CHECK(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        CHECK_EQ(quit.wParam, 7u);
         CHECK(read_file(output) == many_words_sorted(many));
         CHECK(seen.statuses.size() >= 2);
         if (!seen.statuses.empty()) CHECK_EQ(seen.statuses.back(), Writing);
@@ -732,8 +749,9 @@ void builds(Builder& builder, HWND host, const ScratchFolder& scratch) {
                 CHECK_EQ(seen.boxes[0].caption, std::string());
                 CHECK(seen.boxes[0].owner == host);
                 if (GetACP() == 932) {
-                    CHECK_EQ(seen.boxes[0].wide_text,
-                             L"[" + std::wstring(c.named.begin(), c.named.end()) + L"] を開けません");
+                    CHECK_EQ(
+                        seen.boxes[0].wide_text,
+                        L"[" + std::wstring(c.named.begin(), c.named.end()) + L"] を開けません");
                 }
             }
         }
@@ -763,7 +781,8 @@ void builds(Builder& builder, HWND host, const ScratchFolder& scratch) {
         events.erase(std::remove_if(events.begin(), events.end(),
                                     [](const std::string& event) {
                                         return event == "3|(null)" ||
-                                               (event.compare(0, 2, "2|") == 0 && is_percentage(event.substr(2)));
+                                               (event.compare(0, 2, "2|") == 0 &&
+                                                is_percentage(event.substr(2)));
                                     }),
                      events.end());
         const std::vector<std::string> expected = {
@@ -784,7 +803,8 @@ int main() {
     CHECK(write_file(scratch / "user.dic", "zyxwv\r\n"));
 
     seen.host_window = create_host_window();
-    const HHOOK activations = SetWindowsHookExA(WH_CBT, watch_activations, nullptr, GetCurrentThreadId());
+    const HHOOK activations =
+        SetWindowsHookExA(WH_CBT, watch_activations, nullptr, GetCurrentThreadId());
     const HHOOK status_text =
         SetWindowsHookExA(WH_CALLWNDPROCRET, watch_status_text, nullptr, GetCurrentThreadId());
     CHECK(activations != nullptr && status_text != nullptr);
@@ -803,7 +823,8 @@ int main() {
 
     Builder builder;
     builder.module = LoadLibraryA(paths.builder.c_str());
-    builder.make_dic = as<decltype(&LumoSpellMakeDic)>(GetProcAddress(builder.module, MAKEINTRESOURCEA(1)));
+    builder.make_dic =
+        as<decltype(&LumoSpellMakeDic)>(GetProcAddress(builder.module, MAKEINTRESOURCEA(1)));
     builder.set_presenter = as<decltype(&LumoSpellSetProgressPresenter)>(
         GetProcAddress(builder.module, "LumoSpellSetProgressPresenter"));
     if (CHECK(builder.make_dic != nullptr && builder.set_presenter != nullptr))

@@ -78,9 +78,9 @@ void shared_access(const ScratchFolder& scratch) {
     const std::string path = scratch / "shared.dic";
     CHECK(write_file(path, "word\r\n"));
     // Another program holds the file open for reading and writing.
-    const HANDLE other = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE other =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     CHECK(other != INVALID_HANDLE_VALUE);
     std::FILE* file = platform::open_file(path.c_str(), "rb");
     if (CHECK(file != nullptr)) {
@@ -88,8 +88,9 @@ void shared_access(const ScratchFolder& scratch) {
         CHECK(std::fgets(line, sizeof line, file) != nullptr);
         CHECK_EQ(std::string(line), std::string("word\r\n"));
         // And opens it again while this reader still has it.
-        const HANDLE again = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE again =
+            CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         CHECK(again != INVALID_HANDLE_VALUE);
         if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
         std::fclose(file);
@@ -111,7 +112,8 @@ void formatter() {
     Deadline deadline("formatter", StepSeconds);
     CHECK_EQ(formatted(4096, "LumoSpell Error %d %x %d", 112, 0x8803, 65535),
              std::string("LumoSpell Error 112 8803 65535"));
-    CHECK_EQ(formatted(4096, "LumoSpell Error %d,%d", -1, 328), std::string("LumoSpell Error -1,328"));
+    CHECK_EQ(formatted(4096, "LumoSpell Error %d,%d", -1, 328),
+             std::string("LumoSpell Error -1,328"));
     CHECK_EQ(formatted(4096, "%x", 0xFFFFFFFFu), std::string("ffffffff"));
     // Cut to a small buffer, and never past the formatter's 1024 characters.
     CHECK_EQ(formatted(8, "LumoSpell Error %d", 112), std::string("LumoSpe"));

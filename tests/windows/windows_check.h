@@ -70,8 +70,9 @@ template <typename Actual, typename Expected>
 bool record_equal(const Actual& actual, const Expected& expected, const char* what,
                   const char* file, int line) {
     const bool ok = actual == expected;
-    return record(ok, ok ? "" : std::string(what) + " is " + shown(actual) + ", expected " + shown(expected),
-                  file, line);
+    return record(
+        ok, ok ? "" : std::string(what) + " is " + shown(actual) + ", expected " + shown(expected),
+        file, line);
 }
 
 // Prints the closing line and gives the exit code.
@@ -103,7 +104,8 @@ private:
         const auto* deadline = static_cast<const Deadline*>(self);
         if (WaitForSingleObject(deadline->done_, deadline->milliseconds_) == WAIT_TIMEOUT) {
             std::printf("FAILED [%s]: not finished within %lu s (a window left unanswered?)\n",
-                        deadline->step_, static_cast<unsigned long>(deadline->milliseconds_ / 1000));
+                        deadline->step_,
+                        static_cast<unsigned long>(deadline->milliseconds_ / 1000));
             ++failed;
             std::printf("timed out: %d passed, %d failed\n", passed, failed);
             std::fflush(stdout);
