@@ -184,8 +184,9 @@ ORTHBRIDGE_API int LumoSpellMode(unsigned int flags);
 
 /*
  * Error messages.  A failing call presents its message and returns only
- * afterwards.  By default the message goes to standard error as one line,
- * "LumoSpell: <text>".  A host can present it itself: the handler receives
+ * afterwards.  By default the message is shown in a message box captioned
+ * "LumoSpell" on Windows, and goes to standard error as one line,
+ * "LumoSpell: <text>", elsewhere.  A host can present it itself: the handler receives
  * the text, the caption "LumoSpell" and the context given here, and should
  * return once the user has seen the message.  A null handler restores the
  * default.
