@@ -163,6 +163,23 @@ bool ensure_user_dictionary(const std::string& path, std::string& error) {
         }
         return true;
     }
+    // A save that died between its two renames left the list only under
+    // the backup name ("<base>.BAK"); an empty list's first save would
+    // delete that backup, so take it back instead.
+    const size_t name = path.find_last_of('/') + 1;
+    const size_t dot = path.find_last_of('.');
+    const std::string backup =
+        path.substr(0, dot != std::string::npos && dot >= name ? dot : path.size()) + ".BAK";
+    if (stat(backup.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (std::rename(backup.c_str(), path.c_str()) != 0) {
+            error = "cannot restore user dictionary " + path + " from " + backup + ": " +
+                    std::strerror(errno);
+            return false;
+        }
+        std::fprintf(stderr, "lumospell: user dictionary %s restored from %s\n", path.c_str(),
+                     backup.c_str());
+        return true;
+    }
     std::FILE* file = std::fopen(path.c_str(), "ab");
     if (file == nullptr) {
         error = "cannot create user dictionary " + path + ": " + std::strerror(errno);
