@@ -38,10 +38,12 @@ max_len() {
 if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
   scripts/install-deps.sh clang libclang-rt-14-dev
 fi
-build=build-fuzz
+build="build-fuzz"
 CC=clang CXX=clang++ cmake -S . -B "$build" -DLUMOSPELL_FUZZ=ON -DLUMOSPELL_SANITIZE=ON \
   -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j2 --target $(printf '%s_fuzzer ' "${targets[@]}")
+fuzzers=()
+for t in "${targets[@]}"; do fuzzers+=("${t}_fuzzer"); done
+cmake --build "$build" -j2 --target "${fuzzers[@]}"
 
 # The targets write files on every input; a memory file system keeps
 # their saves (each ends in fsync) from dominating the run.
@@ -50,10 +52,19 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 work=$build/fuzz-work
 
+# Tokens worth trying in each target's input.
+dict() {
+  case $1 in
+    build) echo "-dict=fuzz/build.dict" ;;
+    verify | suggest | prefilter | front_road) echo "-dict=fuzz/text.dict" ;;
+  esac
+}
+
 run_one() {
   local t=$1 dir=$work/$1
   mkdir -p "$dir/corpus" "$dir/findings"
-  "$build/bin/${t}_fuzzer" "$dir/corpus" "fuzz/corpus/$t" \
+  # shellcheck disable=SC2046
+  "$build/bin/${t}_fuzzer" "$dir/corpus" "fuzz/corpus/$t" $(dict "$t") \
     -max_total_time="$seconds" -max_len="$(max_len "$t")" -timeout=20 -rss_limit_mb=4096 \
     -artifact_prefix="$dir/findings/" -print_final_stats=1 >"$dir/log" 2>&1 || true
 }

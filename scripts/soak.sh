@@ -7,7 +7,7 @@
 #   scripts/soak.sh [MEGABYTES [REPORT_EVERY_MB]]   (default 64 and 8)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build-hard
+build="build-hard"
 scripts/install-deps.sh
 cmake -S . -B "$build" -DLUMOSPELL_WERROR=ON -DLUMOSPELL_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target soak default_dictionary
