@@ -140,16 +140,12 @@ std::string default_user_dictionary(std::string& error) {
         error = "cannot find a home for the user dictionary (set HOME or use --user-dict)";
         return {};
     }
-    std::string folder;
-    for (const std::string& part : {base, base + "/lumospell"}) {
-        folder = part;
-        if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-            // Missing parents of XDG_DATA_HOME: create them one by one.
-            for (size_t p = 1; (p = folder.find('/', p)) != std::string::npos; ++p)
-                mkdir(folder.substr(0, p).c_str(), 0755);
-            mkdir(folder.c_str(), 0755);
-        }
-    }
+    // Creates the folder and any missing parents; failures show up when
+    // the dictionary file itself cannot be created.
+    const std::string folder = base + "/lumospell";
+    for (size_t p = 1; p != std::string::npos; p = folder.find('/', p + 1))
+        mkdir(folder.substr(0, p).c_str(), 0755);
+    mkdir(folder.c_str(), 0755);
     return folder + "/user.dic";
 }
 
