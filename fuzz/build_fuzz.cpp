@@ -38,7 +38,8 @@ lumo::engine::WordTable table;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    static const bool installed = (lumo::platform::set_progress_presenter(presenter, nullptr), true);
+    static const bool installed =
+        (lumo::platform::set_progress_presenter(presenter, nullptr), true);
     (void)installed;
     cancel_requested = (data[0] & 1) != 0;
     cancel_answered = false;

@@ -13,7 +13,8 @@ namespace {
 
 // DEL (0x7F) is in none of the blanked classes: no pass touches it.
 bool allowed_after_filter(unsigned char b, bool double_byte) {
-    if (b == ' ' || b == 0x7F || b == '\'' || b == '-' || b == '.' || b == '@' || b == '_' || b == '`')
+    if (b == ' ' || b == 0x7F || b == '\'' || b == '-' || b == '.' || b == '@' || b == '_' ||
+        b == '`')
         return true;
     if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9')) return true;
     return !double_byte && b >= 0x80 && b <= 0xFE;

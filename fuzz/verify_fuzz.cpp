@@ -102,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     FUZZ_CHECK(found == LookupAbsent, "reported '%s' is known", word.c_str());
                     if (capacity > 0) {
                         const std::string shown(area.get());
-                        const size_t kept = std::min<size_t>(capacity - 1u, SpellReportBufferSize - 1);
+                        const size_t kept =
+                            std::min<size_t>(capacity - 1u, SpellReportBufferSize - 1);
                         FUZZ_CHECK(shown == word.substr(0, kept),
                                    "area holds '%s', not the word", shown.c_str());
                     }

@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 64;
     const double every = argc > 2 ? std::atof(argv[2]) : 8;
     const std::string data = LUMOSPELL_DATA_DIR;
-    const std::string prose = read_all(data + "/prose/devil.txt") + read_all(data + "/prose/jargon.txt");
+    const std::string prose =
+        read_all(data + "/prose/devil.txt") + read_all(data + "/prose/jargon.txt");
     if (prose.size() < PieceBytes) {
         std::fprintf(stderr, "soak: no prose under %s\n", data.c_str());
         return 2;

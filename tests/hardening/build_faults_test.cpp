@@ -43,8 +43,9 @@ std::vector<std::string> source_words(int count) {
 }
 
 std::string word_list(std::vector<std::string> words) {
-    std::sort(words.begin(), words.end(),
-              [](const std::string& a, const std::string& b) { return std::strcmp(a.c_str(), b.c_str()) < 0; });
+    std::sort(words.begin(), words.end(), [](const std::string& a, const std::string& b) {
+        return std::strcmp(a.c_str(), b.c_str()) < 0;
+    });
     std::string out;
     for (const auto& w : words) out += w + "\r\n";
     return out;

@@ -36,14 +36,25 @@ void step() {
 
 const SaveFileOps& real() { return system_save_file_ops(); }
 
+// Runs one save operation between two steps.
+template <typename Op>
+auto stepped(Op op) {
+    step();
+    auto result = op();
+    step();
+    return result;
+}
+
 const SaveFileOps killing_ops = {
-    [](const char* p) { step(); std::FILE* f = real().create(p); step(); return f; },
-    [](std::FILE* f, const void* b, size_t n) { step(); bool ok = real().write(f, b, n); step(); return ok; },
-    [](std::FILE* f) { step(); bool ok = real().close(f); step(); return ok; },
-    [](std::FILE* f) { step(); real().abandon(f); step(); },
-    [](const char* p) { step(); bool ok = real().exists(p); step(); return ok; },
-    [](const char* p) { step(); bool ok = real().remove(p); step(); return ok; },
-    [](const char* a, const char* b) { step(); bool ok = real().rename(a, b); step(); return ok; },
+    [](const char* p) { return stepped([&] { return real().create(p); }); },
+    [](std::FILE* f, const void* b, size_t n) {
+        return stepped([&] { return real().write(f, b, n); });
+    },
+    [](std::FILE* f) { return stepped([&] { return real().close(f); }); },
+    [](std::FILE* f) { stepped([&] { real().abandon(f); return true; }); },
+    [](const char* p) { return stepped([&] { return real().exists(p); }); },
+    [](const char* p) { return stepped([&] { return real().remove(p); }); },
+    [](const char* a, const char* b) { return stepped([&] { return real().rename(a, b); }); },
 };
 
 std::set<std::string> words_in(const std::string& bytes) {
@@ -87,7 +98,8 @@ protected:
             auto engine = std::make_unique<Engine>();
             uint32_t id = 0;
             engine->init(&id);
-            if (engine->open_main(main_path.c_str()) != 0 || engine->open_user(user_path.c_str()) != 0)
+            if (engine->open_main(main_path.c_str()) != 0 ||
+                engine->open_user(user_path.c_str()) != 0)
                 _exit(100);
             for (const auto& w : new_words) engine->add_word(0, w.c_str());
             engine->save_ops = &killing_ops;
