@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "build_run.h"
+#include "common/char_class.h"
+#include "common/shift_jis.h"
 #include "headword_set.h"
 
 namespace lumo::builder {
@@ -11,14 +13,13 @@ char LineBuffer[LineBufferBytes];
 
 namespace {
 
-// Fixed Shift-JIS byte classes; no locale is consulted.
-bool is_upper(unsigned char b) { return b >= 'A' && b <= 'Z'; }
-bool is_lower(unsigned char b) { return b >= 'a' && b <= 'z'; }
-bool is_letter(unsigned char b) { return is_upper(b) || is_lower(b); }
-bool is_digit(unsigned char b) { return b >= '0' && b <= '9'; }
-bool is_alphanumeric(unsigned char b) { return is_letter(b) || is_digit(b); }
+// Fixed byte classes and the fixed Shift-JIS lead bytes; no locale or code
+// page is consulted.
+using lumo::common::is_letter;
+using lumo::common::is_lower;
+bool is_alphanumeric(unsigned char b) { return lumo::common::is_alnum(b); }
 bool is_joiner(unsigned char b) { return b == '.' || b == '-' || b == '\''; }
-bool is_lead_byte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool is_lead_byte(unsigned char b) { return lumo::common::is_shift_jis_lead_byte(b); }
 
 }  // namespace
 

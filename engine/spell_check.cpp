@@ -1,9 +1,11 @@
 #include <cstring>
 
-#include "char_class.h"
+#include "common/char_class.h"
 #include "engine.h"
 
 namespace lumo::engine {
+
+using namespace lumo::common;
 
 namespace {
 

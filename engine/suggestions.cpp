@@ -3,9 +3,11 @@
 #include <cstring>
 #include <utility>
 
-#include "char_class.h"
+#include "common/char_class.h"
 
 namespace lumo::engine {
+
+using namespace lumo::common;
 
 bool SuggestionStore::AddSuggestion(char* candidate, const char* pattern_word) {
     const auto* pattern = reinterpret_cast<const unsigned char*>(pattern_word);

@@ -2,21 +2,25 @@
 
 #include <cstring>
 
+#include "common/save_names.h"
+#include "common/word_list_syntax.h"
 #include "files.h"
 #include "lumospell/orthex.h"
 
 namespace lumo::engine {
 
 namespace platform = lumo::platform;
+using lumo::common::is_word_list_blank;
+using lumo::common::is_word_list_byte;
 
 unsigned long split_piece(char* piece, uint8_t tag, WordTable& table, WordStore& store) {
     unsigned long count = 0;
     unsigned char* p = reinterpret_cast<unsigned char*>(piece);
     for (;;) {
-        while (*p == ' ' || *p == '\t') ++p;
+        while (is_word_list_blank(*p)) ++p;
         if (*p < 0x20) break;
         unsigned char* start = p;
-        while (*p > 0x20 && *p != ',') ++p;
+        while (is_word_list_byte(*p)) ++p;
         const size_t len = static_cast<size_t>(p - start);
         const bool at_end = (*p == '\0');
         if (!at_end) *p++ = '\0';
@@ -71,33 +75,7 @@ const SaveFileOps& system_save_file_ops() {
 }
 
 SavePaths save_paths_for(const char* path, const platform::LeadByteSet& lead) {
-    const size_t len = std::strlen(path);
-    size_t dir_start = 0;
-    if (len >= 2 && path[1] == ':') dir_start = 2;
-    // The name begins after the last separator, not counting trail bytes.
-    size_t name_start = dir_start;
-    for (size_t i = dir_start; i < len; ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (lead.is_lead(c) && i + 1 < len) {
-            ++i;
-            continue;
-        }
-        if (c == '\\' || c == '/') name_start = i + 1;
-    }
-    size_t base_end = len;
-    for (size_t i = name_start; i < len; ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (lead.is_lead(c) && i + 1 < len) {
-            ++i;
-            continue;
-        }
-        if (c == '.') base_end = i;
-    }
-    const std::string folder(path, name_start);
-    SavePaths names;
-    names.temporary = folder + "~~$LUMOSP$.TMP";
-    names.backup = folder + std::string(path + name_start, base_end - name_start) + ".BAK";
-    return names;
+    return lumo::common::save_paths_for(path, [&lead](unsigned char c) { return lead.is_lead(c); });
 }
 
 uint16_t SaveUserDictionary(const char* path, const WordTable& table,

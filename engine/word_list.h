@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <string>
 
+#include "common/save_names.h"
 #include "lead_bytes.h"
 #include "word_store.h"
 #include "word_table.h"
@@ -40,10 +40,7 @@ struct SaveFileOps {
 
 const SaveFileOps& system_save_file_ops();
 
-struct SavePaths {
-    std::string temporary;
-    std::string backup;
-};
+using SavePaths = lumo::common::SavePaths;
 
 // Forms "<drive><dir>~~$LUMOSP$.TMP" and "<drive><dir><base>.BAK" from the
 // dictionary's path; the second byte of a double-byte character is never

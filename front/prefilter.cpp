@@ -2,14 +2,14 @@
 
 #include <cstring>
 
+#include "common/char_class.h"
+
 namespace lumo::front {
 
 namespace {
 
-// C-locale classes; bytes of 0x80 and above are in none.
-bool is_letter(unsigned char b) { return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z'); }
-bool is_digit(unsigned char b) { return b >= '0' && b <= '9'; }
-bool is_alnum(unsigned char b) { return is_letter(b) || is_digit(b); }
+using lumo::common::is_alnum;
+using lumo::common::is_letter;
 
 bool is_address_char(unsigned char b) { return is_alnum(b) || b == '.' || b == '-' || b == '_'; }
 

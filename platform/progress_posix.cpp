@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/shift_jis.h"
 #include "progress.h"
 
 namespace lumo::platform {
@@ -26,8 +27,6 @@ void* installed_context = nullptr;
 volatile sig_atomic_t interrupt_requested = 0;
 
 extern "C" void note_interrupt(int) { interrupt_requested = 1; }
-
-bool is_lead_byte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Converts Shift-JIS text to the character set of the user's locale (taken
 // from the environment, without touching the process locale).
@@ -73,7 +72,7 @@ public:
                 --in_left;
                 continue;
             }
-            const size_t skip = is_lead_byte(static_cast<unsigned char>(*in)) && in_left > 1 ? 2 : 1;
+            const size_t skip = lumo::common::is_shift_jis_lead_byte(static_cast<unsigned char>(*in)) && in_left > 1 ? 2 : 1;
             in += skip;
             in_left -= skip;
             if (used < capacity) out[used++] = '?';

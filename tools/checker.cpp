@@ -44,7 +44,7 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
         // The word runs over the engine's word bytes; one final apostrophe
         // is not part of it.
         size_t end = start;
-        while (end < piece.size() && is_word_byte(static_cast<unsigned char>(piece[end]))) ++end;
+        while (end < piece.size() && is_word_char(static_cast<unsigned char>(piece[end]))) ++end;
         size_t length = end - start;
         if (length > 1 && piece[end - 1] == '\'') --length;
         if (length == 0) {

@@ -34,7 +34,7 @@ void answer_line(PipeSession& s, const std::string& text, size_t shift, bool ter
         while (i < limit) {
             const unsigned char c = bytes[i];
             if ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') {
-                while (i < limit && is_word_byte(bytes[i])) ++i;
+                while (i < limit && is_word_char(bytes[i])) ++i;
                 if (!terse) std::fputs("*\n", out);
             } else {
                 ++i;

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "checker.h"
+#include "common/save_names.h"
+#include "lead_bytes.h"
 #include "host_libraries.h"
 #include "ispell_pipe.h"
 
@@ -162,10 +164,11 @@ bool ensure_user_dictionary(const std::string& path, std::string& error) {
     // A save that died between its two renames left the list only under
     // the backup name ("<base>.BAK"); an empty list's first save would
     // delete that backup, so take it back instead.
-    const size_t name = path.find_last_of('/') + 1;
-    const size_t dot = path.find_last_of('.');
+    const lumo::platform::LeadByteSet& lead = lumo::platform::system_lead_bytes();
     const std::string backup =
-        path.substr(0, dot != std::string::npos && dot >= name ? dot : path.size()) + ".BAK";
+        lumo::common::save_paths_for(path.c_str(), [&lead](unsigned char c) {
+            return lead.is_lead(c);
+        }).backup;
     if (stat(backup.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         if (std::rename(backup.c_str(), path.c_str()) != 0) {
             error = "cannot restore user dictionary " + path + " from " + backup + ": " +

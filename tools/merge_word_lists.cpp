@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/word_list_syntax.h"
+
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr, "usage: merge_word_lists OUTPUT INPUT...\n");
@@ -21,16 +23,10 @@ int main(int argc, char** argv) {
             return 2;
         }
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::string word;
-        for (unsigned char c : text) {
-            if (c > 0x20 && c != ',') {
-                word.push_back(static_cast<char>(c));
-            } else if (!word.empty()) {
-                words.push_back(std::move(word));
-                word.clear();
-            }
-        }
-        if (!word.empty()) words.push_back(std::move(word));
+        size_t at = 0;
+        for (std::string_view word = lumo::common::next_word_list_word(text, &at); !word.empty();
+             word = lumo::common::next_word_list_word(text, &at))
+            words.emplace_back(word);
     }
     std::sort(words.begin(), words.end());
     words.erase(std::unique(words.begin(), words.end()), words.end());

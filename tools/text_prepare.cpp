@@ -1,17 +1,14 @@
 #include "text_prepare.h"
 
 #include <langinfo.h>
-#include <strings.h>
+
+#include "common/shift_jis.h"
 
 namespace lumo::tool {
 
 TextEncoding encoding_from_locale() {
-    const char* codeset = nl_langinfo(CODESET);
-    if (codeset != nullptr) {
-        for (const char* name : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "CP932", "WINDOWS-31J"})
-            if (strcasecmp(codeset, name) == 0) return TextEncoding::ShiftJis;
-    }
-    return TextEncoding::Utf8;
+    return lumo::common::is_shift_jis_name(nl_langinfo(CODESET)) ? TextEncoding::ShiftJis
+                                                                 : TextEncoding::Utf8;
 }
 
 namespace {
@@ -96,7 +93,7 @@ void prepare_for_check(std::string& text, TextEncoding encoding) {
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
-        if (bytes[i] < 0x80 && !is_word_byte(bytes[i])) {
+        if (bytes[i] < 0x80 && !is_word_char(bytes[i])) {
             ++i;
             continue;
         }
@@ -105,7 +102,7 @@ void prepare_for_check(std::string& text, TextEncoding encoding) {
         bool foreign = false;
         while (i < n) {
             if (bytes[i] < 0x80) {
-                if (!is_word_byte(bytes[i])) break;
+                if (!is_word_char(bytes[i])) break;
                 ++i;
                 continue;
             }
@@ -132,8 +129,7 @@ size_t count_characters(std::string_view text, TextEncoding encoding) {
         if (bytes[i] < 0x80) {
             ++i;
         } else if (encoding == TextEncoding::ShiftJis) {
-            const bool lead = (bytes[i] >= 0x81 && bytes[i] <= 0x9F) ||
-                              (bytes[i] >= 0xE0 && bytes[i] <= 0xFC);
+            const bool lead = lumo::common::is_shift_jis_lead_byte(bytes[i]);
             i += (lead && i + 1 < text.size()) ? 2 : 1;
         } else {
             unsigned cp;
@@ -152,7 +148,7 @@ size_t piece_end(std::string_view text, size_t start, size_t limit) {
         if (text[i - 1] == ' ' || text[i - 1] == '\t') return i;
     for (size_t i = hard; i > start; --i) {
         const unsigned char c = static_cast<unsigned char>(text[i - 1]);
-        if (c < 0x80 && !is_word_byte(c) && c != '.' && c != '@' && c != ':' && c != '/' &&
+        if (c < 0x80 && !is_word_char(c) && c != '.' && c != '@' && c != ':' && c != '/' &&
             c != '\\')
             return i;
     }

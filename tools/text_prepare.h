@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/char_class.h"
+
 namespace lumo::tool {
 
 enum class TextEncoding {
@@ -36,10 +38,7 @@ size_t piece_end(std::string_view text, size_t start, size_t limit);
 
 bool is_valid_utf8(std::string_view text);
 
-// True for the bytes the engine counts as part of a word.
-inline bool is_word_byte(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '\'' || c == '-' || c == '_';
-}
+// The bytes the engine counts as part of a word.
+using lumo::common::is_word_char;
 
 }  // namespace lumo::tool

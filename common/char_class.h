@@ -1,0 +1,36 @@
+// Byte classes of the C locale, fixed whatever locale the process selects:
+// only ASCII letters and digits belong to a class; bytes 0x80 and above
+// belong to none.  Case folding touches ASCII letters only.
+#pragma once
+
+namespace lumo::common {
+
+constexpr bool is_capital(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+constexpr bool is_lower(unsigned char c) { return c >= 'a' && c <= 'z'; }
+constexpr bool is_letter(unsigned char c) {
+    return static_cast<unsigned char>((c | 0x20) - 'a') < 26;
+}
+constexpr bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_alnum(unsigned char c) { return is_letter(c) || is_digit(c); }
+
+// Letters, digits, apostrophe, hyphen and underscore make up a word of the
+// engine; whoever cuts text for it cuts by the same bytes.
+constexpr bool is_word_char(unsigned char c) {
+    return is_alnum(c) || c == '\'' || c == '-' || c == '_';
+}
+
+constexpr char to_lower(char c) {
+    return is_capital(static_cast<unsigned char>(c)) ? static_cast<char>(c | 0x20) : c;
+}
+constexpr char to_upper(char c) {
+    return is_lower(static_cast<unsigned char>(c)) ? static_cast<char>(c & ~0x20) : c;
+}
+
+// ASCII-only case-insensitive equality of two NUL-terminated names.
+constexpr bool same_name_ignoring_case(const char* a, const char* b) {
+    for (; *a != '\0' && *b != '\0'; ++a, ++b)
+        if (to_lower(*a) != to_lower(*b)) return false;
+    return *a == *b;
+}
+
+}  // namespace lumo::common
