@@ -41,13 +41,12 @@ uint16_t Engine::terminate() {
 }
 
 uint16_t Engine::verify_main(const char* path, uint16_t* language) {
-    if (path == nullptr || !lumo::platform::path_exists(path)) return SpellErrMdrAccess;
+    if (!lumo::platform::path_exists(path)) return SpellErrMdrAccess;
     if (language != nullptr) *language = 0;
     return 0;
 }
 
 uint16_t Engine::open_main(const char* path) {
-    if (path == nullptr) return SpellErrOpenMdr;
     if (LoadWordList(path, WordTagMain, table_, main_store_, retired_) != 0) {
         if (cursor_store_ == &main_store_ && main_store_.empty()) cursor_store_ = nullptr;
         return SpellErrOpenMdr;
@@ -58,7 +57,6 @@ uint16_t Engine::open_main(const char* path) {
 
 uint16_t Engine::open_user(const char* path) {
     user_dict_changed_ = false;
-    if (path == nullptr) return SpellErrOpenUdr;
     if (LoadWordList(path, WordTagUser, table_, user_store_, retired_) != 0) {
         if (cursor_store_ == &user_store_ && user_store_.empty()) cursor_store_ = nullptr;
         return SpellErrOpenUdr;
@@ -77,8 +75,12 @@ char* Engine::place_addition(const char* word) {
     return cursor_store_->place(word, std::strlen(word));
 }
 
+uint16_t Engine::refuse_user() {
+    user_dict_changed_ = false;
+    return SpellErrOpenUdr;
+}
+
 uint16_t Engine::add_word(uint32_t user_dict_id, const char* word) {
-    if (word == nullptr) return SpellErrBadArgument;
     const uint8_t tag = (user_dict_id == UdrIgnoreAlways) ? WordTagIgnoreAlways : WordTagUser;
     char* copy = place_addition(word);
     if (copy == nullptr) return SpellErrNoMemory;
@@ -88,7 +90,6 @@ uint16_t Engine::add_word(uint32_t user_dict_id, const char* word) {
 }
 
 uint16_t Engine::add_change(const char* word, const char* replacement) {
-    if (word == nullptr || replacement == nullptr) return SpellErrBadArgument;
     // Indices run 1..99; a tag tells at most 100 and the table has 100 entries.
     if (next_change_index_ >= ChangeTableEntries) return SpellErrChangeTableFull;
     const size_t len = std::strlen(replacement);

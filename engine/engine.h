@@ -23,6 +23,8 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
+    // Every path, word and replacement passed in is a NUL-terminated
+    // string, never null: the exports refuse null ones before calling.
     uint16_t init(uint32_t* session);
     uint16_t set_options(uint32_t options) {
         option_word = options;
@@ -32,6 +34,8 @@ public:
     uint16_t verify_main(const char* path, uint16_t* language);
     uint16_t open_main(const char* path);
     uint16_t open_user(const char* path);
+    // Answers an open that has no path as one whose file cannot be read.
+    uint16_t refuse_user();
     uint16_t add_word(uint32_t user_dict_id, const char* word);
     uint16_t add_change(const char* word, const char* replacement);
     uint16_t close_user();
@@ -42,11 +46,8 @@ public:
 
     WordTable& table() { return table_; }
     const char* change_at(uint32_t index) const { return change_table_[index]; }
-    uint32_t next_change_index() const { return next_change_index_; }
     bool user_dict_changed() const { return user_dict_changed_; }
     const char* user_dict_path() const { return user_dict_path_.get(); }
-    WordStore& main_store() { return main_store_; }
-    WordStore& user_store() { return user_store_; }
 
     // Path split rule and file operations of the save (tests replace them).
     lumo::platform::LeadByteSet lead_bytes;

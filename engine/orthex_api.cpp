@@ -1,7 +1,8 @@
-// The engine's exports: each checks its arguments and hands over to the
-// one process-global Engine.  Nothing may throw past this file.
+// The engine's exports: each checks its arguments and hands the work,
+// guarded, to the one process-global Engine.
 #include <cstddef>
 
+#include "common/export_guard.h"
 #include "engine.h"
 #include "lumospell/orthex.h"
 
@@ -33,18 +34,11 @@ static_assert(sizeof(SpellReturnBuffer) == (sizeof(void*) == 4 ? 24 : 40), "reco
 
 namespace {
 
+using lumo::common::guarded;
+
 Engine& engine() {
     static Engine instance;
     return instance;
-}
-
-template <typename Work>
-uint16_t guarded(uint16_t on_failure, Work work) noexcept {
-    try {
-        return work();
-    } catch (...) {
-        return on_failure;
-    }
 }
 
 uint16_t do_nothing() { return 0; }
@@ -54,10 +48,12 @@ uint16_t do_nothing() { return 0; }
 extern "C" {
 
 uint16_t SpellVer(uint16_t* version, uint16_t* engine_id, uint16_t* type) {
-    if (version != nullptr) *version = 0x0100;
-    if (engine_id != nullptr) *engine_id = 0;
-    if (type != nullptr) *type = 0;
-    return 0;
+    return guarded(uint16_t{0}, [&] {
+        if (version != nullptr) *version = 0x0100;
+        if (engine_id != nullptr) *engine_id = 0;
+        if (type != nullptr) *type = 0;
+        return uint16_t{0};
+    });
 }
 
 uint16_t SpellInit(uint32_t* session, void* /*specialChars*/) {
@@ -65,13 +61,13 @@ uint16_t SpellInit(uint32_t* session, void* /*specialChars*/) {
 }
 
 uint16_t SpellOptions(uint32_t /*session*/, uint32_t options) {
-    return engine().set_options(options);
+    return guarded(uint16_t{0}, [&] { return engine().set_options(options); });
 }
 
 uint16_t SpellCheck(uint32_t /*session*/, uint32_t command, SpellInputBuffer* input,
                     SpellReturnBuffer* output) {
     if (input == nullptr || output == nullptr) return 0;
-    return guarded(0, [&] {
+    return guarded(uint16_t{0}, [&] {
         engine().check(command, input, output);
         return uint16_t{0};
     });
@@ -82,37 +78,50 @@ uint16_t SpellTerminate(uint32_t /*session*/, uint32_t /*force*/) {
 }
 
 uint16_t SpellVerifyMdr(const char* path, uint16_t /*expectedLanguage*/, uint16_t* language) {
-    return engine().verify_main(path, language);
+    if (path == nullptr) return SpellErrMdrAccess;
+    return guarded(SpellErrMdrAccess, [&] { return engine().verify_main(path, language); });
 }
 
 uint16_t SpellOpenMdr(uint32_t /*session*/, const char* path, const char* /*exceptionPath*/,
                       int /*create*/, int /*cache*/, uint16_t /*language*/,
                       void* /*mainDictRecord*/) {
+    if (path == nullptr) return SpellErrOpenMdr;
     return guarded(SpellErrOpenMdr, [&] { return engine().open_main(path); });
 }
 
 uint16_t SpellOpenUdr(uint32_t /*session*/, const char* path, int /*create*/,
                       uint16_t /*udrType*/, uint32_t* /*userDictId*/, int* /*readOnly*/) {
-    return guarded(SpellErrOpenUdr, [&] { return engine().open_user(path); });
+    return guarded(SpellErrOpenUdr, [&] {
+        // Refused like a file that cannot be opened: what the previous user
+        // dictionary had pending is no longer saved.
+        if (path == nullptr) return engine().refuse_user();
+        return engine().open_user(path);
+    });
 }
 
 uint16_t SpellAddUdr(uint32_t /*session*/, uint32_t userDictId, const char* word) {
+    if (word == nullptr) return SpellErrBadArgument;
     return guarded(SpellErrNoMemory, [&] { return engine().add_word(userDictId, word); });
 }
 
 uint16_t SpellAddChangeUdr(uint32_t /*session*/, uint32_t /*userDictId*/, const char* word,
                            const char* replacement) {
+    if (word == nullptr || replacement == nullptr) return SpellErrBadArgument;
     return guarded(SpellErrNoMemory, [&] { return engine().add_change(word, replacement); });
 }
 
-uint16_t SpellDelUdr(uint32_t, uint32_t, const char*) { return do_nothing(); }
-uint16_t SpellClearUdr(uint32_t, uint32_t) { return do_nothing(); }
-uint16_t SpellGetListUdr(uint32_t, uint32_t, char*, uint16_t) { return do_nothing(); }
-uint16_t SpellCloseMdr(uint32_t, void*) { return do_nothing(); }
+uint16_t SpellDelUdr(uint32_t, uint32_t, const char*) { return guarded(uint16_t{0}, do_nothing); }
+uint16_t SpellClearUdr(uint32_t, uint32_t) { return guarded(uint16_t{0}, do_nothing); }
+uint16_t SpellGetListUdr(uint32_t, uint32_t, char*, uint16_t) {
+    return guarded(uint16_t{0}, do_nothing);
+}
+uint16_t SpellCloseMdr(uint32_t, void*) { return guarded(uint16_t{0}, do_nothing); }
 
 uint16_t SpellGetSizeUdr(uint32_t /*session*/, uint32_t /*userDictId*/, uint16_t* count) {
-    if (count != nullptr) *count = 0xFFFF;
-    return 0;
+    return guarded(uint16_t{0}, [&] {
+        if (count != nullptr) *count = 0xFFFF;
+        return uint16_t{0};
+    });
 }
 
 uint16_t SpellCloseUdr(uint32_t /*session*/, uint32_t /*userDictId*/, uint32_t /*force*/) {

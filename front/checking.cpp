@@ -37,7 +37,7 @@ PrefilterFlags Front::prefilter_flags() const {
 }
 
 int Front::check(const char* text, CheckResult* result) {
-    if (engineModule == nullptr || text == nullptr || result == nullptr) return CheckFailed;
+    if (engineModule == nullptr) return CheckFailed;
     const std::size_t length = checked_text_length(text);
     prefilterText(text, length, textBuffer, prefilter_flags());
     std::memset(suggestionArea, 0, sizeof suggestionArea);

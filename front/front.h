@@ -35,6 +35,8 @@ public:
 
     bool bound() const { return engineModule != nullptr; }
 
+    // Every pointer passed in is valid and every string NUL-terminated:
+    // the exports refuse null ones before calling.
     int init(const char* enginePath);
     int init2(const char* mainDictFile, const char* userDictFile, int languageId,
               int doubleByte);

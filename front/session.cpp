@@ -13,7 +13,6 @@ constexpr uint16_t LanguageNotReported = 0xFFFF;
 
 int Front::init(const char* enginePath) {
     if (engineModule != nullptr) return 1;
-    if (enginePath == nullptr) return 0;
     platform::LibraryHandle library = ops_.load(enginePath);
     if (library == nullptr) return 0;
     for (int ordinal = 1; ordinal <= EngineEntryPointCount; ++ordinal) {

@@ -116,6 +116,9 @@ TEST(OrthexLibrary, BadArgumentsGetCodesNotCrashes) {
     EXPECT_EQ(lib.fn<decltype(SpellOpenUdr)>(8)(1, nullptr, 0, 0, nullptr, nullptr),
               SpellErrOpenUdr);
     EXPECT_EQ(lib.fn<decltype(SpellCheck)>(4)(1, 2, nullptr, nullptr), 0);
+    EXPECT_EQ(lib.fn<decltype(SpellAddUdr)>(9)(1, 0, nullptr), SpellErrBadArgument);
+    EXPECT_EQ(lib.fn<decltype(SpellAddChangeUdr)>(10)(1, 0, nullptr, "b"), SpellErrBadArgument);
+    EXPECT_EQ(lib.fn<decltype(SpellAddChangeUdr)>(10)(1, 0, "a", nullptr), SpellErrBadArgument);
     EXPECT_EQ(lib.fn<decltype(SpellGetSizeUdr)>(13)(1, 0, nullptr), 0);
     EXPECT_EQ(lib.fn<decltype(SpellCloseUdr)>(16)(1, 0, 0), 0);
     EXPECT_EQ(lib.fn<decltype(SpellTerminate)>(5)(1, 0), 0);

@@ -125,6 +125,7 @@ TEST(HostBinding, ExportsExactlyTheFrontFunctions) {
 TEST(HostBinding, InitTwiceLoadsTheEngineOnce) {
     Orthbridge front;
     ASSERT_TRUE(front.loaded());
+    EXPECT_EQ(front.Init(nullptr), 0);
     EXPECT_EQ(front.Init(ORTHEX_LIBRARY_PATH), 1);
     EXPECT_EQ(front.Init("/no/such/engine.so"), 1);
     EXPECT_EQ(front.Init(nullptr), 1);
