@@ -14,11 +14,12 @@ namespace lumo::builder {
 namespace platform = lumo::platform;
 
 void* OwnerWindow = nullptr;
-platform::ProgressHandle ProgressDialog = nullptr;
+ProgressHandle ProgressDialog = nullptr;
 int32_t Cancelled = 0;
 int64_t TotalBytes = 0;
 int64_t DoneBytes = 0;
 int32_t LastPercent = -1;
+int32_t InsertCounter = 0;
 
 namespace {
 
@@ -31,7 +32,7 @@ bool build_running = false;
 
 void report_cannot_open(void* owner, const char* path) {
     std::snprintf(LineBuffer, sizeof LineBuffer, CannotOpenFormat, path);
-    platform::show_cannot_open(owner, LineBuffer, path);
+    show_cannot_open(owner, LineBuffer, path);
 }
 
 // Deletes an unfinished output.  Only a regular file: an output that is a
@@ -74,9 +75,10 @@ bool write_words(std::FILE* output, uint32_t count) {
 // The reading phase: one piece (a line, or 4095 bytes of a longer one) at
 // a time.  Returns true when the run was cancelled.
 bool read_source(std::FILE* source) {
+    const ExtractionRun run{count_stored_word, &Cancelled};
     while (std::fgets(LineBuffer, sizeof LineBuffer, source) != nullptr) {
         DoneBytes += static_cast<int64_t>(std::strlen(LineBuffer));
-        if (ExtractHeadwords()) return true;
+        if (ExtractHeadwords(run)) return true;
     }
     return false;
 }
@@ -93,27 +95,34 @@ int32_t progress_percent(int64_t done, int64_t total) noexcept {
 
 int32_t PumpProgress() noexcept {
     for (;;) {
-        if (ProgressDialog == nullptr || !platform::progress_dialog_exists(ProgressDialog)) {
+        if (ProgressDialog == nullptr || !progress_dialog_exists(ProgressDialog)) {
             Cancelled = 1;
             return 1;
         }
-        if (!platform::dispatch_progress_message(ProgressDialog)) break;
+        if (!dispatch_progress_message(ProgressDialog)) break;
     }
     if (TotalBytes == 0) return 0;
     const int32_t percent = progress_percent(DoneBytes, TotalBytes);
     if (percent != LastPercent) {
         char text[32];
         std::snprintf(text, sizeof text, ProcessingFormat, static_cast<long>(percent));
-        platform::set_progress_text(ProgressDialog, text);
+        set_progress_text(ProgressDialog, text);
         LastPercent = percent;
     }
     return 0;
 }
 
+void count_stored_word() noexcept {
+    if (++InsertCounter > InsertCounterLimit) {
+        InsertCounter = 0;
+        PumpProgress();
+    }
+}
+
 void CloseProgressDialog() noexcept {
-    platform::enable_owner_window(OwnerWindow, true);
+    enable_owner_window(OwnerWindow, true);
     if (ProgressDialog != nullptr) {
-        platform::destroy_progress_dialog(ProgressDialog);
+        destroy_progress_dialog(ProgressDialog);
         ProgressDialog = nullptr;
     }
 }
@@ -153,8 +162,8 @@ int32_t make_dictionary(void* owner, const char* source_path, const char* output
     // A fresh display has no text, so its first percentage is always shown.
     LastPercent = -1;
     OwnerWindow = owner;
-    ProgressDialog = platform::create_progress_dialog(OwnerWindow, CloseProgressDialog);
-    platform::enable_owner_window(OwnerWindow, false);
+    ProgressDialog = create_progress_dialog(OwnerWindow, CloseProgressDialog);
+    enable_owner_window(OwnerWindow, false);
     uint64_t size = 0;
     TotalBytes = platform::file_size(source_path, &size) ? static_cast<int64_t>(size) : 0;
     DoneBytes = 0;
@@ -166,7 +175,7 @@ int32_t make_dictionary(void* owner, const char* source_path, const char* output
         std::fclose(output);
         remove_output(output_path);
     } else {
-        platform::set_progress_text(ProgressDialog, WritingText);
+        set_progress_text(ProgressDialog, WritingText);
         shuffle_slots();
         const uint32_t count = compact_slots();
         std::sort(HeadwordSet.word, HeadwordSet.word + count,

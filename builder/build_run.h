@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "progress.h"
+#include "progress_display.h"
 
 namespace lumo::builder {
 
@@ -20,13 +20,18 @@ constexpr char ProcessingFormat[] = "%3ld%% \x8F\x88\x97\x9D\x92\x86";
 // "<writing the output>"
 constexpr char WritingText[] = "\x8F\x6F\x97\xCD\x92\x86";
 
+// Stored words between progress calls: the call comes with the 1001st.
+constexpr int32_t InsertCounterLimit = 1000;
+
 extern void* OwnerWindow;
-extern lumo::platform::ProgressHandle ProgressDialog;
+extern ProgressHandle ProgressDialog;
 extern int32_t Cancelled;
 // 64-bit so that sources of 2 GiB and more are counted correctly.
 extern int64_t TotalBytes;
 extern int64_t DoneBytes;
 extern int32_t LastPercent;
+// Stored words since the last progress call; lives as long as the process.
+extern int32_t InsertCounter;
 
 // The whole-number percentage of done out of total (total > 0), always
 // within 0..100 even when the source grew while it was read.
@@ -36,6 +41,10 @@ int32_t progress_percent(int64_t done, int64_t total) noexcept;
 // display is gone, 0 otherwise.
 int32_t PumpProgress() noexcept;
 
+// The progress rhythm, called for every stored word: every 1001st calls
+// PumpProgress.
+void count_stored_word() noexcept;
+
 // Enables the owner again and closes the display; safe to call twice.
 void CloseProgressDialog() noexcept;
 
@@ -43,7 +52,7 @@ void CloseProgressDialog() noexcept;
 // word before every longer word it begins, null entries last.
 int CompareHeadwords(const void* a, const void* b) noexcept;
 
-// Runs a whole build.  Returns 0 when the source or the output cannot be
+// Runs a whole build; both paths are NUL-terminated, never null.  Returns 0 when the source or the output cannot be
 // opened, the output would replace the source, or the output could not be
 // written (each after the cannot-open message); 1 otherwise, cancelled
 // runs included.  A call made while a build runs returns 0 at once.

@@ -2,10 +2,8 @@
 
 #include <cstring>
 
-#include "build_run.h"
 #include "common/char_class.h"
 #include "common/shift_jis.h"
-#include "headword_set.h"
 
 namespace lumo::builder {
 
@@ -52,7 +50,7 @@ size_t finished_length(const char* token, size_t length) noexcept {
     return full_stops == 1 && lower > 0 ? length - 1 : length;
 }
 
-bool ExtractHeadwords() noexcept {
+bool ExtractHeadwords(const ExtractionRun& run) noexcept {
     remove_pronunciation(LineBuffer);
     unsigned char* p = reinterpret_cast<unsigned char*>(LineBuffer);
     while (*p != 0) {
@@ -72,9 +70,10 @@ bool ExtractHeadwords() noexcept {
             if (length > 0) {
                 const unsigned char saved = p[length];
                 p[length] = 0;
-                AddHeadword(reinterpret_cast<char*>(p), HeadwordModeStore, HeadwordTagBuild);
+                AddHeadword(reinterpret_cast<char*>(p), HeadwordModeStore, HeadwordTagBuild,
+                            run.stored);
                 p[length] = saved;
-                if (Cancelled) return true;
+                if (run.cancelled != nullptr && *run.cancelled) return true;
             }
             p = end;
         } else {

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+#include "headword_set.h"
 
 namespace lumo::builder {
 
@@ -26,9 +29,16 @@ void remove_pronunciation(char* piece) noexcept;
 // token is dropped.
 size_t finished_length(const char* token, size_t length) noexcept;
 
+// What the build run lends the scan: the call for every stored word, and
+// the flag it raises to cancel, read after every insertion.
+struct ExtractionRun {
+    HeadwordStored stored = nullptr;
+    const int32_t* cancelled = nullptr;
+};
+
 // Removes the pronunciation from LineBuffer and offers every token to
 // HeadwordSet.  Returns true when the run was found cancelled after an
 // insertion; the scan stops there.
-bool ExtractHeadwords() noexcept;
+bool ExtractHeadwords(const ExtractionRun& run) noexcept;
 
 }  // namespace lumo::builder

@@ -3,12 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "build_run.h"
-
 namespace lumo::builder {
 
 HeadwordSlots HeadwordSet;
-int32_t InsertCounter = 0;
 uint32_t stored_word_count = 0;
 
 char* heap_copy_headword(const char* word, size_t length) noexcept {
@@ -44,18 +41,16 @@ uint8_t check_byte(uint32_t h) {
 
 int32_t present_result(uint8_t tag) { return tag >= 1 && tag <= 100 ? tag : HeadwordPresent; }
 
-int32_t store_at(uint32_t slot, const char* word, uint8_t check, uint8_t tag) {
-    // A failed copy leaves the slot empty but still counts towards the
-    // progress rhythm: the word is lost, the run goes on.
+int32_t store_at(uint32_t slot, const char* word, uint8_t check, uint8_t tag,
+                 HeadwordStored stored) {
+    // A failed copy leaves the slot empty but still counts as stored for
+    // the progress rhythm: the word is lost, the run goes on.
     char* copy = copy_headword(word, std::strlen(word));
     HeadwordSet.word[slot] = copy;
     HeadwordSet.tag[slot] = tag;
     slot_check[slot] = copy != nullptr ? check : 0;
     if (copy != nullptr) ++stored_word_count;
-    if (++InsertCounter > InsertCounterLimit) {
-        InsertCounter = 0;
-        PumpProgress();
-    }
+    if (stored != nullptr) stored();
     return HeadwordAbsent;
 }
 
@@ -63,7 +58,7 @@ int32_t store_at(uint32_t slot, const char* word, uint8_t check, uint8_t tag) {
 
 uint32_t HeadwordHash(const char* word) noexcept { return full_hash(word) % HeadwordSlotCount; }
 
-int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag) noexcept {
+int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag, HeadwordStored stored) noexcept {
     if (word == nullptr) return HeadwordAbsent;
     // Nothing is ever removed during a run, so a full set has no empty slot
     // left: a new word could only be refused after a walk over all 800000
@@ -73,14 +68,14 @@ int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag) noexcept {
     const uint8_t check = check_byte(h);
     uint32_t slot = h % HeadwordSlotCount;
     if (slot_check[slot] == 0)
-        return mode == HeadwordModeStore ? store_at(slot, word, check, tag) : HeadwordAbsent;
+        return mode == HeadwordModeStore ? store_at(slot, word, check, tag, stored) : HeadwordAbsent;
     for (uint32_t compared = 0; compared < HeadwordSlotCount; ++compared) {
         if (slot_check[slot] == check && std::strcmp(word, HeadwordSet.word[slot]) == 0)
             return present_result(HeadwordSet.tag[slot]);
         slot += HeadwordProbeStep;
         if (slot >= HeadwordSlotCount) slot -= HeadwordSlotCount;
         if (slot_check[slot] == 0)
-            return mode == HeadwordModeStore ? store_at(slot, word, check, tag) : HeadwordAbsent;
+            return mode == HeadwordModeStore ? store_at(slot, word, check, tag, stored) : HeadwordAbsent;
     }
     return HeadwordAbsent;
 }

@@ -16,16 +16,12 @@ constexpr uint8_t HeadwordTagBuild = 255;
 constexpr int32_t HeadwordAbsent = -1;
 constexpr int32_t HeadwordPresent = -2;
 
-// Stored words between progress calls: the call comes with the 1001st.
-constexpr int32_t InsertCounterLimit = 1000;
-
 struct HeadwordSlots {
     char* word[HeadwordSlotCount];  // null: empty; otherwise a heap copy the set owns
     uint8_t tag[HeadwordSlotCount];
 };
 
 extern HeadwordSlots HeadwordSet;
-extern int32_t InsertCounter;
 
 // Slots that hold a word; when it reaches HeadwordSlotCount the set is full.
 extern uint32_t stored_word_count;
@@ -37,11 +33,15 @@ char* heap_copy_headword(const char* word, size_t length) noexcept;
 
 uint32_t HeadwordHash(const char* word) noexcept;
 
-// Looks word up and, with mode HeadwordModeStore, stores it when absent.
-// Returns the slot's tag when the word is present with a tag in 1..100,
-// HeadwordPresent when present with another tag, HeadwordAbsent otherwise.
-// Every 1001st stored word calls PumpProgress.
-int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag) noexcept;
+// Called for every word stored, its copy failed or not.
+using HeadwordStored = void (*)() noexcept;
+
+// Looks word up and, with mode HeadwordModeStore, stores it when absent
+// and then calls stored (unless null).  Returns the slot's tag when the
+// word is present with a tag in 1..100, HeadwordPresent when present with
+// another tag, HeadwordAbsent otherwise.
+int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag,
+                    HeadwordStored stored = nullptr) noexcept;
 
 // Frees every copy, empties every slot and zeroes every tag.
 void empty_headword_set() noexcept;

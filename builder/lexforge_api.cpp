@@ -1,16 +1,19 @@
-// The builder's exports: argument checks, then the plain C++ build.
+// The builder's exports: each checks its arguments and hands the work,
+// guarded, to the build run.
 #include "build_run.h"
+#include "common/export_guard.h"
 #include "lumospell/lexforge.h"
-#include "progress.h"
+#include "progress_display.h"
 
-namespace platform = lumo::platform;
+namespace builder = lumo::builder;
+using lumo::common::guarded;
 
-static_assert(LumoSpellProgressShow == platform::ProgressShow, "presenter events");
-static_assert(LumoSpellProgressStatus == platform::ProgressStatus, "presenter events");
-static_assert(LumoSpellProgressPoll == platform::ProgressPoll, "presenter events");
-static_assert(LumoSpellProgressClose == platform::ProgressClose, "presenter events");
-static_assert(LumoSpellProgressMessage == platform::ProgressMessage, "presenter events");
-static_assert(LumoSpellProgressCancel == platform::ProgressAnswerCancel, "presenter answers");
+static_assert(LumoSpellProgressShow == builder::ProgressShow, "presenter events");
+static_assert(LumoSpellProgressStatus == builder::ProgressStatus, "presenter events");
+static_assert(LumoSpellProgressPoll == builder::ProgressPoll, "presenter events");
+static_assert(LumoSpellProgressClose == builder::ProgressClose, "presenter events");
+static_assert(LumoSpellProgressMessage == builder::ProgressMessage, "presenter events");
+static_assert(LumoSpellProgressCancel == builder::ProgressAnswerCancel, "presenter answers");
 
 extern "C" {
 
@@ -18,13 +21,15 @@ LEXFORGE_API int32_t LumoSpellMakeDic(void* owner, const char* sourcePath,
                                       const char* outputPath) {
     // A missing path is a path that cannot be opened; the message names it
     // as empty.
-    return lumo::builder::make_dictionary(owner, sourcePath != nullptr ? sourcePath : "",
-                                          outputPath != nullptr ? outputPath : "");
+    if (sourcePath == nullptr) sourcePath = "";
+    if (outputPath == nullptr) outputPath = "";
+    return guarded(int32_t{0},
+                   [&] { return builder::make_dictionary(owner, sourcePath, outputPath); });
 }
 
 LEXFORGE_API void LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter,
                                                 void* context) {
-    platform::set_progress_presenter(presenter, context);
+    guarded([&] { builder::set_progress_presenter(presenter, context); });
 }
 
 }  // extern "C"

@@ -9,7 +9,7 @@ target_sources(orthbridge PRIVATE ${PROJECT_SOURCE_DIR}/front/orthbridge.def)
 target_sources(lexforge PRIVATE
   ${PROJECT_SOURCE_DIR}/builder/lexforge.def
   ${PROJECT_SOURCE_DIR}/builder/lexforge.rc
-  ${PROJECT_SOURCE_DIR}/platform/builder_entry_win32.cpp)
+  ${PROJECT_SOURCE_DIR}/builder/dll_main_win32.cpp)
 
 # No libgcc, libstdc++ or winpthread DLL may be needed beside the libraries.
 set(LUMOSPELL_WINDOWS_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)

@@ -9,7 +9,7 @@
 
 #include "build_run.h"
 #include "fuzz_support.h"
-#include "progress.h"
+#include "progress_display.h"
 #include "word_list.h"
 
 using namespace lumo::builder;
@@ -21,10 +21,10 @@ bool cancel_answered = false;
 int messages = 0;
 
 int32_t presenter(void*, int32_t event, const char*) {
-    if (event == lumo::platform::ProgressMessage) ++messages;
-    if (event != lumo::platform::ProgressPoll || !cancel_requested) return 0;
+    if (event == lumo::builder::ProgressMessage) ++messages;
+    if (event != lumo::builder::ProgressPoll || !cancel_requested) return 0;
     cancel_answered = true;
-    return lumo::platform::ProgressAnswerCancel;
+    return lumo::builder::ProgressAnswerCancel;
 }
 
 bool is_letter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
@@ -39,7 +39,7 @@ lumo::engine::WordTable table;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     static const bool installed =
-        (lumo::platform::set_progress_presenter(presenter, nullptr), true);
+        (lumo::builder::set_progress_presenter(presenter, nullptr), true);
     (void)installed;
     cancel_requested = (data[0] & 1) != 0;
     cancel_answered = false;

@@ -1,39 +1,24 @@
-// The builder's progress display and its cannot-open message.
+// The system's progress display and its cannot-open message, as the
+// builder uses them when no host presenter takes their place.
 //
 // On Windows the display is the modeless dialog made from the builder's
 // "MAKESPELLDIC" template over the owner window; its cancel button calls
-// on_cancel from inside dispatch_progress_message.  On Linux it is a host
-// presenter when one is installed, else a one-line display on a terminal
-// standard error (Ctrl-C asks to cancel), else nothing visible.  Texts
-// are Shift-JIS (code page 932) as passed to the ANSI window functions.
+// on_cancel from inside dispatch_progress_message.  On Linux it is a
+// one-line display on a terminal standard error (Ctrl-C asks to cancel),
+// else nothing visible.  Texts are Shift-JIS (code page 932) as passed to
+// the ANSI window functions.
 #pragma once
-
-#include <cstdint>
 
 namespace lumo::platform {
 
-// What a host presenter is told; the values are part of the builder's
-// public header.
-constexpr int32_t ProgressShow = 1;     // text: the display's caption
-constexpr int32_t ProgressStatus = 2;   // text: the new status text
-constexpr int32_t ProgressPoll = 3;     // text: null; answer ProgressAnswerCancel to cancel
-constexpr int32_t ProgressClose = 4;    // text: null
-constexpr int32_t ProgressMessage = 5;  // text: a cannot-open message
-constexpr int32_t ProgressAnswerContinue = 0;
-constexpr int32_t ProgressAnswerCancel = 1;
-
-using ProgressPresenter = int32_t (*)(void* context, int32_t event, const char* text);
-
-// Null removes it.  A display that is already open keeps the presenter it
-// was opened with.
-void set_progress_presenter(ProgressPresenter presenter, void* context);
-
 using ProgressHandle = void*;
 
-// Creates and shows the display over owner.  Null when it cannot be made;
-// the other calls accept null and do nothing with it.  on_cancel runs when
-// the user asks to cancel, only from inside dispatch_progress_message.
-ProgressHandle create_progress_dialog(void* owner, void (*on_cancel)());
+// Creates and shows the display over owner, with caption where the system
+// does not take it from the template.  Null when it cannot be made or one
+// is open already; the other calls accept null and do nothing with it.
+// on_cancel runs when the user asks to cancel, only from inside
+// dispatch_progress_message.
+ProgressHandle create_progress_dialog(void* owner, const char* caption, void (*on_cancel)());
 
 bool progress_dialog_exists(ProgressHandle dialog);
 

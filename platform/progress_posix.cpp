@@ -15,15 +15,6 @@ namespace lumo::platform {
 
 namespace {
 
-// The caption of the "MAKESPELLDIC" template: "<full-width Lumo> spell
-// check kit:<building the dictionary>".
-constexpr char ProgressCaption[] =
-    "\x82\x6B\x82\x95\x82\x8D\x82\x8F\x83\x58\x83\x79\x83\x8B\x83\x60\x83\x46\x83\x62"
-    "\x83\x4E\x83\x4C\x83\x62\x83\x67\x3A\x8E\xAB\x8F\x91\x8D\xEC\x90\xAC\x92\x86";
-
-ProgressPresenter installed_presenter = nullptr;
-void* installed_context = nullptr;
-
 volatile sig_atomic_t interrupt_requested = 0;
 
 extern "C" void note_interrupt(int) { interrupt_requested = 1; }
@@ -95,12 +86,10 @@ void write_to_stderr(const char* bytes, size_t length) {
     std::fflush(stderr);
 }
 
-enum class Mode { Closed, Presenter, Terminal, Silent };
+enum class Mode { Closed, Terminal, Silent };
 
 struct Display {
     Mode mode = Mode::Closed;
-    ProgressPresenter presenter = nullptr;
-    void* context = nullptr;
     void (*on_cancel)() = nullptr;
     struct sigaction previous_interrupt;
     bool interrupt_handled = false;
@@ -125,7 +114,7 @@ void draw_line(const char* status) {
     write_to_stderr(line, used + 3);
 }
 
-void open_terminal() {
+void open_terminal(const char* caption) {
     // Ctrl-C asks to cancel only while the display is open; a process that
     // ignores interrupts (started in the background) keeps ignoring them.
     interrupt_requested = 0;
@@ -140,8 +129,8 @@ void open_terminal() {
         handler.sa_flags = SA_RESTART;
         display.interrupt_handled = sigaction(SIGINT, &handler, nullptr) == 0;
     }
-    display.caption_length = terminal_text().append(ProgressCaption, sizeof ProgressCaption - 1,
-                                          display.caption, 0, sizeof display.caption);
+    display.caption_length = terminal_text().append(caption, std::strlen(caption),
+                                                    display.caption, 0, sizeof display.caption);
     draw_line(nullptr);
 }
 
@@ -149,22 +138,13 @@ bool is_open(ProgressHandle dialog) { return dialog == &display && display.mode 
 
 }  // namespace
 
-void set_progress_presenter(ProgressPresenter presenter, void* context) {
-    installed_presenter = presenter;
-    installed_context = context;
-}
-
-ProgressHandle create_progress_dialog(void* /*owner*/, void (*on_cancel)()) {
+ProgressHandle create_progress_dialog(void* /*owner*/, const char* caption,
+                                      void (*on_cancel)()) {
     if (display.mode != Mode::Closed) return nullptr;
     display.on_cancel = on_cancel;
-    if (installed_presenter != nullptr) {
-        display.mode = Mode::Presenter;
-        display.presenter = installed_presenter;
-        display.context = installed_context;
-        display.presenter(display.context, ProgressShow, ProgressCaption);
-    } else if (isatty(STDERR_FILENO)) {
+    if (isatty(STDERR_FILENO)) {
         display.mode = Mode::Terminal;
-        open_terminal();
+        open_terminal(caption != nullptr ? caption : "");
     } else {
         display.mode = Mode::Silent;
     }
@@ -176,9 +156,7 @@ bool progress_dialog_exists(ProgressHandle dialog) { return is_open(dialog); }
 bool dispatch_progress_message(ProgressHandle dialog) {
     if (!is_open(dialog)) return false;
     bool cancel = false;
-    if (display.mode == Mode::Presenter) {
-        cancel = display.presenter(display.context, ProgressPoll, nullptr) == ProgressAnswerCancel;
-    } else if (display.mode == Mode::Terminal && interrupt_requested) {
+    if (display.mode == Mode::Terminal && interrupt_requested) {
         interrupt_requested = 0;
         cancel = true;
     }
@@ -189,19 +167,14 @@ bool dispatch_progress_message(ProgressHandle dialog) {
 
 void set_progress_text(ProgressHandle dialog, const char* text) {
     if (!is_open(dialog) || text == nullptr) return;
-    if (display.mode == Mode::Presenter)
-        display.presenter(display.context, ProgressStatus, text);
-    else if (display.mode == Mode::Terminal)
-        draw_line(text);
+    if (display.mode == Mode::Terminal) draw_line(text);
 }
 
 void destroy_progress_dialog(ProgressHandle dialog) {
     if (!is_open(dialog)) return;
     const Mode mode = display.mode;
     display.mode = Mode::Closed;
-    if (mode == Mode::Presenter) {
-        display.presenter(display.context, ProgressClose, nullptr);
-    } else if (mode == Mode::Terminal) {
+    if (mode == Mode::Terminal) {
         if (display.interrupt_handled) sigaction(SIGINT, &display.previous_interrupt, nullptr);
         display.interrupt_handled = false;
         interrupt_requested = 0;
@@ -213,10 +186,6 @@ void enable_owner_window(void* /*owner*/, bool /*enable*/) {}
 
 void show_cannot_open(void* /*owner*/, const char* message, const char* path) {
     if (message == nullptr) return;
-    if (installed_presenter != nullptr) {
-        installed_presenter(installed_context, ProgressMessage, message);
-        return;
-    }
     TerminalText& text = terminal_text();
     char line[8192];
     const size_t capacity = sizeof line - 1;

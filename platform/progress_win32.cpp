@@ -7,23 +7,13 @@ namespace lumo::platform {
 
 namespace {
 
-// The caption of the "MAKESPELLDIC" template, in Shift-JIS, for a host
-// presenter: "<full-width Lumo> spell check kit:<building the dictionary>".
-constexpr char ProgressCaption[] =
-    "\x82\x6B\x82\x95\x82\x8D\x82\x8F\x83\x58\x83\x79\x83\x8B\x83\x60\x83\x46\x83\x62"
-    "\x83\x4E\x83\x4C\x83\x62\x83\x67\x3A\x8E\xAB\x8F\x91\x8D\xEC\x90\xAC\x92\x86";
-
-ProgressPresenter installed_presenter = nullptr;
-void* installed_context = nullptr;
 HINSTANCE progress_module = nullptr;
 
-enum class Mode { Closed, Presenter, Dialog };
+enum class Mode { Closed, Dialog };
 
 struct Display {
     Mode mode = Mode::Closed;
     HWND dialog = nullptr;
-    ProgressPresenter presenter = nullptr;
-    void* context = nullptr;
     void (*on_cancel)() = nullptr;
     // A quit request taken from the queue while pumping; posted again when
     // the display closes so that the host's own loop still sees it.
@@ -50,22 +40,11 @@ INT_PTR CALLBACK progress_dialog_proc(HWND /*window*/, UINT message, WPARAM wpar
 
 void set_progress_module(void* instance) { progress_module = static_cast<HINSTANCE>(instance); }
 
-void set_progress_presenter(ProgressPresenter presenter, void* context) {
-    installed_presenter = presenter;
-    installed_context = context;
-}
-
-ProgressHandle create_progress_dialog(void* owner, void (*on_cancel)()) {
+// The caption comes from the template.
+ProgressHandle create_progress_dialog(void* owner, const char* /*caption*/, void (*on_cancel)()) {
     if (display.mode != Mode::Closed) return nullptr;
     display.on_cancel = on_cancel;
     display.quit_taken = false;
-    if (installed_presenter != nullptr) {
-        display.mode = Mode::Presenter;
-        display.presenter = installed_presenter;
-        display.context = installed_context;
-        display.presenter(display.context, ProgressShow, ProgressCaption);
-        return &display;
-    }
     display.dialog = CreateDialogParamA(progress_module, "MAKESPELLDIC", static_cast<HWND>(owner),
                                         progress_dialog_proc, 0);
     if (display.dialog == nullptr) return nullptr;
@@ -76,17 +55,11 @@ ProgressHandle create_progress_dialog(void* owner, void (*on_cancel)()) {
 
 bool progress_dialog_exists(ProgressHandle dialog) {
     if (!is_open(dialog)) return false;
-    return display.mode == Mode::Presenter || IsWindow(display.dialog);
+    return IsWindow(display.dialog) != FALSE;
 }
 
 bool dispatch_progress_message(ProgressHandle dialog) {
     if (!is_open(dialog)) return false;
-    if (display.mode == Mode::Presenter) {
-        if (display.presenter(display.context, ProgressPoll, nullptr) != ProgressAnswerCancel)
-            return false;
-        if (display.on_cancel != nullptr) display.on_cancel();
-        return true;
-    }
     MSG message;
     if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
     if (message.message == WM_QUIT) {
@@ -103,19 +76,14 @@ bool dispatch_progress_message(ProgressHandle dialog) {
 
 void set_progress_text(ProgressHandle dialog, const char* text) {
     if (!is_open(dialog) || text == nullptr) return;
-    if (display.mode == Mode::Presenter)
-        display.presenter(display.context, ProgressStatus, text);
-    else
-        SetDlgItemTextA(display.dialog, IDC_PROGRESS_TEXT, text);
+    SetDlgItemTextA(display.dialog, IDC_PROGRESS_TEXT, text);
 }
 
 void destroy_progress_dialog(ProgressHandle dialog) {
     if (!is_open(dialog)) return;
     const Mode mode = display.mode;
     display.mode = Mode::Closed;
-    if (mode == Mode::Presenter) {
-        display.presenter(display.context, ProgressClose, nullptr);
-    } else {
+    if (mode == Mode::Dialog) {
         if (IsWindow(display.dialog)) DestroyWindow(display.dialog);
         display.dialog = nullptr;
     }
@@ -131,10 +99,6 @@ void enable_owner_window(void* owner, bool enable) {
 
 void show_cannot_open(void* owner, const char* message, const char* /*path*/) {
     if (message == nullptr) return;
-    if (installed_presenter != nullptr) {
-        installed_presenter(installed_context, ProgressMessage, message);
-        return;
-    }
     MessageBoxA(static_cast<HWND>(owner), message, "", MB_OK);
 }
 

@@ -12,7 +12,7 @@
 
 #include "builder_test_support.h"
 #include "headword_set.h"
-#include "progress.h"
+#include "progress_display.h"
 #include "test_support.h"
 
 using namespace lumo::builder;
@@ -22,7 +22,6 @@ using lumo::test::read_file;
 using lumo::test::Recorder;
 using lumo::test::ScratchDir;
 using lumo::test::write_file;
-namespace platform = lumo::platform;
 
 namespace {
 
@@ -37,9 +36,9 @@ class BuildRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InsertCounter = 0;
-        platform::set_progress_presenter(&Recorder::present, &recorder);
+        set_progress_presenter(&Recorder::present, &recorder);
     }
-    void TearDown() override { platform::set_progress_presenter(nullptr, nullptr); }
+    void TearDown() override { set_progress_presenter(nullptr, nullptr); }
 
     int32_t build(const std::string& source_bytes) {
         write_file(source, source_bytes);
@@ -76,7 +75,7 @@ TEST(ProgressPercent, StaysWithinBoundsForLargeAndGrowingSources) {
 }
 
 TEST_F(BuildRunTest, PumpShowsThePercentageOnlyWhenItChanges) {
-    ProgressDialog = platform::create_progress_dialog(nullptr, CloseProgressDialog);
+    ProgressDialog = create_progress_dialog(nullptr, CloseProgressDialog);
     LastPercent = -1;
     TotalBytes = 1000;
     for (const int64_t done : {500, 500, 509, 50, 1000}) {

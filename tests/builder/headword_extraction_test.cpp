@@ -28,7 +28,7 @@ Words extract(const std::string& piece) {
     InsertCounter = 0;
     std::memset(LineBuffer, 0, LineBufferBytes);
     std::memcpy(LineBuffer, piece.data(), std::min(piece.size(), LineBufferBytes - 1));
-    ExtractHeadwords();
+    ExtractHeadwords(ExtractionRun{count_stored_word, &Cancelled});
     Words words;
     for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot)
         if (HeadwordSet.word[slot] != nullptr) words.emplace_back(HeadwordSet.word[slot]);

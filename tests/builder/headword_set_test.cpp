@@ -23,7 +23,10 @@ protected:
         copy_headword = heap_copy_headword;
         empty_headword_set();
     }
-    static int32_t store(const char* word) { return AddHeadword(word, HeadwordModeStore, HeadwordTagBuild); }
+    // Stores as a build does, counted by the run's progress rhythm.
+    static int32_t store(const char* word) {
+        return AddHeadword(word, HeadwordModeStore, HeadwordTagBuild, count_stored_word);
+    }
 };
 
 char* failing_copy(const char*, size_t) { return nullptr; }

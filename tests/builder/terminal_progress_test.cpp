@@ -12,6 +12,7 @@
 
 #include "builder_test_support.h"
 #include "progress.h"
+#include "progress_display.h"
 #include "test_support.h"
 
 namespace platform = lumo::platform;
@@ -41,7 +42,7 @@ class StandardError : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("LC_ALL", "C.UTF-8", 1);
-        platform::set_progress_presenter(nullptr, nullptr);
+        lumo::builder::set_progress_presenter(nullptr, nullptr);
         saved_ = dup(STDERR_FILENO);
         cancel_requests = 0;
         host_interrupts = 0;
@@ -86,7 +87,7 @@ using CannotOpenMessage = StandardError;
 
 TEST_F(TerminalProgress, DrawsCaptionAndStatusOnOneLineInTheUsersCharacterSet) {
     use_terminal();
-    open_display = platform::create_progress_dialog(nullptr, cancel_like_the_builder);
+    open_display = platform::create_progress_dialog(nullptr, lumo::test::Caption, cancel_like_the_builder);
     ASSERT_TRUE(platform::progress_dialog_exists(open_display));
     EXPECT_EQ(terminal_output(), std::string("\r") + CaptionUtf8 + "\x1b[K");
     platform::set_progress_text(open_display, Processing50);
@@ -101,7 +102,7 @@ TEST_F(TerminalProgress, DrawsCaptionAndStatusOnOneLineInTheUsersCharacterSet) {
 TEST_F(TerminalProgress, InterruptAsksToCancelAndTheHostHandlerReturnsAfterwards) {
     use_terminal();
     signal(SIGINT, host_handler);
-    open_display = platform::create_progress_dialog(nullptr, cancel_like_the_builder);
+    open_display = platform::create_progress_dialog(nullptr, lumo::test::Caption, cancel_like_the_builder);
     raise(SIGINT);
     EXPECT_EQ(host_interrupts, 0);
     EXPECT_TRUE(platform::dispatch_progress_message(open_display));
@@ -112,7 +113,7 @@ TEST_F(TerminalProgress, InterruptAsksToCancelAndTheHostHandlerReturnsAfterwards
     EXPECT_EQ(host_interrupts, 1);
 
     // An interrupt left over from an earlier display does not cancel a new one.
-    open_display = platform::create_progress_dialog(nullptr, cancel_like_the_builder);
+    open_display = platform::create_progress_dialog(nullptr, lumo::test::Caption, cancel_like_the_builder);
     EXPECT_FALSE(platform::dispatch_progress_message(open_display));
     platform::destroy_progress_dialog(open_display);
 }
@@ -120,7 +121,7 @@ TEST_F(TerminalProgress, InterruptAsksToCancelAndTheHostHandlerReturnsAfterwards
 TEST_F(TerminalProgress, IgnoredInterruptsStayIgnored) {
     use_terminal();
     signal(SIGINT, SIG_IGN);
-    open_display = platform::create_progress_dialog(nullptr, cancel_like_the_builder);
+    open_display = platform::create_progress_dialog(nullptr, lumo::test::Caption, cancel_like_the_builder);
     raise(SIGINT);
     EXPECT_FALSE(platform::dispatch_progress_message(open_display));
     platform::destroy_progress_dialog(open_display);
@@ -133,7 +134,7 @@ TEST_F(TerminalProgress, IgnoredInterruptsStayIgnored) {
 TEST_F(TerminalProgress, DrawsNothingWithoutATerminal) {
     const std::string log = dir_.file("stderr.txt");
     use_file(log);
-    open_display = platform::create_progress_dialog(nullptr, cancel_like_the_builder);
+    open_display = platform::create_progress_dialog(nullptr, lumo::test::Caption, cancel_like_the_builder);
     EXPECT_TRUE(platform::progress_dialog_exists(open_display));
     platform::set_progress_text(open_display, Processing50);
     EXPECT_FALSE(platform::dispatch_progress_message(open_display));
@@ -157,9 +158,9 @@ TEST_F(CannotOpenMessage, GoesToThePresenterWhenOneIsInstalled) {
     const std::string log = dir_.file("stderr.txt");
     use_file(log);
     lumo::test::Recorder recorder;
-    platform::set_progress_presenter(&lumo::test::Recorder::present, &recorder);
-    platform::show_cannot_open(nullptr, "[x] y", "x");
-    platform::set_progress_presenter(nullptr, nullptr);
+    lumo::builder::set_progress_presenter(&lumo::test::Recorder::present, &recorder);
+    lumo::builder::show_cannot_open(nullptr, "[x] y", "x");
+    lumo::builder::set_progress_presenter(nullptr, nullptr);
     EXPECT_EQ(recorder.texts(lumo::test::EventMessage), std::vector<std::string>{"[x] y"});
     EXPECT_EQ(lumo::test::read_file(log), "");
 }

@@ -16,7 +16,7 @@
 
 #include "build_run.h"
 #include "file_faults.h"
-#include "progress.h"
+#include "progress_display.h"
 #include "test_support.h"
 
 using lumo::builder::make_dictionary;
@@ -58,10 +58,10 @@ struct Presenter {
 
     static int32_t present(void* context, int32_t event, const char* text) {
         auto& self = *static_cast<Presenter*>(context);
-        if (event == lumo::platform::ProgressMessage) self.messages.push_back(text);
-        if (event != lumo::platform::ProgressPoll) return 0;
+        if (event == lumo::builder::ProgressMessage) self.messages.push_back(text);
+        if (event != lumo::builder::ProgressPoll) return 0;
         ++self.polls;
-        return self.cancel ? lumo::platform::ProgressAnswerCancel : 0;
+        return self.cancel ? lumo::builder::ProgressAnswerCancel : 0;
     }
 };
 
@@ -92,11 +92,11 @@ protected:
         std::string text;
         for (const auto& w : words) text += w + "\r\n";
         write_file(source, text);
-        lumo::platform::set_progress_presenter(&Presenter::present, &presenter);
+        lumo::builder::set_progress_presenter(&Presenter::present, &presenter);
     }
     void TearDown() override {
         arm_file_faults(FileFaults{});
-        lumo::platform::set_progress_presenter(nullptr, nullptr);
+        lumo::builder::set_progress_presenter(nullptr, nullptr);
     }
 
     ScratchDir dir;

@@ -1,5 +1,6 @@
 // Entry point of the builder library: the progress dialog's template is
-// in this library's resources, so the dialog needs its instance handle.
+// in this library's resources, so the system's dialog needs its instance
+// handle.
 #include <windows.h>
 
 #include "progress_dialog_win32.h"
