@@ -50,12 +50,6 @@ std::string find_library(const char* file_name) {
     return {};
 }
 
-std::string default_main_dictionary() {
-    const std::string candidate =
-        program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell/main.dic";
-    return exists(candidate) ? candidate : std::string();
-}
-
 bool bind_front(const std::string& path, FrontApi& api, std::string& error) {
     void* library = open_library(path, error);
     if (library == nullptr) return false;

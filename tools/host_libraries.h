@@ -34,9 +34,6 @@ std::string program_dir();
 // build tree or the installed tree.  Empty when it is nowhere to be found.
 std::string find_library(const char* file_name);
 
-// The default main dictionary that ships with the program; empty if missing.
-std::string default_main_dictionary();
-
 // Loads and binds; on failure returns false with a message in error.
 bool bind_front(const std::string& path, FrontApi& api, std::string& error);
 bool bind_builder(const std::string& path, BuilderApi& api, std::string& error);

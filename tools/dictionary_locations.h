@@ -1,0 +1,15 @@
+// Where the program's dictionaries are when the command line names none.
+#pragma once
+
+#include <string>
+
+namespace lumo::tool {
+
+// The main dictionary installed with the program; empty if missing.
+std::string default_main_dictionary();
+
+// $XDG_DATA_HOME/lumospell/user.dic, else ~/.local/share/lumospell/user.dic,
+// its folder created; empty with a message in error when there is no home.
+std::string default_user_dictionary(std::string& error);
+
+}  // namespace lumo::tool

@@ -1,0 +1,36 @@
+// The program's command line: its command, options and arguments.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "lumospell/orthbridge.h"
+
+namespace lumo::tool {
+
+constexpr int ExitClean = 0;
+constexpr int ExitFound = 1;
+constexpr int ExitError = 2;
+constexpr int ExitCancelled = 130;
+
+struct Options {
+    std::string command;
+    std::string main_dict;
+    std::string user_dict;
+    unsigned mode = ModeWebAddresses | ModePaths;
+    bool suggest = true;
+    size_t max_suggestions = 10;
+    bool json = false;
+    std::vector<std::string> arguments;
+};
+
+
+// Prints message and the hint to --help, and exits with ExitError.
+[[noreturn]] void usage_error(const std::string& message);
+
+// Exits at once for --help and --version, and through usage_error for a
+// line it cannot take.
+Options parse_options(int argc, char** argv);
+
+}  // namespace lumo::tool
