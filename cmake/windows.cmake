@@ -1,16 +1,7 @@
-# The Windows side of the build: exports fixed by .def files (the engine's
-# sixteen at ordinals 1-16, LumoSpellMakeDic at ordinal 1), the progress
-# dialog template in the builder's resources, and the compiler's runtime
-# linked in, so that the three DLLs need nothing beside them but Windows.
-enable_language(RC)
-
-target_sources(orthex PRIVATE ${PROJECT_SOURCE_DIR}/engine/orthex.def)
-target_sources(orthbridge PRIVATE ${PROJECT_SOURCE_DIR}/front/orthbridge.def)
-target_sources(lexforge PRIVATE
-  ${PROJECT_SOURCE_DIR}/builder/lexforge.def
-  ${PROJECT_SOURCE_DIR}/builder/lexforge.rc
-  ${PROJECT_SOURCE_DIR}/builder/dll_main_win32.cpp)
-
+# The Windows side of the build: the compiler's runtime linked in, so that
+# the three DLLs need nothing beside them but Windows.  The .def files (the
+# engine's sixteen exports at ordinals 1-16, LumoSpellMakeDic at ordinal
+# 1) and the builder's dialog template come with each library.
 # No libgcc, libstdc++ or winpthread DLL may be needed beside the libraries.
 set(LUMOSPELL_WINDOWS_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
 foreach(library orthex orthbridge lexforge)
