@@ -17,6 +17,7 @@
 #include <iterator>
 #include <string>
 
+#include "dictionary_locations.h"
 #include "host_libraries.h"
 
 using namespace lumo::tool;
