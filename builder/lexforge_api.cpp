@@ -14,16 +14,16 @@ static_assert(LumoSpellProgressCancel == platform::ProgressAnswerCancel, "presen
 
 extern "C" {
 
-LEXFORGE_API int32_t LumoSpellMakeDic(void* owner, const char* sourcePath,
-                                      const char* outputPath) {
+LEXFORGE_API int32_t LUMOSPELL_CALL LumoSpellMakeDic(void* owner, const char* sourcePath,
+                                                     const char* outputPath) {
     // A missing path is a path that cannot be opened; the message names it
     // as empty.
     return lumo::builder::make_dictionary(owner, sourcePath != nullptr ? sourcePath : "",
                                           outputPath != nullptr ? outputPath : "");
 }
 
-LEXFORGE_API void LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter,
-                                                void* context) {
+LEXFORGE_API void LUMOSPELL_CALL
+LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter, void* context) {
     platform::set_progress_presenter(presenter, context);
 }
 

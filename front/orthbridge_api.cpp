@@ -14,51 +14,51 @@ Front front;
 
 extern "C" {
 
-int LumoSpellInit(const char* enginePath) { return front.init(enginePath); }
+int LUMOSPELL_CALL LumoSpellInit(const char* enginePath) { return front.init(enginePath); }
 
-int LumoSpellInit2(const char* mainDictFile, const char* userDictFile, int languageId,
-                   int doubleByte) {
+int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile, const char* userDictFile,
+                                  int languageId, int doubleByte) {
     if (mainDictFile == nullptr || userDictFile == nullptr) return 0;
     return front.init2(mainDictFile, userDictFile, languageId, doubleByte);
 }
 
-void LumoSpellTerminate(void) { front.terminate(); }
+void LUMOSPELL_CALL LumoSpellTerminate(void) { front.terminate(); }
 
-int LumoSpellCheck(const char* text, CheckResult* result) {
+int LUMOSPELL_CALL LumoSpellCheck(const char* text, CheckResult* result) {
     if (text == nullptr || result == nullptr) return CheckFailed;
     return front.check(text, result);
 }
 
-int LumoSpellGetSuggestionFirst(char* out) {
+int LUMOSPELL_CALL LumoSpellGetSuggestionFirst(char* out) {
     if (out == nullptr) return 0;
     return front.suggestion_first(out);
 }
 
-int LumoSpellGetSuggestionNext(char* out) {
+int LUMOSPELL_CALL LumoSpellGetSuggestionNext(char* out) {
     if (out == nullptr) return 0;
     return front.suggestion_next(out);
 }
 
-int LumoSpellIgnoreAlways(const char* word) {
+int LUMOSPELL_CALL LumoSpellIgnoreAlways(const char* word) {
     if (word == nullptr) return front.bound() ? LumoSpellErrBadArgument : 0;
     return front.ignore_always(word);
 }
 
-int LumoSpellChangeAlways(const char* word, const char* replacement) {
+int LUMOSPELL_CALL LumoSpellChangeAlways(const char* word, const char* replacement) {
     if (word == nullptr || replacement == nullptr) {
         return front.bound() ? LumoSpellErrBadArgument : 0;
     }
     return front.change_always(word, replacement);
 }
 
-int LumoSpellAddWord(const char* word) {
+int LUMOSPELL_CALL LumoSpellAddWord(const char* word) {
     if (word == nullptr) return front.bound() ? LumoSpellErrBadArgument : 0;
     return front.add_word(word);
 }
 
-int LumoSpellMode(unsigned int flags) { return front.mode(flags); }
+int LUMOSPELL_CALL LumoSpellMode(unsigned int flags) { return front.mode(flags); }
 
-void LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context) {
+void LUMOSPELL_CALL LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context) {
     lumo::front::set_message_handler(handler, context);
 }
 

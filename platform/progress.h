@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "lumospell/lexforge.h"
+
 namespace lumo::platform {
 
 // What a host presenter is told; the values are part of the builder's
@@ -22,7 +24,8 @@ constexpr int32_t ProgressMessage = 5;  // text: a cannot-open message
 constexpr int32_t ProgressAnswerContinue = 0;
 constexpr int32_t ProgressAnswerCancel = 1;
 
-using ProgressPresenter = int32_t (*)(void* context, int32_t event, const char* text);
+// The host's presenter, with the public header's calling convention.
+using ProgressPresenter = LumoSpellProgressPresenter;
 
 // Null removes it.  A display that is already open keeps the presenter it
 // was opened with.
