@@ -17,7 +17,7 @@ static_assert(LumoSpellProgressCancel == builder::ProgressAnswerCancel, "present
 
 extern "C" {
 
-LEXFORGE_API int32_t LumoSpellMakeDic(void* owner, const char* sourcePath,
+LEXFORGE_API int32_t LUMOSPELL_CALL LumoSpellMakeDic(void* owner, const char* sourcePath,
                                       const char* outputPath) {
     // A missing path is a path that cannot be opened; the message names it
     // as empty.
@@ -27,7 +27,7 @@ LEXFORGE_API int32_t LumoSpellMakeDic(void* owner, const char* sourcePath,
                    [&] { return builder::make_dictionary(owner, sourcePath, outputPath); });
 }
 
-LEXFORGE_API void LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter,
+LEXFORGE_API void LUMOSPELL_CALL LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter,
                                                 void* context) {
     guarded([&] { builder::set_progress_presenter(presenter, context); });
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "lumospell/lexforge.h"
 #include "progress.h"
 
 namespace lumo::builder {
@@ -27,7 +28,8 @@ constexpr char ProgressCaption[] =
     "\x82\x6B\x82\x95\x82\x8D\x82\x8F\x83\x58\x83\x79\x83\x8B\x83\x60\x83\x46\x83\x62"
     "\x83\x4E\x83\x4C\x83\x62\x83\x67\x3A\x8E\xAB\x8F\x91\x8D\xEC\x90\xAC\x92\x86";
 
-using ProgressPresenter = int32_t (*)(void* context, int32_t event, const char* text);
+// The host's presenter, with the public header's calling convention.
+using ProgressPresenter = LumoSpellProgressPresenter;
 
 // Null removes it.  A display that is already open keeps the presenter it
 // was opened with.

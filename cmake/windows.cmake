@@ -8,9 +8,19 @@ foreach(library orthex orthbridge lexforge)
   target_link_options(${library} PRIVATE ${LUMOSPELL_WINDOWS_STATIC_RUNTIME})
 endforeach()
 
-# The command-line program, the example host and the fuzz replay programs
-# are Linux tools (dlopen, POSIX files): not part of the Windows build.
-foreach(folder tools examples fuzz)
+# 32-bit: the __stdcall functions (_SpellVer@12) are exported under the
+# plain names the .def files give; the fix-up links the two silently.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(LUMOSPELL_WINDOWS_STDCALL_EXPORTS -Wl,--enable-stdcall-fixup -Wl,--kill-at)
+  foreach(library orthex orthbridge lexforge)
+    target_link_options(${library} PRIVATE ${LUMOSPELL_WINDOWS_STDCALL_EXPORTS})
+  endforeach()
+endif()
+
+# The command-line program and the fuzz replay programs are Linux tools
+# (dlopen, POSIX files): not part of the Windows build.  examples/ builds
+# only the Win32 host here.
+foreach(folder tools fuzz)
   if(EXISTS ${PROJECT_SOURCE_DIR}/${folder}/CMakeLists.txt)
     set_property(DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} PROPERTY EXCLUDE_FROM_ALL TRUE)
   endif()

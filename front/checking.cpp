@@ -57,7 +57,7 @@ int Front::check(const char* text, CheckResult* result) {
     returnBuffer.ratings = ratingArea;
     returnBuffer.ratingCapacity = RatingAreaSize;
 
-    const uint16_t code = engine<decltype(SpellCheck)>(OrdinalSpellCheck)(
+    const uint16_t code = engine<SpellCheckFunction>(OrdinalSpellCheck)(
         engineSession, CommandVerifyBuffer, &inputBuffer, &returnBuffer);
     if (code != 0) {
         showErrorBox("LumoSpell Error %d,%d", static_cast<int>(code), CheckFailedStep);
@@ -118,7 +118,7 @@ int Front::suggestion_first(char* out) {
     inputBuffer.textLength = static_cast<uint16_t>(length);
     release_suggestions();
 
-    auto* spell_check = engine<decltype(SpellCheck)>(OrdinalSpellCheck);
+    auto* spell_check = engine<SpellCheckFunction>(OrdinalSpellCheck);
     uint32_t command = CommandSuggest;
     for (int call = 0; call < MaxSuggestionCalls; ++call) {
         if (spell_check(engineSession, command, &inputBuffer, &returnBuffer) != 0) {
@@ -148,19 +148,19 @@ int Front::suggestion_next(char* out) {
 
 int Front::ignore_always(const char* word) {
     if (engineModule == nullptr) return 0;
-    return engine<decltype(SpellAddUdr)>(OrdinalSpellAddUdr)(engineSession, UdrIgnoreAlways,
+    return engine<SpellAddUdrFunction>(OrdinalSpellAddUdr)(engineSession, UdrIgnoreAlways,
                                                              word);
 }
 
 int Front::change_always(const char* word, const char* replacement) {
     if (engineModule == nullptr) return 0;
-    return engine<decltype(SpellAddChangeUdr)>(OrdinalSpellAddChangeUdr)(
+    return engine<SpellAddChangeUdrFunction>(OrdinalSpellAddChangeUdr)(
         engineSession, UdrChangeAlways, word, replacement);
 }
 
 int Front::add_word(const char* word) {
     if (engineModule == nullptr) return 0;
-    return engine<decltype(SpellAddUdr)>(OrdinalSpellAddUdr)(engineSession, userDictId, word);
+    return engine<SpellAddUdrFunction>(OrdinalSpellAddUdr)(engineSession, userDictId, word);
 }
 
 int Front::mode(unsigned int flags) {
@@ -168,7 +168,7 @@ int Front::mode(unsigned int flags) {
     maskWebAddresses = (flags & ModeWebAddresses) != 0 ? 1 : 0;
     maskPaths = (flags & ModePaths) != 0 ? 1 : 0;
     const uint16_t code =
-        engine<decltype(SpellOptions)>(OrdinalSpellOptions)(engineSession, flags & EngineOptionBits);
+        engine<SpellOptionsFunction>(OrdinalSpellOptions)(engineSession, flags & EngineOptionBits);
     return code == 0 ? 1 : 0;
 }
 

@@ -4,11 +4,14 @@
 
 #include <cstddef>
 
+#include "lumospell/orthbridge.h"
+
 namespace lumo::front {
 
 constexpr std::size_t MessageBufferSize = 4096;
 
-using MessageHandler = void (*)(const char* text, const char* caption, void* context);
+// The host's handler, with the public header's calling convention.
+using MessageHandler = LumoSpellMessageHandler;
 
 // A null handler restores the platform's message box.
 void set_message_handler(MessageHandler handler, void* context);

@@ -68,9 +68,9 @@ public:
     int maskPaths = 0;
 
 private:
-    template <typename Function>
-    Function* engine(int ordinal) const {
-        return entryPoints.at<Function>(ordinal);
+    template <typename FunctionPointer>
+    FunctionPointer engine(int ordinal) const {
+        return entryPoints.at<FunctionPointer>(ordinal);
     }
     PrefilterFlags prefilter_flags() const;
     void release_suggestions();

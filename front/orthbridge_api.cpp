@@ -19,56 +19,56 @@ int bad_word() { return front.bound() ? LumoSpellErrBadArgument : 0; }
 
 extern "C" {
 
-int LumoSpellInit(const char* enginePath) {
+int LUMOSPELL_CALL LumoSpellInit(const char* enginePath) {
     if (enginePath == nullptr) return front.bound() ? 1 : 0;
     return guarded(0, [&] { return front.init(enginePath); });
 }
 
-int LumoSpellInit2(const char* mainDictFile, const char* userDictFile, int languageId,
+int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile, const char* userDictFile, int languageId,
                    int doubleByte) {
     if (mainDictFile == nullptr || userDictFile == nullptr) return 0;
     return guarded(0, [&] { return front.init2(mainDictFile, userDictFile, languageId, doubleByte); });
 }
 
-void LumoSpellTerminate(void) {
+void LUMOSPELL_CALL LumoSpellTerminate(void) {
     guarded([] { front.terminate(); });
 }
 
-int LumoSpellCheck(const char* text, CheckResult* result) {
+int LUMOSPELL_CALL LumoSpellCheck(const char* text, CheckResult* result) {
     if (text == nullptr || result == nullptr) return CheckFailed;
     return guarded(static_cast<int>(CheckFailed), [&] { return front.check(text, result); });
 }
 
-int LumoSpellGetSuggestionFirst(char* out) {
+int LUMOSPELL_CALL LumoSpellGetSuggestionFirst(char* out) {
     if (out == nullptr) return 0;
     return guarded(0, [&] { return front.suggestion_first(out); });
 }
 
-int LumoSpellGetSuggestionNext(char* out) {
+int LUMOSPELL_CALL LumoSpellGetSuggestionNext(char* out) {
     if (out == nullptr) return 0;
     return guarded(0, [&] { return front.suggestion_next(out); });
 }
 
-int LumoSpellIgnoreAlways(const char* word) {
+int LUMOSPELL_CALL LumoSpellIgnoreAlways(const char* word) {
     if (word == nullptr) return bad_word();
     return guarded(0, [&] { return front.ignore_always(word); });
 }
 
-int LumoSpellChangeAlways(const char* word, const char* replacement) {
+int LUMOSPELL_CALL LumoSpellChangeAlways(const char* word, const char* replacement) {
     if (word == nullptr || replacement == nullptr) return bad_word();
     return guarded(0, [&] { return front.change_always(word, replacement); });
 }
 
-int LumoSpellAddWord(const char* word) {
+int LUMOSPELL_CALL LumoSpellAddWord(const char* word) {
     if (word == nullptr) return bad_word();
     return guarded(0, [&] { return front.add_word(word); });
 }
 
-int LumoSpellMode(unsigned int flags) {
+int LUMOSPELL_CALL LumoSpellMode(unsigned int flags) {
     return guarded(0, [&] { return front.mode(flags); });
 }
 
-void LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context) {
+void LUMOSPELL_CALL LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context) {
     guarded([&] { lumo::front::set_message_handler(handler, context); });
 }
 

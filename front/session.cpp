@@ -31,13 +31,13 @@ int Front::init2(const char* mainDictFile, const char* userDictFile, int languag
                  int doubleByte) {
     if (engineModule == nullptr) return 0;
     std::memset(specialChars, 0, sizeof specialChars);
-    if (engine<decltype(SpellInit)>(OrdinalSpellInit)(&engineSession, specialChars) != 0) {
+    if (engine<SpellInitFunction>(OrdinalSpellInit)(&engineSession, specialChars) != 0) {
         return 0;
     }
     if (languageId == 0) languageId = EnglishUs;
 
     uint16_t reported = LanguageNotReported;
-    uint16_t code = engine<decltype(SpellVerifyMdr)>(OrdinalSpellVerifyMdr)(
+    uint16_t code = engine<SpellVerifyMdrFunction>(OrdinalSpellVerifyMdr)(
         mainDictFile, static_cast<uint16_t>(languageId), &reported);
     if (code != 0) {
         showErrorBox("LumoSpell Error %d %x %d", 112, static_cast<unsigned>(code),
@@ -46,7 +46,7 @@ int Front::init2(const char* mainDictFile, const char* userDictFile, int languag
     }
     if (reported != LanguageNotReported) languageId = reported;
 
-    code = engine<decltype(SpellOpenMdr)>(OrdinalSpellOpenMdr)(
+    code = engine<SpellOpenMdrFunction>(OrdinalSpellOpenMdr)(
         engineSession, mainDictFile, nullptr, 0, 1, static_cast<uint16_t>(languageId),
         mainDictRecord);
     if (code != 0) {
@@ -55,14 +55,14 @@ int Front::init2(const char* mainDictFile, const char* userDictFile, int languag
     }
 
     int unused = 0;
-    code = engine<decltype(SpellOpenUdr)>(OrdinalSpellOpenUdr)(
+    code = engine<SpellOpenUdrFunction>(OrdinalSpellOpenUdr)(
         engineSession, userDictFile, 1, UdrIgnoreAlways, &userDictId, &unused);
     if (code != 0) {
         showErrorBox("LumoSpell Error %d %x", 129, static_cast<unsigned>(code));
         return 0;
     }
 
-    code = engine<decltype(SpellOptions)>(OrdinalSpellOptions)(engineSession, 1);
+    code = engine<SpellOptionsFunction>(OrdinalSpellOptions)(engineSession, 1);
     if (code != 0) {
         showErrorBox("LumoSpell Error %d %x", 134, static_cast<unsigned>(code));
         return 0;
@@ -73,7 +73,7 @@ int Front::init2(const char* mainDictFile, const char* userDictFile, int languag
 
 void Front::terminate() {
     if (engineModule == nullptr) return;
-    engine<decltype(SpellTerminate)>(OrdinalSpellTerminate)(engineSession, 1);
+    engine<SpellTerminateFunction>(OrdinalSpellTerminate)(engineSession, 1);
     ops_.release(engineModule);
     engineModule = nullptr;
 }

@@ -5,7 +5,9 @@ namespace lumo::platform {
 
 using LibraryHandle = void*;
 
-// Null when the library cannot be loaded.
+// Null when the library cannot be loaded.  On Windows a path that is not
+// full is taken relative to the folder of the module holding this code,
+// never the current folder or PATH.
 LibraryHandle load_library(const char* path);
 
 // Finds an export: by its ordinal where the system has ordinals (Windows),

@@ -25,6 +25,18 @@ extern "C" {
 #endif
 
 /*
+ * LUMOSPELL_CALL, the calling convention of every function and callback
+ * here: __stdcall (WINAPI) on 32-bit Windows, where hosts in other
+ * languages call DLL functions that way and the exports keep their plain
+ * names; the platform's own convention everywhere else.
+ */
+#if defined(_WIN32) && !defined(_WIN64)
+#  define LUMOSPELL_CALL __stdcall
+#else
+#  define LUMOSPELL_CALL
+#endif
+
+/*
  * Builds the word list at outputPath from the dictionary text at
  * sourcePath: every English headword-like token, once, sorted by unsigned
  * byte value, each written as the word followed by CR LF.  The build runs
@@ -37,11 +49,12 @@ extern "C" {
  * link), or when the output could not be written completely; the
  * cannot-open message "[<path>] ..." has then named the path, and no
  * output file is left.  Returns 1 otherwise: the build completed, or it was
- * cancelled, in which case the output file has been deleted.  A call made
+ * cancelled, in which case the output file has been deleted; a build whose
+ * owner window is closed while it runs ends as cancelled.  A call made
  * while a build runs (from a presenter, say) returns 0 and does nothing.
  */
-LEXFORGE_API int32_t LumoSpellMakeDic(void* owner, const char* sourcePath,
-                                      const char* outputPath);
+LEXFORGE_API int32_t LUMOSPELL_CALL LumoSpellMakeDic(void* owner, const char* sourcePath,
+                                                     const char* outputPath);
 
 /* What a progress presenter is told. */
 enum {
@@ -77,7 +90,8 @@ enum {
  * called on the building thread and must return normally (no exceptions,
  * no longjmp); it may not start another build.
  */
-typedef int32_t (*LumoSpellProgressPresenter)(void* context, int32_t event, const char* text);
+typedef int32_t(LUMOSPELL_CALL* LumoSpellProgressPresenter)(void* context, int32_t event,
+                                                           const char* text);
 
 /*
  * Installs presenter, with context handed back on every call, for the
@@ -87,8 +101,8 @@ typedef int32_t (*LumoSpellProgressPresenter)(void* context, int32_t event, cons
  * otherwise nothing is drawn; the cannot-open message goes to standard
  * error, converted to the user's character set.
  */
-LEXFORGE_API void LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter,
-                                                void* context);
+LEXFORGE_API void LUMOSPELL_CALL
+LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter, void* context);
 
 #ifdef __cplusplus
 }

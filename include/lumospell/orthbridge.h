@@ -41,6 +41,18 @@ extern "C" {
 #  define ORTHBRIDGE_API __attribute__((visibility("default")))
 #endif
 
+/*
+ * LUMOSPELL_CALL, the calling convention of every function and callback
+ * here: __stdcall (WINAPI) on 32-bit Windows, where hosts in other
+ * languages call DLL functions that way and the exports keep their plain
+ * names; the platform's own convention everywhere else.
+ */
+#if defined(_WIN32) && !defined(_WIN64)
+#  define LUMOSPELL_CALL __stdcall
+#else
+#  define LUMOSPELL_CALL
+#endif
+
 enum {
     /* Size of CheckResult.word, CheckResult.replacement and of the buffer
        the suggestion functions write to. */
@@ -84,13 +96,12 @@ typedef struct CheckResult {
     char replacement[256];
 } CheckResult;
 
-#ifdef __cplusplus
-static_assert(sizeof(CheckResult) == 514, "CheckResult has no gaps");
-static_assert(offsetof(CheckResult, word) == 2, "CheckResult has no gaps");
-static_assert(offsetof(CheckResult, replacement) == 258, "CheckResult has no gaps");
-#else
-typedef char LumoSpellCheckResultHasNoGaps[(sizeof(CheckResult) == 514) ? 1 : -1];
-#endif
+/* A negative array size stops the compile, in C89 and C++98 alike. */
+typedef char LumoSpellCheckResultHasNoGaps[(sizeof(CheckResult) == 514 &&
+                                            offsetof(CheckResult, word) == 2 &&
+                                            offsetof(CheckResult, replacement) == 258)
+                                               ? 1
+                                               : -1];
 
 /*
  * Loads the engine library at enginePath and binds its sixteen functions.
@@ -98,8 +109,15 @@ typedef char LumoSpellCheckResultHasNoGaps[(sizeof(CheckResult) == 514) ? 1 : -1
  * is not looked at), and 0 when the library cannot be loaded or lacks any
  * of the sixteen functions; it is then released again.  A null path
  * returns 0 (or 1 when already bound).
+ *
+ * On Windows the current folder and PATH are never searched, so that no
+ * planted DLL is loaded: a full path ("C:\..." or "\\server\...") is
+ * loaded as it is; a bare name such as "Orthex.dll" or a relative path is
+ * taken relative to the folder that holds Orthbridge.dll; a path rooted on
+ * the current drive ("\x.dll", "C:x.dll") returns 0.  The engine's own
+ * imports come from its folder and System32 only.
  */
-ORTHBRIDGE_API int LumoSpellInit(const char* enginePath);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellInit(const char* enginePath);
 
 /*
  * Opens the engine session: the main dictionary mainDictFile and the user
@@ -116,15 +134,16 @@ ORTHBRIDGE_API int LumoSpellInit(const char* enginePath);
  * returns 0.  Returns 0 at once, without a message, when the engine is not
  * bound or either path is null.  May be called again to reopen.
  */
-ORTHBRIDGE_API int LumoSpellInit2(const char* mainDictFile, const char* userDictFile,
-                                  int languageId, int doubleByte);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile,
+                                                 const char* userDictFile, int languageId,
+                                                 int doubleByte);
 
 /*
  * Ends the session (the engine writes the user dictionary back, with a
  * .BAK of the old one, if words were added) and unloads the engine.
  * Does nothing when the engine is not bound.
  */
-ORTHBRIDGE_API void LumoSpellTerminate(void);
+ORTHBRIDGE_API void LUMOSPELL_CALL LumoSpellTerminate(void);
 
 /*
  * Checks text and stops at the first word to report; returns CheckNoErrors,
@@ -143,7 +162,7 @@ ORTHBRIDGE_API void LumoSpellTerminate(void);
  * bound, when text or result is null, or when the engine fails (a message
  * "LumoSpell Error <code>,328" is shown).
  */
-ORTHBRIDGE_API int LumoSpellCheck(const char* text, CheckResult* result);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellCheck(const char* text, CheckResult* result);
 
 /*
  * Collects the suggestions for the word the last LumoSpellCheck reported
@@ -151,14 +170,14 @@ ORTHBRIDGE_API int LumoSpellCheck(const char* text, CheckResult* result);
  * LumoSpellWordSize bytes.  Returns 1 if a suggestion was copied; else 0
  * with out empty.  With out null nothing happens and 0 is returned.
  */
-ORTHBRIDGE_API int LumoSpellGetSuggestionFirst(char* out);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellGetSuggestionFirst(char* out);
 
 /*
  * Copies the next collected suggestion into out (LumoSpellWordSize bytes).
  * Returns 1 if one was copied; else 0 with out empty, also after the last
  * one.  With out null nothing happens and 0 is returned.
  */
-ORTHBRIDGE_API int LumoSpellGetSuggestionNext(char* out);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellGetSuggestionNext(char* out);
 
 /*
  * The user's decisions.  Each returns the engine's code unchanged (0 for
@@ -170,9 +189,10 @@ ORTHBRIDGE_API int LumoSpellGetSuggestionNext(char* out);
  *   AddWord:      the word goes into the user dictionary, saved at
  *                 LumoSpellTerminate.
  */
-ORTHBRIDGE_API int LumoSpellIgnoreAlways(const char* word);
-ORTHBRIDGE_API int LumoSpellChangeAlways(const char* word, const char* replacement);
-ORTHBRIDGE_API int LumoSpellAddWord(const char* word);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellIgnoreAlways(const char* word);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellChangeAlways(const char* word,
+                                                        const char* replacement);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellAddWord(const char* word);
 
 /*
  * Sets the masking (ModeWebAddresses, ModePaths) for later checks and
@@ -180,7 +200,7 @@ ORTHBRIDGE_API int LumoSpellAddWord(const char* word);
  * engine accepted the options, else 0 (the masking is changed all the
  * same).  Returns 0 and changes nothing when the engine is not bound.
  */
-ORTHBRIDGE_API int LumoSpellMode(unsigned int flags);
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellMode(unsigned int flags);
 
 /*
  * Error messages.  A failing call presents its message and returns only
@@ -191,8 +211,10 @@ ORTHBRIDGE_API int LumoSpellMode(unsigned int flags);
  * return once the user has seen the message.  A null handler restores the
  * default.
  */
-typedef void (*LumoSpellMessageHandler)(const char* text, const char* caption, void* context);
-ORTHBRIDGE_API void LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context);
+typedef void(LUMOSPELL_CALL* LumoSpellMessageHandler)(const char* text, const char* caption,
+                                                      void* context);
+ORTHBRIDGE_API void LUMOSPELL_CALL LumoSpellSetMessageHandler(LumoSpellMessageHandler handler,
+                                                              void* context);
 
 #ifdef __cplusplus
 }

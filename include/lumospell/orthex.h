@@ -27,6 +27,18 @@ extern "C" {
 #  define ORTHEX_API __attribute__((visibility("default")))
 #endif
 
+/*
+ * LUMOSPELL_CALL, the calling convention of every function and callback
+ * here: __stdcall (WINAPI) on 32-bit Windows, where hosts in other
+ * languages call DLL functions that way and the exports keep their plain
+ * names; the platform's own convention everywhere else.
+ */
+#if defined(_WIN32) && !defined(_WIN64)
+#  define LUMOSPELL_CALL __stdcall
+#else
+#  define LUMOSPELL_CALL
+#endif
+
 /* SpellCheck commands (only the low 16 bits of the command count). */
 enum {
     CommandVerifyWord = 1,
@@ -98,30 +110,41 @@ typedef struct SpellReturnBuffer {
     uint16_t ratingCapacity; /* never touched */
 } SpellReturnBuffer;
 
-/* 1 */ ORTHEX_API uint16_t SpellVer(uint16_t* version, uint16_t* engine, uint16_t* type);
-/* 2 */ ORTHEX_API uint16_t SpellInit(uint32_t* session, void* specialChars);
-/* 3 */ ORTHEX_API uint16_t SpellOptions(uint32_t session, uint32_t options);
-/* 4 */ ORTHEX_API uint16_t SpellCheck(uint32_t session, uint32_t command,
-                                       SpellInputBuffer* input, SpellReturnBuffer* output);
-/* 5 */ ORTHEX_API uint16_t SpellTerminate(uint32_t session, uint32_t force);
-/* 6 */ ORTHEX_API uint16_t SpellVerifyMdr(const char* path, uint16_t expectedLanguage,
-                                           uint16_t* language);
-/* 7 */ ORTHEX_API uint16_t SpellOpenMdr(uint32_t session, const char* path,
-                                         const char* exceptionPath, int create, int cache,
-                                         uint16_t language, void* mainDictRecord);
-/* 8 */ ORTHEX_API uint16_t SpellOpenUdr(uint32_t session, const char* path, int create,
-                                         uint16_t udrType, uint32_t* userDictId, int* readOnly);
-/* 9 */ ORTHEX_API uint16_t SpellAddUdr(uint32_t session, uint32_t userDictId, const char* word);
-/* 10 */ ORTHEX_API uint16_t SpellAddChangeUdr(uint32_t session, uint32_t userDictId,
-                                               const char* word, const char* replacement);
-/* 11 */ ORTHEX_API uint16_t SpellDelUdr(uint32_t session, uint32_t userDictId, const char* word);
-/* 12 */ ORTHEX_API uint16_t SpellClearUdr(uint32_t session, uint32_t userDictId);
-/* 13 */ ORTHEX_API uint16_t SpellGetSizeUdr(uint32_t session, uint32_t userDictId,
-                                             uint16_t* count);
-/* 14 */ ORTHEX_API uint16_t SpellGetListUdr(uint32_t session, uint32_t userDictId,
-                                             char* buffer, uint16_t size);
-/* 15 */ ORTHEX_API uint16_t SpellCloseMdr(uint32_t session, void* mainDictRecord);
-/* 16 */ ORTHEX_API uint16_t SpellCloseUdr(uint32_t session, uint32_t userDictId, uint32_t force);
+/* 1 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellVer(uint16_t* version, uint16_t* engine,
+                                              uint16_t* type);
+/* 2 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellInit(uint32_t* session, void* specialChars);
+/* 3 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellOptions(uint32_t session, uint32_t options);
+/* 4 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellCheck(uint32_t session, uint32_t command,
+                                                SpellInputBuffer* input,
+                                                SpellReturnBuffer* output);
+/* 5 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellTerminate(uint32_t session, uint32_t force);
+/* 6 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellVerifyMdr(const char* path,
+                                                    uint16_t expectedLanguage,
+                                                    uint16_t* language);
+/* 7 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellOpenMdr(uint32_t session, const char* path,
+                                                  const char* exceptionPath, int create,
+                                                  int cache, uint16_t language,
+                                                  void* mainDictRecord);
+/* 8 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellOpenUdr(uint32_t session, const char* path,
+                                                  int create, uint16_t udrType,
+                                                  uint32_t* userDictId, int* readOnly);
+/* 9 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellAddUdr(uint32_t session, uint32_t userDictId,
+                                                 const char* word);
+/* 10 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellAddChangeUdr(uint32_t session,
+                                                        uint32_t userDictId,
+                                                        const char* word,
+                                                        const char* replacement);
+/* 11 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellDelUdr(uint32_t session, uint32_t userDictId,
+                                                  const char* word);
+/* 12 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellClearUdr(uint32_t session, uint32_t userDictId);
+/* 13 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellGetSizeUdr(uint32_t session,
+                                                      uint32_t userDictId, uint16_t* count);
+/* 14 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellGetListUdr(uint32_t session,
+                                                      uint32_t userDictId, char* buffer,
+                                                      uint16_t size);
+/* 15 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellCloseMdr(uint32_t session, void* mainDictRecord);
+/* 16 */ ORTHEX_API uint16_t LUMOSPELL_CALL SpellCloseUdr(uint32_t session, uint32_t userDictId,
+                                                   uint32_t force);
 
 /* The exports in ordinal order, for binding by name where there are no ordinals. */
 #define ORTHEX_EXPORT_NAMES                                                           \

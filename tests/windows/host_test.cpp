@@ -421,13 +421,37 @@ void binding(const Paths& paths, Front& front, const ScratchFolder& scratch) {
     CheckResult result;
     CHECK_EQ(front.check("word", &result), CheckFailed);
 
+    // Names that are not full paths are looked up beside the front, never
+    // in the current folder: a planted engine there is not loaded.
+    const std::string planted = scratch / "planted\\";
+    const std::string sjis_folder = scratch / "\x95\x5C\x8E\xA6\\";  // 表示
+    CreateDirectoryA(planted.c_str(), nullptr);
+    CreateDirectoryA((planted + "sub").c_str(), nullptr);
+    CHECK(CopyFileA(paths.partial_engine.c_str(), (planted + "Orthex.dll").c_str(), FALSE));
+    CHECK(CopyFileA(paths.engine.c_str(), (planted + "sub\\Orthex.dll").c_str(), FALSE));
+    char previous[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof previous, previous);
+    CHECK(SetCurrentDirectoryA(planted.c_str()));
+    CHECK_EQ(front.init("sub\\Orthex.dll"), 0);
+    CHECK_EQ(front.init("\\Orthex.dll"), 0);
+    CHECK_EQ(front.init("Orthex.dll"), 1);
+    CHECK(GetModuleHandleA(paths.engine.c_str()) != nullptr);
+    front.terminate();
+    SetCurrentDirectoryA(previous);
+    // Under code page 932 0x95 0x5C is one character, not a separator.
+    if (GetACP() == 932 && CreateDirectoryA(sjis_folder.c_str(), nullptr) &&
+        CHECK(CopyFileA(paths.engine.c_str(), (sjis_folder + "Orthex.dll").c_str(), FALSE))) {
+        CHECK_EQ(front.init((sjis_folder + "Orthex.dll").c_str()), 1);
+        front.terminate();
+    }
+
     CHECK_EQ(front.init(paths.engine.c_str()), 1);
     CHECK(module_loaded("Orthex.dll"));
     // Once bound, the path is not looked at.
     CHECK_EQ(front.init((scratch / "no-such-engine.dll").c_str()), 1);
 }
 
-void handler_records(const char* text, const char* caption, void* context) {
+void LUMOSPELL_CALL handler_records(const char* text, const char* caption, void* context) {
     static_cast<std::vector<std::string>*>(context)->push_back(std::string(caption) + "|" + text);
 }
 
@@ -608,7 +632,7 @@ void failed_save(const Paths& paths, const ScratchFolder& scratch) {
     FreeLibrary(engine.module);
 }
 
-int presenter_records(void* context, int32_t event, const char* text) {
+int32_t LUMOSPELL_CALL presenter_records(void* context, int32_t event, const char* text) {
     static_cast<std::vector<std::string>*>(context)->push_back(std::to_string(event) + "|" +
                                                                (text != nullptr ? text : "(null)"));
     return LumoSpellProgressContinue;

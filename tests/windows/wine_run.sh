@@ -10,6 +10,8 @@ set -euo pipefail
 wine=$1
 export WINEPREFIX=$2
 shift 2
+# The 32-bit loader gets a 32-bit prefix of its own.
+[ "$(basename "$wine")" = wine ] && export WINEARCH=win32
 locales=$(dirname "$WINEPREFIX")/locale
 [ -d "$locales" ] && export LOCPATH=$locales
 export WINEDEBUG=-all

@@ -1,0 +1,2 @@
+// The same host code compiled as C++.
+#include "public_headers.c"
