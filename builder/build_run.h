@@ -10,7 +10,6 @@
 namespace lumo::builder {
 
 constexpr size_t StreamBufferBytes = 32768;
-constexpr int ShuffleSwaps = 10000;
 
 // Texts in Shift-JIS, as the window functions take them.
 // "[%s] <cannot be opened>"
