@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 #include "files.h"
 #include "headword_extraction.h"
@@ -42,31 +41,49 @@ void remove_output(const char* path) {
     if (platform::file_size(path, &size)) platform::remove_file(path);
 }
 
-void shuffle_slots() {
-    std::minstd_rand generator;
-    for (int j = 0; j < ShuffleSwaps; ++j) {
-        const uint32_t r = static_cast<uint32_t>(generator()) % HeadwordSlotCount;
-        std::swap(HeadwordSet.word[j], HeadwordSet.word[r]);
-    }
+// The words to write, each behind its first eight bytes as a big-endian
+// number (zero after the NUL): most comparisons end at the numbers, and
+// for equal numbers the words agree up to there.  Words are distinct, so
+// the order is total and the same as a byte-wise comparison of the whole
+// words; this is why the shuffle and the in-place compaction that the
+// sort would undo anyway are not needed.
+struct SortEntry {
+    uint64_t prefix;
+    const char* word;
+};
+char* gathered[HeadwordSlotCount];
+SortEntry sort_entries[HeadwordSlotCount];
+
+uint64_t prefix_of(const char* word) {
+    uint64_t prefix = 0;
+    int i = 0;
+    for (; i < 8 && word[i] != 0; ++i)
+        prefix = (prefix << 8) | static_cast<unsigned char>(word[i]);
+    return prefix << (8 * (8 - i));
 }
 
-uint32_t compact_slots() {
-    uint32_t count = 0;
-    for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot) {
-        if (HeadwordSet.word[slot] != nullptr) HeadwordSet.word[count++] = HeadwordSet.word[slot];
-    }
-    std::fill(HeadwordSet.word + count, HeadwordSet.word + HeadwordSlotCount, nullptr);
+bool sorts_before(const SortEntry& a, const SortEntry& b) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix;
+    // Equal numbers of a word shorter than eight bytes would be one word.
+    return std::strcmp(a.word + 8, b.word + 8) < 0;
+}
+
+uint32_t sorted_words() {
+    const uint32_t count = gather_headwords(gathered);
+    for (uint32_t i = 0; i < count; ++i) sort_entries[i] = {prefix_of(gathered[i]), gathered[i]};
+    std::sort(sort_entries, sort_entries + count, sorts_before);
     return count;
 }
 
-// Writes the first count words, each followed by CR LF, and closes the
-// output; false when any byte could not be written.
+// Writes the first count sorted words, each followed by CR LF, and closes
+// the output; false when any byte could not be written.
 bool write_words(std::FILE* output, uint32_t count) {
     bool written = true;
     for (uint32_t i = 0; i < count && written; ++i) {
-        const char* word = HeadwordSet.word[i];
-        if (word == nullptr) continue;
-        written = std::fputs(word, output) != EOF && std::fputs("\r\n", output) != EOF;
+        const char* word = sort_entries[i].word;
+        const size_t length = std::strlen(word);
+        written = std::fwrite(word, 1, length, output) == length &&
+                  std::fwrite("\r\n", 1, 2, output) == 2;
     }
     written = written && std::ferror(output) == 0;
     return platform::close_written_file(output) && written;
@@ -176,11 +193,7 @@ int32_t make_dictionary(void* owner, const char* source_path, const char* output
         remove_output(output_path);
     } else {
         set_progress_text(ProgressDialog, WritingText);
-        shuffle_slots();
-        const uint32_t count = compact_slots();
-        std::sort(HeadwordSet.word, HeadwordSet.word + count,
-                  [](char* const& a, char* const& b) { return CompareHeadwords(&a, &b) < 0; });
-        written = write_words(output, count);
+        written = write_words(output, sorted_words());
         if (!written) remove_output(output_path);
     }
 

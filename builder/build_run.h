@@ -10,7 +10,6 @@
 namespace lumo::builder {
 
 constexpr size_t StreamBufferBytes = 32768;
-constexpr int ShuffleSwaps = 10000;
 
 // Texts in Shift-JIS, as the window functions take them.
 // "[%s] <cannot be opened>"
@@ -52,10 +51,10 @@ void CloseProgressDialog() noexcept;
 // word before every longer word it begins, null entries last.
 int CompareHeadwords(const void* a, const void* b) noexcept;
 
-// Runs a whole build; both paths are NUL-terminated, never null.  Returns 0 when the source or the output cannot be
-// opened, the output would replace the source, or the output could not be
-// written (each after the cannot-open message); 1 otherwise, cancelled
-// runs included.  A call made while a build runs returns 0 at once.
+// Runs a whole build; both paths are NUL-terminated, never null.  Returns
+// 0 when the source or the output cannot be opened, the output would
+// replace the source, or the output could not be written (each after the
+// cannot-open message); 1 otherwise, cancelled runs included.  A call made while a build runs returns 0 at once.
 int32_t make_dictionary(void* owner, const char* source_path, const char* output_path) noexcept;
 
 }  // namespace lumo::builder

@@ -50,9 +50,12 @@ size_t finished_length(const char* token, size_t length) noexcept {
     return full_stops == 1 && lower > 0 ? length - 1 : length;
 }
 
-bool ExtractHeadwords(const ExtractionRun& run) noexcept {
-    remove_pronunciation(LineBuffer);
-    unsigned char* p = reinterpret_cast<unsigned char*>(LineBuffer);
+namespace {
+
+// Walks the tokens of the piece, calling visit with each finished one;
+// stops and returns true as soon as visit does.
+template <class Visit>
+bool scan_tokens(unsigned char* p, Visit visit) {
     while (*p != 0) {
         if (is_lead_byte(*p)) {
             // The trail byte is never a character of its own, even when it
@@ -67,20 +70,33 @@ bool ExtractHeadwords(const ExtractionRun& run) noexcept {
             while (is_alphanumeric(*end) || is_joiner(*end)) ++end;
             const size_t length =
                 finished_length(reinterpret_cast<char*>(p), static_cast<size_t>(end - p));
-            if (length > 0) {
-                const unsigned char saved = p[length];
-                p[length] = 0;
-                AddHeadword(reinterpret_cast<char*>(p), HeadwordModeStore, HeadwordTagBuild,
-                            run.stored);
-                p[length] = saved;
-                if (run.cancelled != nullptr && *run.cancelled) return true;
-            }
+            if (length > 0 && visit(reinterpret_cast<char*>(p), length)) return true;
             p = end;
         } else {
             ++p;
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool ExtractHeadwords(const ExtractionRun& run) noexcept {
+    remove_pronunciation(LineBuffer);
+    unsigned char* const piece = reinterpret_cast<unsigned char*>(LineBuffer);
+    // The home slots are scattered over megabytes: ask for all of the
+    // piece's first, so that the look-ups in order do not wait for each.
+    scan_tokens(piece, [](const char* token, size_t length) {
+        prefetch_headword(token, length);
+        return false;
+    });
+    return scan_tokens(piece, [&run](char* token, size_t length) {
+        const char saved = token[length];
+        token[length] = 0;
+        AddHeadword(token, HeadwordModeStore, HeadwordTagBuild, run.stored);
+        token[length] = saved;
+        return run.cancelled != nullptr && *run.cancelled != 0;
+    });
 }
 
 }  // namespace lumo::builder

@@ -28,20 +28,31 @@ uint32_t full_hash(const char* word) {
     return h;
 }
 
-// Beside each slot, 0 when it is empty, else 1..255 folded from the stored
-// word's full hash.  The hash crowds many words onto few home slots, so a
-// probe walks long runs of other words; this small array lets it skip them
-// without touching the slot pointers or the words.
-uint8_t slot_check[HeadwordSlotCount];
+// Beside each slot, 0 when it is empty, else 1..65535 from a second hash
+// of the stored word.  The slot hash crowds many words onto few home
+// slots, so a probe walks long runs of other words; this small array lets
+// it skip them without touching the slot pointers or the words, and 16
+// bits from a hash of its own leave almost no run to compare in vain.
+uint16_t slot_check[HeadwordSlotCount];
 
-uint8_t check_byte(uint32_t h) {
-    const auto folded = static_cast<uint8_t>(h ^ (h >> 8) ^ (h >> 16) ^ (h >> 24));
-    return folded != 0 ? folded : 1;
+// Every slot that a store wrote, in order, so that the end of a run and
+// the output visit only those.  Past the last entry the whole set is
+// walked instead (possible only when copies keep failing).
+uint32_t written_slots[HeadwordSlotCount];
+uint32_t written_count = 0;
+bool written_overflow = false;
+
+uint16_t check_of(const char* word) {
+    uint32_t h = 2166136261u;
+    for (const unsigned char* b = reinterpret_cast<const unsigned char*>(word); *b != 0; ++b)
+        h = (h ^ *b) * 16777619u;
+    const auto check = static_cast<uint16_t>(h ^ (h >> 16));
+    return check != 0 ? check : 1;
 }
 
 int32_t present_result(uint8_t tag) { return tag >= 1 && tag <= 100 ? tag : HeadwordPresent; }
 
-int32_t store_at(uint32_t slot, const char* word, uint8_t check, uint8_t tag,
+int32_t store_at(uint32_t slot, const char* word, uint16_t check, uint8_t tag,
                  HeadwordStored stored) {
     // A failed copy leaves the slot empty but still counts as stored for
     // the progress rhythm: the word is lost, the run goes on.
@@ -49,6 +60,11 @@ int32_t store_at(uint32_t slot, const char* word, uint8_t check, uint8_t tag,
     HeadwordSet.word[slot] = copy;
     HeadwordSet.tag[slot] = tag;
     slot_check[slot] = copy != nullptr ? check : 0;
+    if (written_count < HeadwordSlotCount) {
+        written_slots[written_count++] = slot;
+    } else {
+        written_overflow = true;
+    }
     if (copy != nullptr) ++stored_word_count;
     if (stored != nullptr) stored();
     return HeadwordAbsent;
@@ -58,35 +74,81 @@ int32_t store_at(uint32_t slot, const char* word, uint8_t check, uint8_t tag,
 
 uint32_t HeadwordHash(const char* word) noexcept { return full_hash(word) % HeadwordSlotCount; }
 
+void prefetch_headword(const char* word, size_t length) noexcept {
+    uint32_t h = 0;
+    for (size_t i = 0; i < length; ++i) {
+        h += static_cast<uint32_t>(static_cast<unsigned char>(word[i]) | 0x20u);
+        h = (h << 3) + (h >> 21);
+    }
+    const uint32_t slot = h % HeadwordSlotCount;
+#if defined(__GNUC__)
+    __builtin_prefetch(&slot_check[slot]);
+    __builtin_prefetch(&HeadwordSet.word[slot]);
+#else
+    (void)slot;
+#endif
+}
+
 int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag, HeadwordStored stored) noexcept {
     if (word == nullptr) return HeadwordAbsent;
     // Nothing is ever removed during a run, so a full set has no empty slot
     // left: a new word could only be refused after a walk over all 800000
     // slots, and a repeated one is already kept.  Refuse at once instead.
     if (mode == HeadwordModeStore && stored_word_count >= HeadwordSlotCount) return HeadwordAbsent;
-    const uint32_t h = full_hash(word);
-    const uint8_t check = check_byte(h);
-    uint32_t slot = h % HeadwordSlotCount;
+    const uint16_t check = check_of(word);
+    uint32_t slot = full_hash(word) % HeadwordSlotCount;
     if (slot_check[slot] == 0)
-        return mode == HeadwordModeStore ? store_at(slot, word, check, tag, stored) : HeadwordAbsent;
+        return mode == HeadwordModeStore ? store_at(slot, word, check, tag, stored)
+                                         : HeadwordAbsent;
     for (uint32_t compared = 0; compared < HeadwordSlotCount; ++compared) {
         if (slot_check[slot] == check && std::strcmp(word, HeadwordSet.word[slot]) == 0)
             return present_result(HeadwordSet.tag[slot]);
         slot += HeadwordProbeStep;
         if (slot >= HeadwordSlotCount) slot -= HeadwordSlotCount;
         if (slot_check[slot] == 0)
-            return mode == HeadwordModeStore ? store_at(slot, word, check, tag, stored) : HeadwordAbsent;
+            return mode == HeadwordModeStore ? store_at(slot, word, check, tag, stored)
+                                             : HeadwordAbsent;
     }
     return HeadwordAbsent;
 }
 
-void empty_headword_set() noexcept {
-    for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot) {
-        std::free(HeadwordSet.word[slot]);
-        HeadwordSet.word[slot] = nullptr;
-        HeadwordSet.tag[slot] = 0;
+uint32_t gather_headwords(char** out) noexcept {
+    uint32_t count = 0;
+    if (written_overflow) {
+        for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot)
+            if (HeadwordSet.word[slot] != nullptr) out[count++] = HeadwordSet.word[slot];
+        return count;
+    }
+    // A slot is listed twice when a failed copy left it empty and a later
+    // word took it: its check is cleared once the word is taken.
+    for (uint32_t i = 0; i < written_count; ++i) {
+        const uint32_t slot = written_slots[i];
+        if (slot_check[slot] == 0) continue;
+        out[count++] = HeadwordSet.word[slot];
         slot_check[slot] = 0;
     }
+    return count;
+}
+
+void empty_headword_set() noexcept {
+    if (written_overflow) {
+        for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot) {
+            std::free(HeadwordSet.word[slot]);
+            HeadwordSet.word[slot] = nullptr;
+            HeadwordSet.tag[slot] = 0;
+            slot_check[slot] = 0;
+        }
+    } else {
+        for (uint32_t i = 0; i < written_count; ++i) {
+            const uint32_t slot = written_slots[i];
+            std::free(HeadwordSet.word[slot]);
+            HeadwordSet.word[slot] = nullptr;
+            HeadwordSet.tag[slot] = 0;
+            slot_check[slot] = 0;
+        }
+    }
+    written_count = 0;
+    written_overflow = false;
     stored_word_count = 0;
 }
 

@@ -36,12 +36,21 @@ uint32_t HeadwordHash(const char* word) noexcept;
 // Called for every word stored, its copy failed or not.
 using HeadwordStored = void (*)() noexcept;
 
+// Asks the processor for the home slot of the word of the given length
+// ahead of its look-up; changes nothing.
+void prefetch_headword(const char* word, size_t length) noexcept;
+
 // Looks word up and, with mode HeadwordModeStore, stores it when absent
 // and then calls stored (unless null).  Returns the slot's tag when the
 // word is present with a tag in 1..100, HeadwordPresent when present with
 // another tag, HeadwordAbsent otherwise.
 int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag,
                     HeadwordStored stored = nullptr) noexcept;
+
+// Puts every stored word into out (room for HeadwordSlotCount), in no
+// particular order, and returns how many.  Look-ups are undefined after
+// it until the set is emptied.
+uint32_t gather_headwords(char** out) noexcept;
 
 // Frees every copy, empties every slot and zeroes every tag.
 void empty_headword_set() noexcept;

@@ -45,7 +45,8 @@ bool progress_dialog_exists(ProgressHandle dialog) {
 
 bool dispatch_progress_message(ProgressHandle dialog) {
     if (!is_presenter(dialog)) return platform::dispatch_progress_message(dialog);
-    if (!shown.open || shown.presenter(shown.context, ProgressPoll, nullptr) != ProgressAnswerCancel)
+    if (!shown.open ||
+        shown.presenter(shown.context, ProgressPoll, nullptr) != ProgressAnswerCancel)
         return false;
     if (shown.on_cancel != nullptr) shown.on_cancel();
     return true;

@@ -45,10 +45,47 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
         return 1;
     }
     std::setvbuf(file, nullptr, _IOFBF, 32768);
-    char piece[LoadPieceBytes + 1];
+    // Read in large blocks and cut into the same pieces a line reader
+    // gives: up to and including the next LF, at most 1023 bytes.  Each is
+    // split where it lies, behind a NUL that stands in for a moment for
+    // the first byte of the next piece.  One load at a time: the engine
+    // is called from one thread.
+    static char block[LoadBlockBytes + 1];
+    size_t begin = 0;
+    size_t end = 0;
+    bool more = true;
+    bool failed = false;
     unsigned long words = 0;
-    while (words <= LoadWordLimit && std::fgets(piece, sizeof piece, file) != nullptr) {
+    while (words <= LoadWordLimit) {
+        if (more && end - begin < static_cast<size_t>(LoadPieceBytes)) {
+            std::memmove(block, block + begin, end - begin);
+            end -= begin;
+            begin = 0;
+            while (more && end < LoadBlockBytes) {
+                const size_t got = std::fread(block + end, 1, LoadBlockBytes - end, file);
+                end += got;
+                if (got == 0) {
+                    more = false;
+                    failed = std::ferror(file) != 0;
+                }
+            }
+        }
+        if (begin == end) break;
+        const size_t left = end - begin;
+        const size_t most = left < static_cast<size_t>(LoadPieceBytes) ? left : LoadPieceBytes;
+        const void* lf = std::memchr(block + begin, '\n', most);
+        const size_t length =
+            lf != nullptr ? static_cast<size_t>(static_cast<const char*>(lf) - (block + begin)) + 1
+                          : most;
+        // A piece cut short by a read error is lost, as a line reader loses it.
+        if (failed && lf == nullptr && length == left && left < static_cast<size_t>(LoadPieceBytes))
+            break;
+        char* piece = block + begin;
+        const char next = piece[length];
+        piece[length] = '\0';
         words += split_piece(piece, tag, table, store);
+        piece[length] = next;
+        begin += length;
     }
     std::fclose(file);
     return 0;

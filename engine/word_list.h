@@ -14,6 +14,8 @@ namespace lumo::engine {
 constexpr unsigned long LoadWordLimit = 540000;
 constexpr int LoadPieceBytes = 1023;
 constexpr size_t StoreSpareBytes = 1000;
+// How much of a word-list file one read takes.
+constexpr size_t LoadBlockBytes = 64 * 1024;
 
 // Loads a word-list file into a fresh store and offers every word to the
 // table with ModeInsert and the given tag.  Returns 0, or 1 when the file

@@ -43,6 +43,9 @@ public:
 private:
     const char* words_[WordTableSlots] = {};
     uint8_t tags_[WordTableSlots] = {};
+    // Beside each slot, 0 when it is empty, else 1..255 from the stored
+    // word's hash: a probe passes other words without fetching them.
+    uint8_t checks_[WordTableSlots] = {};
     size_t count_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "prefilter.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "common/char_class.h"
@@ -8,85 +9,184 @@ namespace lumo::front {
 
 namespace {
 
-using lumo::common::is_alnum;
-using lumo::common::is_letter;
+// One table of byte classes (C locale; bytes of 0x80 and above are in no
+// letter or digit class) so that each byte costs one load.
+enum : uint16_t {
+    Letter = 0x001,
+    Digit = 0x002,
+    AddressMark = 0x004,  // . - _
+    PathMark = 0x008,     // : / \ (with . also a path separator)
+    Punctuation = 0x010,
+    Control = 0x020,      // below 0x20
+    High = 0x040,         // 0x80 to 0xFE
+    Byte255 = 0x080,
+    Space = 0x100,
+    Dot = 0x200,
+    At = 0x400,
+};
 
-bool is_address_char(unsigned char b) { return is_alnum(b) || b == '.' || b == '-' || b == '_'; }
-
-bool is_path_char(unsigned char b) {
-    return is_address_char(b) || b == ':' || b == '/' || b == '\\';
+constexpr uint16_t class_of(unsigned b) {
+    uint16_t c = 0;
+    if (common::is_letter(static_cast<unsigned char>(b))) c |= Letter;
+    if (common::is_digit(static_cast<unsigned char>(b))) c |= Digit;
+    if (b == '.' || b == '-' || b == '_') c |= AddressMark;
+    if (b == ':' || b == '/' || b == '\\') c |= PathMark;
+    if ((b >= 0x21 && b <= 0x26) || (b >= 0x28 && b <= 0x2C) || b == 0x2F ||
+        (b >= 0x3A && b <= 0x3F) || (b >= 0x5B && b <= 0x5E) || (b >= 0x7B && b <= 0x7E))
+        c |= Punctuation;
+    if (b < 0x20) c |= Control;
+    if (b >= 0x80 && b < 0xFF) c |= High;
+    if (b == 0xFF) c |= Byte255;
+    if (b == ' ') c |= Space;
+    if (b == '.') c |= Dot;
+    if (b == '@') c |= At;
+    return c;
 }
 
-bool is_punctuation(unsigned char b) {
-    return (b >= 0x21 && b <= 0x26) || (b >= 0x28 && b <= 0x2C) || b == 0x2F ||
-           (b >= 0x3A && b <= 0x3F) || (b >= 0x5B && b <= 0x5E) || (b >= 0x7B && b <= 0x7E);
-}
+struct ClassTable {
+    uint16_t of[256];
+    constexpr ClassTable() : of() {
+        for (unsigned b = 0; b < 256; ++b) of[b] = class_of(b);
+    }
+};
+constexpr ClassTable Classes;
+
+bool has(unsigned char b, uint16_t classes) { return (Classes.of[b] & classes) != 0; }
+bool is_letter(unsigned char b) { return has(b, Letter); }
+bool is_alnum(unsigned char b) { return has(b, Letter | Digit); }
+bool is_address_char(unsigned char b) { return has(b, Letter | Digit | AddressMark); }
+bool is_path_char(unsigned char b) { return has(b, Letter | Digit | AddressMark | PathMark); }
 
 // Bytes that an address, a path, the "http://" prefix or an engine word may
 // contain; a cut between two of them could split one.
 bool may_join(unsigned char b) { return is_path_char(b) || b == '@' || b == '\''; }
 
+// Masks in one pass over the text.  Every address, "http://" run and path
+// lies inside one run of bytes that the character rules keep (they all end
+// at a space), and the rules for one such run look at nothing outside it
+// but the spaces around it; the only state carried from run to run is
+// whether the e-mail search has ended.  So a run without '@', ':' (and,
+// for paths, '.', '/', '\') only loses its punctuation, and a run with one
+// gets the web, path and punctuation rules in the order the passes have.
 class Masker {
 public:
-    Masker(char* text, std::size_t length)
-        : text_(reinterpret_cast<unsigned char*>(text)), length_(length) {}
+    Masker(const char* text, char* out, std::size_t length, const PrefilterFlags& flags)
+        : in_(reinterpret_cast<const unsigned char*>(text)),
+          out_(reinterpret_cast<unsigned char*>(out)),
+          length_(length),
+          flags_(flags),
+          lead_(flags.doubleByteText ? flags.leadBytes : nullptr) {}
 
-    void first_character_pass(bool double_byte, const platform::LeadByteSet* lead_bytes) {
+    void run() {
+        out_[length_] = '\0';
+        // Bytes that the character rules blank, or that end a run of kept ones.
+        run_end_ = Space | Control | Byte255 | (flags_.doubleByteText ? High : 0);
+        build_actions();
+        std::size_t start = 0;  // where the current run of kept bytes began
         std::size_t i = 0;
         while (i < length_) {
-            const unsigned char b = text_[i];
-            const bool lead = double_byte && lead_bytes != nullptr && lead_bytes->is_lead(b);
-            if (lead || b == 0xFF) {
-                blank(i);
+            const unsigned char b = in_[i];
+            const unsigned char action = actions_[b];
+            if ((action & Special) == 0) {
+                // Without branches: spaces and punctuation are too frequent
+                // and too irregular to predict.
+                out_[i] = (action & Blank) != 0 ? ' ' : b;
+                ++i;
+                start = (action & EndsRun) != 0 ? i : start;
+            } else if (b == 0xFF || (lead_ != nullptr && lead_->is_lead(b))) {
                 // The trail byte goes whatever it is, '@' and '\' included.
-                if (i + 1 < length_) blank(i + 1);
-                i += 2;
-                continue;
+                out_[i++] = ' ';
+                if (i < length_) out_[i++] = ' ';
+                start = i;
+            } else {
+                i = start = masked_run(start, i);
             }
-            if (b < 0x20 || (double_byte && b >= 0x80)) blank(i);
-            ++i;
         }
     }
 
-    void web_pass() {
-        // Blanking only writes spaces and never creates a match, so each
-        // search may resume where the last one stopped.
-        std::size_t from = 0;
-        while (const char* found = std::strstr(chars() + from, "http://")) {
-            std::size_t i = static_cast<std::size_t>(found - chars());
-            from = i;
-            for (; i < length_ && text_[i] != ' '; ++i) blank(i);
+private:
+    enum : unsigned char { Blank = 1, EndsRun = 2, Special = 4 };
+
+    void build_actions() {
+        for (unsigned b = 0; b < 256; ++b) {
+            const uint16_t c = Classes.of[b];
+            unsigned char action = 0;
+            if ((c & run_end_) != 0) action = Blank | EndsRun;
+            if ((c & Punctuation) != 0) action = Blank;
+            if (rule_mark(static_cast<unsigned char>(b)) || (c & Byte255) != 0) action = Special;
+            actions_[b] = action;
         }
-        from = 0;
-        while (const void* found = std::memchr(text_ + from, '@', length_ - from)) {
-            const std::size_t at = static_cast<std::size_t>(
-                static_cast<const unsigned char*>(found) - text_);
-            if (at == 0 || !is_address_char(text_[at - 1]) || !is_address_char(text_[at + 1])) {
+        if (lead_ != nullptr) {
+            for (unsigned b = 0x80; b < 0xFF; ++b) {
+                if (lead_->is_lead(static_cast<unsigned char>(b))) actions_[b] = Special;
+            }
+        }
+    }
+
+    // ':' is in every "http://".
+    bool rule_mark(unsigned char b) const {
+        if (b == '@') return flags_.maskWebAddresses && !mail_ended_;
+        if (b == ':') return flags_.maskWebAddresses || flags_.maskPaths;
+        return flags_.maskPaths && (b == '.' || b == '/' || b == '\\');
+    }
+
+    // The run that holds a rule mark at i began at start: copies the rest
+    // of it, applies the rules to the whole of it and returns its end.
+    std::size_t masked_run(std::size_t start, std::size_t i) {
+        std::size_t end = i;
+        while (end < length_ && !has(in_[end], run_end_)) ++end;
+        // Punctuation already blanked in this run comes back for the rules.
+        std::memcpy(out_ + start, in_ + start, end - start);
+        // The byte behind the run is blanked (or is a space) in any case.
+        if (end < length_) out_[end] = ' ';
+        if (flags_.maskWebAddresses) web_rules(start, end);
+        if (flags_.maskPaths) path_rules(start, end);
+        for (std::size_t k = start; k < end; ++k) {
+            if (has(out_[k], Punctuation)) blank(k);
+        }
+        return end;
+    }
+
+    void web_rules(std::size_t start, std::size_t end) {
+        static const char prefix[] = "http://";
+        constexpr std::size_t prefix_length = sizeof prefix - 1;
+        // The run is blanked from the first "http://" to its end.
+        for (std::size_t k = start; k + prefix_length <= end; ++k) {
+            if (out_[k] == 'h' && std::memcmp(out_ + k, prefix, prefix_length) == 0) {
+                std::memset(out_ + k, ' ', end - k);
+                end = k;
+                break;
+            }
+        }
+        for (std::size_t k = start; k < end && !mail_ended_; ++k) {
+            if (out_[k] != '@') continue;
+            if (k == 0 || !is_address_char(out_[k - 1]) || !is_address_char(out_[k + 1])) {
+                mail_ended_ = true;
+                actions_[static_cast<unsigned char>('@')] = 0;
                 return;
             }
-            blank(at);
-            for (std::size_t i = at; i > 0 && is_address_char(text_[i - 1]); --i) blank(i - 1);
-            std::size_t right = at + 1;
-            for (; is_address_char(text_[right]); ++right) blank(right);
-            from = right;
+            blank(k);
+            for (std::size_t left = k; left > 0 && is_address_char(out_[left - 1]); --left)
+                blank(left - 1);
+            while (is_address_char(out_[k + 1])) blank(++k);
         }
     }
 
-    void path_pass() {
-        std::size_t pos = 0;
-        while (pos < length_) {
-            const std::size_t sep = next_separator(pos);
-            if (sep == length_) return;
-            const unsigned char b = text_[sep];
+    void path_rules(std::size_t start, std::size_t end) {
+        std::size_t pos = start;
+        while (pos < end) {
+            const std::size_t sep = next_separator(pos, end);
+            if (sep == end) return;
+            const unsigned char b = out_[sep];
             bool starts_path = true;
             if (b == '.') {
-                starts_path = is_alnum(text_[sep + 1]) && sep >= 3 && is_alnum(text_[sep - 1]) &&
-                              is_alnum(text_[sep - 2]) && is_alnum(text_[sep - 3]);
+                starts_path = is_alnum(out_[sep + 1]) && sep >= 3 && is_alnum(out_[sep - 1]) &&
+                              is_alnum(out_[sep - 2]) && is_alnum(out_[sep - 3]);
             } else if (b == ':') {
                 blank(sep);
                 // A drive letter: one letter before the colon and no more.
-                starts_path = sep > 0 && is_letter(text_[sep - 1]) &&
-                              (sep == 1 || !is_alnum(text_[sep - 2]));
+                starts_path = sep > 0 && is_letter(out_[sep - 1]) &&
+                              (sep == 1 || !is_alnum(out_[sep - 2]));
             }
             if (!starts_path) {
                 pos = sep + 1;
@@ -96,37 +196,34 @@ public:
         }
     }
 
-    void punctuation_pass() {
-        // The first pass's tests would blank nothing new here: earlier
-        // passes wrote only spaces.
-        for (std::size_t i = 0; i < length_; ++i) {
-            if (is_punctuation(text_[i])) blank(i);
+    std::size_t next_separator(std::size_t from, std::size_t end) const {
+        for (std::size_t k = from; k < end; ++k) {
+            const unsigned char b = out_[k];
+            if (b == '.' || b == ':' || b == '/' || b == '\\') return k;
         }
+        return end;
     }
 
-private:
-    char* chars() { return reinterpret_cast<char*>(text_); }
-    void blank(std::size_t i) { text_[i] = ' '; }
-
-    std::size_t next_separator(std::size_t from) const {
-        for (std::size_t i = from; i < length_; ++i) {
-            const unsigned char b = text_[i];
-            if (b == '.' || b == ':' || b == '/' || b == '\\') return i;
-        }
-        return length_;
-    }
-
-    // Returns where the search goes on: where the left walk stopped.
+    // Returns where the search goes on: where the left walk stopped.  Both
+    // walks stop at the spaces around the run.
     std::size_t mask_path(std::size_t sep) {
         blank(sep);
-        for (std::size_t i = sep + 1; i < length_ && is_path_char(text_[i]); ++i) blank(i);
+        for (std::size_t k = sep + 1; k < length_ && is_path_char(out_[k]); ++k) blank(k);
         std::size_t left = sep;
-        for (; left > 0 && is_path_char(text_[left - 1]); --left) blank(left - 1);
+        for (; left > 0 && is_path_char(out_[left - 1]); --left) blank(left - 1);
         return left;
     }
 
-    unsigned char* text_;
+    void blank(std::size_t k) { out_[k] = ' '; }
+
+    const unsigned char* in_;
+    unsigned char* out_;
     std::size_t length_;
+    const PrefilterFlags& flags_;
+    const platform::LeadByteSet* lead_;
+    uint16_t run_end_ = 0;
+    unsigned char actions_[256];
+    bool mail_ended_ = false;
 };
 
 }  // namespace
@@ -145,13 +242,7 @@ std::size_t checked_text_length(const char* text) {
 void prefilterText(const char* text, std::size_t length, char* textBuffer,
                    const PrefilterFlags& flags) {
     if (length >= TextBufferSize) length = TextBufferSize - 1;
-    std::memcpy(textBuffer, text, length);
-    textBuffer[length] = '\0';
-    Masker masker(textBuffer, length);
-    masker.first_character_pass(flags.doubleByteText, flags.leadBytes);
-    if (flags.maskWebAddresses) masker.web_pass();
-    if (flags.maskPaths) masker.path_pass();
-    masker.punctuation_pass();
+    Masker(text, textBuffer, length, flags).run();
 }
 
 }  // namespace lumo::front

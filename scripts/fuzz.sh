@@ -5,7 +5,7 @@
 #
 #   scripts/fuzz.sh [-t SECONDS] [TARGET...]
 #     -t SECONDS   time per target (default 600)
-#     TARGET       word_list verify suggest prefilter front_road build
+#     TARGET       word_list verify suggest prefilter prefilter_diff front_road build
 #
 # Builds into build-fuzz/ with clang.  New inputs go to
 # build-fuzz/fuzz-work/<target>/corpus (seeded from fuzz/corpus/<target>),
@@ -21,7 +21,7 @@ if [ "${1:-}" = "-t" ]; then
   shift 2
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(word_list verify suggest prefilter front_road build)
+[ ${#targets[@]} -gt 0 ] || targets=(word_list verify suggest prefilter prefilter_diff front_road build)
 parallel=2
 
 # Longest input each target is given: beyond a front's text buffer where
@@ -56,7 +56,7 @@ work=$build/fuzz-work
 dict() {
   case $1 in
     build) echo "-dict=fuzz/build.dict" ;;
-    verify | suggest | prefilter | front_road) echo "-dict=fuzz/text.dict" ;;
+    verify | suggest | prefilter | prefilter_diff | front_road) echo "-dict=fuzz/text.dict" ;;
   esac
 }
 

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -211,4 +214,65 @@ TEST(SavePaths, HandlesPathsLongerThanWindowsBuffers) {
     std::string dir(600, 'd');
     SavePaths p = save_paths_for(("/" + dir + "/u.dic").c_str(), lumo::platform::LeadByteSet{});
     EXPECT_EQ(p.backup, "/" + dir + "/u.BAK");
+}
+
+namespace {
+
+// Loads path as a line reader would: fgets pieces of at most 1023 bytes.
+void load_by_lines(const std::string& path, WordTable& table, WordStore& store) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    char piece[LoadPieceBytes + 1];
+    unsigned long words = 0;
+    while (words <= LoadWordLimit && std::fgets(piece, sizeof piece, file) != nullptr)
+        words += split_piece(piece, WordTagMain, table, store);
+    std::fclose(file);
+}
+
+// Each slot's word, and how far behind the previous stored word it lies.
+std::vector<std::pair<std::string, std::ptrdiff_t>> layout(const WordTable& table) {
+    std::vector<const char*> words;
+    for (uint32_t s = 0; s < WordTableSlots; ++s)
+        if (table.word_at(s) != nullptr) words.push_back(table.word_at(s));
+    std::vector<const char*> by_address = words;
+    std::sort(by_address.begin(), by_address.end());
+    std::vector<std::pair<std::string, std::ptrdiff_t>> out;
+    for (const char* w : words) {
+        const auto at = std::lower_bound(by_address.begin(), by_address.end(), w);
+        out.emplace_back(w, at == by_address.begin() ? 0 : w - *(at - 1));
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(LoadWordList, PiecesWordsStoreAndSlotsAreThoseOfALineReader) {
+    std::string mixed;
+    std::mt19937 random(3);
+    const char* separators[] = {" ", "\t", ",", " ,", "\r\n", "\n", "\x01"};
+    while (mixed.size() < 300000) {
+        const size_t length = random() % 12;
+        for (size_t i = 0; i < length; ++i) mixed += static_cast<char>('a' + random() % 26);
+        mixed += random() % 40 == 0 ? std::string(1500 + random() % 2000, 'x')
+                                    : std::string(separators[random() % 7]);
+        if (random() % 500 == 0) mixed += '\0';
+    }
+    std::string many;
+    while (many.size() < 2400000) many += "ab cd ef gh " + std::to_string(many.size()) + "\r\n";
+    for (const std::string& bytes : {mixed, mixed + "\n", std::string(1023, 'w') + "\nx", many}) {
+        ScratchDir dir;
+        const std::string path = dir.file("words.dic");
+        write_file(path, bytes);
+        Loaded blocks;
+        ASSERT_EQ(LoadWordList(path.c_str(), WordTagMain, *blocks.table, blocks.store,
+                               blocks.retired),
+                  0);
+        auto table = std::make_unique<WordTable>();
+        WordStore store;
+        ASSERT_TRUE(store.start(bytes.size() + StoreSpareBytes));
+        load_by_lines(path, *table, store);
+        EXPECT_EQ(blocks.store.room(), store.room());
+        EXPECT_EQ(blocks.table->count(), table->count());
+        EXPECT_TRUE(layout(*blocks.table) == layout(*table));
+    }
 }

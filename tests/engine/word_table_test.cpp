@@ -174,3 +174,58 @@ TEST(WordTable, GivesUpAfterAFullProbePath) {
     EXPECT_EQ(table->lookup("q", ModeFind, 0), LookupAbsent);
     EXPECT_EQ(table->count(), fillers.size());
 }
+
+namespace {
+
+// The table as the rules read, with nothing but the word addresses: every
+// occupied slot on the path is compared.
+struct PlainTable {
+    std::vector<const char*> words = std::vector<const char*>(WordTableSlots, nullptr);
+    std::vector<uint8_t> tags = std::vector<uint8_t>(WordTableSlots, 0);
+
+    int lookup(const char* word, int mode, uint8_t tag) {
+        int64_t s = WordHash(word);
+        const int64_t first_step = 5 * static_cast<signed char>(word[0] | 0x20);
+        for (uint32_t n = 0; n < WordTableSlots; ++n) {
+            if (words[s] == nullptr) {
+                if (mode == ModeInsert) words[s] = word, tags[s] = tag;
+                return LookupAbsent;
+            }
+            if (equal_ignoring_ascii_case(word, words[s]))
+                return tags[s] >= 1 && tags[s] <= 100 ? tags[s] : LookupKnown;
+            s = ((s + (n == 0 ? first_step : 999)) % WordTableSlots + WordTableSlots) %
+                WordTableSlots;
+        }
+        return LookupAbsent;
+    }
+};
+
+}  // namespace
+
+TEST(WordTable, PlacesAndAnswersAsThePlainTableAtAHighFill) {
+    // Words that crowd into few residue classes, in two letter cases, with
+    // high first bytes, filled to over 90 % of the slots.
+    std::vector<std::string> words;
+    for (uint32_t i = 0; words.size() < 620000; ++i) {
+        std::string w = std::to_string(i * 2654435761u);
+        w[0] = "aZ\xE9q"[i % 4];
+        words.push_back(i % 5 == 0 ? w + "S" : w);
+        if (i % 7 == 0) words.push_back(i % 5 == 0 ? w + "s" : w);
+    }
+    auto table = fresh_table();
+    auto plain = std::make_unique<PlainTable>();
+    for (size_t i = 0; i < words.size(); ++i) {
+        const auto tag = static_cast<uint8_t>(i % 3 == 0 ? 255 : i % 101);
+        ASSERT_EQ(table->lookup(words[i].c_str(), ModeInsert, tag),
+                  plain->lookup(words[i].c_str(), ModeInsert, tag))
+            << words[i];
+    }
+    EXPECT_GT(table->count(), WordTableSlots * 9 / 10);
+    for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
+        ASSERT_EQ(table->word_at(slot), plain->words[slot]) << "slot " << slot;
+        ASSERT_EQ(table->tag_at(slot), plain->tags[slot]) << "slot " << slot;
+    }
+    for (const std::string probe : {"1x", "ZZ", "a", "\xE9", "q0", "A0S"})
+        EXPECT_EQ(table->lookup(probe.c_str(), ModeFind, WordTagLookupOnly),
+                  plain->lookup(probe.c_str(), ModeFind, WordTagLookupOnly));
+}
