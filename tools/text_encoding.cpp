@@ -25,11 +25,11 @@ struct NamedEncoding {
 };
 
 constexpr NamedEncoding Names[] = {
-    {"utf8", FileEncoding::Utf8},       {"shiftjis", FileEncoding::ShiftJis},
-    {"sjis", FileEncoding::ShiftJis},   {"cp932", FileEncoding::ShiftJis},
+    {"utf8", FileEncoding::Utf8},           {"shiftjis", FileEncoding::ShiftJis},
+    {"sjis", FileEncoding::ShiftJis},       {"cp932", FileEncoding::ShiftJis},
     {"windows31j", FileEncoding::ShiftJis}, {"mskanji", FileEncoding::ShiftJis},
-    {"eucjp", FileEncoding::EucJp},     {"latin1", FileEncoding::Latin1},
-    {"iso88591", FileEncoding::Latin1}, {"l1", FileEncoding::Latin1},
+    {"eucjp", FileEncoding::EucJp},         {"latin1", FileEncoding::Latin1},
+    {"iso88591", FileEncoding::Latin1},     {"l1", FileEncoding::Latin1},
 };
 
 const char* iconv_name(FileEncoding encoding) {
@@ -111,12 +111,15 @@ Character euc_character(const unsigned char* p, size_t n) {
 size_t expected_length(unsigned char lead, FileEncoding encoding) {
     switch (encoding) {
         case FileEncoding::ShiftJis: return is_sjis_lead(lead) ? 2 : 1;
-        case FileEncoding::EucJp: return lead == 0x8F ? 3 : (lead == 0x8E || is_euc_byte(lead)) ? 2 : 1;
+        case FileEncoding::EucJp:
+            return lead == 0x8F ? 3 : (lead == 0x8E || is_euc_byte(lead)) ? 2 : 1;
         case FileEncoding::Latin1: return 1;
         case FileEncoding::Utf8: break;
     }
-    return lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                              : lead >= 0xF0 && lead <= 0xF4 ? 4 : 1;
+    return lead >= 0xC2 && lead <= 0xDF   ? 2
+           : lead >= 0xE0 && lead <= 0xEF ? 3
+           : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                          : 1;
 }
 
 Character next_character(const unsigned char* p, size_t n, FileEncoding encoding) {

@@ -164,32 +164,89 @@ struct NamedCount {
 
 // TeX commands whose braced arguments are names, keys or code.
 constexpr NamedCount TexCommands[] = {
-    {"label", 1}, {"ref", 1}, {"eqref", 1}, {"pageref", 1}, {"autoref", 1}, {"cref", 1},
-    {"Cref", 1}, {"cite", 1}, {"citep", 1}, {"citet", 1}, {"nocite", 1}, {"usepackage", 1},
-    {"RequirePackage", 1}, {"documentclass", 1}, {"input", 1}, {"include", 1},
-    {"includeonly", 1}, {"includegraphics", 1}, {"bibliography", 1}, {"bibliographystyle", 1},
-    {"pagestyle", 1}, {"thispagestyle", 1}, {"pagenumbering", 1}, {"url", 1}, {"nolinkurl", 1},
-    {"href", 1}, {"hyperref", 0}, {"setcounter", 2}, {"addtocounter", 2}, {"setlength", 2},
-    {"addtolength", 2}, {"hspace", 1}, {"vspace", 1}, {"color", 1}, {"textcolor", 1},
-    {"pagecolor", 1}, {"fontsize", 2}, {"newcommand", 2}, {"renewcommand", 2},
-    {"providecommand", 2}, {"newenvironment", 3}, {"renewenvironment", 3}, {"newlength", 1},
-    {"newcounter", 1}, {"def", 1}, {"graphicspath", 1}, {"lstinputlisting", 1},
-    {"inputminted", 2}, {"verbatiminput", 1}, {"rule", 2}, {"raisebox", 1}, {"scalebox", 1},
-    {"resizebox", 2}, {"multicolumn", 2}, {"multirow", 2}, {"cline", 1}, {"hyphenation", 1},
-    {"DeclareMathOperator", 2}, {"bibitem", 1}, {"end", 1}, {"lstset", 1}, {"hypersetup", 1},
-    {"geometry", 1}, {"definecolor", 3}, {"mathrm", 1}, {"mathbf", 1}, {"mathit", 1},
-    {"texttt", 1}, {"verb", 0}, {"ensuremath", 1}, {"kern", 0}, {"newtheorem", 1},
+    {"label", 1},
+    {"ref", 1},
+    {"eqref", 1},
+    {"pageref", 1},
+    {"autoref", 1},
+    {"cref", 1},
+    {"Cref", 1},
+    {"cite", 1},
+    {"citep", 1},
+    {"citet", 1},
+    {"nocite", 1},
+    {"usepackage", 1},
+    {"RequirePackage", 1},
+    {"documentclass", 1},
+    {"input", 1},
+    {"include", 1},
+    {"includeonly", 1},
+    {"includegraphics", 1},
+    {"bibliography", 1},
+    {"bibliographystyle", 1},
+    {"pagestyle", 1},
+    {"thispagestyle", 1},
+    {"pagenumbering", 1},
+    {"url", 1},
+    {"nolinkurl", 1},
+    {"href", 1},
+    {"hyperref", 0},
+    {"setcounter", 2},
+    {"addtocounter", 2},
+    {"setlength", 2},
+    {"addtolength", 2},
+    {"hspace", 1},
+    {"vspace", 1},
+    {"color", 1},
+    {"textcolor", 1},
+    {"pagecolor", 1},
+    {"fontsize", 2},
+    {"newcommand", 2},
+    {"renewcommand", 2},
+    {"providecommand", 2},
+    {"newenvironment", 3},
+    {"renewenvironment", 3},
+    {"newlength", 1},
+    {"newcounter", 1},
+    {"def", 1},
+    {"graphicspath", 1},
+    {"lstinputlisting", 1},
+    {"inputminted", 2},
+    {"verbatiminput", 1},
+    {"rule", 2},
+    {"raisebox", 1},
+    {"scalebox", 1},
+    {"resizebox", 2},
+    {"multicolumn", 2},
+    {"multirow", 2},
+    {"cline", 1},
+    {"hyphenation", 1},
+    {"DeclareMathOperator", 2},
+    {"bibitem", 1},
+    {"end", 1},
+    {"lstset", 1},
+    {"hypersetup", 1},
+    {"geometry", 1},
+    {"definecolor", 3},
+    {"mathrm", 1},
+    {"mathbf", 1},
+    {"mathit", 1},
+    {"texttt", 1},
+    {"verb", 0},
+    {"ensuremath", 1},
+    {"kern", 0},
+    {"newtheorem", 1},
 };
 
 // Environments whose whole body is code or mathematics.
 constexpr const char* TexSkippedEnvironments[] = {
-    "verbatim", "Verbatim", "lstlisting", "minted", "comment", "equation", "align", "gather",
-    "multline", "eqnarray", "displaymath", "math", "flalign", "alignat", "tikzpicture",
-    "filecontents", "alltt", "BVerbatim", "LVerbatim", "pspicture", "picture",
+    "verbatim",    "Verbatim",     "lstlisting", "minted",      "comment",   "equation",  "align",
+    "gather",      "multline",     "eqnarray",   "displaymath", "math",      "flalign",   "alignat",
+    "tikzpicture", "filecontents", "alltt",      "BVerbatim",   "LVerbatim", "pspicture", "picture",
 };
 
 constexpr NamedCount TexEnvironmentArguments[] = {
-    {"tabular", 1}, {"tabular*", 2}, {"tabularx", 2}, {"array", 1}, {"minipage", 1},
+    {"tabular", 1},   {"tabular*", 2},   {"tabularx", 2},  {"array", 1},           {"minipage", 1},
     {"multicols", 1}, {"wrapfigure", 2}, {"longtable", 1}, {"thebibliography", 1},
 };
 
@@ -208,9 +265,9 @@ bool is_skipped_environment(std::string_view name) {
 
 // man(7) and mdoc(7) macros whose arguments are text.
 bool is_nroff_text_macro(std::string_view name) {
-    return one_of(name, {"B", "I", "BI", "BR", "IB", "IR", "RB", "RI", "SM", "SB", "SH", "SS",
-                         "IP", "TP", "TQ", "HP", "Nd", "Sh", "Ss", "It", "Em", "Sy", "Dq", "Qq",
-                         "Sq", "Pq", "D1"});
+    return one_of(
+        name, {"B",  "I",  "BI", "BR", "IB", "IR", "RB", "RI", "SM", "SB", "SH", "SS", "IP", "TP",
+               "TQ", "HP", "Nd", "Sh", "Ss", "It", "Em", "Sy", "Dq", "Qq", "Sq", "Pq", "D1"});
 }
 
 // mdoc macros called inside a line: those that mark code take the words
@@ -222,9 +279,9 @@ bool is_mdoc_code_macro(std::string_view word) {
 
 bool is_mdoc_macro(std::string_view word) {
     return is_mdoc_code_macro(word) ||
-           one_of(word, {"Op", "Oo", "Oc", "Xo", "Xc", "Ns", "No", "Pf", "Ta", "Bq", "Brq", "Aq",
-                         "Po", "Pc", "Do", "Dc", "So", "Sc", "Qo", "Qc", "Em", "Sy", "Dq", "Qq",
-                         "Sq", "Pq", "Tn", "Ux", "An", "Ap"});
+           one_of(word, {"Op",  "Oo", "Oc", "Xo", "Xc", "Ns", "No", "Pf", "Ta", "Bq",
+                         "Brq", "Aq", "Po", "Pc", "Do", "Dc", "So", "Sc", "Qo", "Qc",
+                         "Em",  "Sy", "Dq", "Qq", "Sq", "Pq", "Tn", "Ux", "An", "Ap"});
 }
 
 // The end of the nroff escape sequence at p[i] == '\\'.
@@ -418,7 +475,8 @@ ModeChoice mode_for_file_name(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");
     std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
     for (char& c : name) c = lower(c);
-    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".in") == 0) name.resize(name.size() - 3);
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".in") == 0)
+        name.resize(name.size() - 3);
     if (one_of(name, {"makefile", "gnumakefile", "cmakelists.txt", "dockerfile", ".bashrc",
                       ".profile", "configure.ac"}))
         return {TextMode::Comment, SourceLanguage::Shell};
@@ -441,7 +499,8 @@ void ProseFilter::mask(std::string& text) { mask(text.data(), text.size()); }
 void ProseFilter::mask(char* data, size_t size) {
     size_t start = 0;
     while (start < size) {
-        const char* newline = static_cast<const char*>(std::memchr(data + start, '\n', size - start));
+        const char* newline =
+            static_cast<const char*>(std::memchr(data + start, '\n', size - start));
         const size_t end = newline != nullptr ? static_cast<size_t>(newline - data) : size;
         mask_line(data + start, end - start);
         start = end + 1;
@@ -503,8 +562,8 @@ void ProseFilter::markdown_line(char* p, size_t n) {
     size_t digits = first;
     while (digits < n && is_digit(p[digits])) ++digits;
     const bool bullet = (c == '-' || c == '*' || c == '+') && first + 1 < n && p[first + 1] == ' ';
-    const bool numbered = digits > first && digits + 1 < n && (p[digits] == '.' || p[digits] == ')') &&
-                          p[digits + 1] == ' ';
+    const bool numbered = digits > first && digits + 1 < n &&
+                          (p[digits] == '.' || p[digits] == ')') && p[digits + 1] == ' ';
     if (bullet || numbered) {
         in_list_ = true;
     } else if (indent == 0) {
@@ -671,7 +730,8 @@ void ProseFilter::tex_line(char* p, size_t n) {
         }
         if (math_ != 0) {
             if (c == '\\' && i + 1 < n) {
-                if ((math_ == '(' && p[i + 1] == ')') || (math_ == '[' && p[i + 1] == ']')) math_ = 0;
+                if ((math_ == '(' && p[i + 1] == ')') || (math_ == '[' && p[i + 1] == ']'))
+                    math_ = 0;
                 blank(p, i, i + 2);
                 i += 2;
                 continue;
@@ -930,12 +990,13 @@ size_t ProseFilter::source_code(char* p, size_t n, size_t i) {
             return i + 2;
         }
         const bool char_literals = language == SourceLanguage::CFamily ||
-                                   language == SourceLanguage::Go || language == SourceLanguage::Rust;
+                                   language == SourceLanguage::Go ||
+                                   language == SourceLanguage::Rust;
         if (c == '\'' && char_literals) {
             // 'x' and '\n' are no prose; a quote that closes nothing near
             // (a Rust lifetime, a C++ digit separator) is code.
-            const size_t close = find_near(p, n, next == '\\' ? i + 3 : i + 2, '\'',
-                                           next == '\\' ? 10 : 1);
+            const size_t close =
+                find_near(p, n, next == '\\' ? i + 3 : i + 2, '\'', next == '\\' ? 10 : 1);
             const size_t end = close < n ? close + 1 : i + 1;
             blank(p, i, end);
             i = end;
@@ -945,7 +1006,8 @@ size_t ProseFilter::source_code(char* p, size_t n, size_t i) {
             language == SourceLanguage::Go || language == SourceLanguage::JavaScript;
         if (c == '"' || c == '\'' || (c == '`' && backtick_strings)) {
             string_quote_ = c;
-            triple_quote_ = python && (starts_with(p, n, i, "\"\"\"") || starts_with(p, n, i, "'''"));
+            triple_quote_ =
+                python && (starts_with(p, n, i, "\"\"\"") || starts_with(p, n, i, "'''"));
             const size_t length = triple_quote_ ? 3 : 1;
             blank(p, i, i + length);
             return i + length;
@@ -1010,7 +1072,8 @@ size_t ProseFilter::source_string(char* p, size_t n, size_t i) {
             }
             size_t end = i + 1;
             if (raw_hashes_ > 0) {
-                while (end < n && p[end] == '#' && static_cast<int>(end - i - 1) < raw_hashes_) ++end;
+                while (end < n && p[end] == '#' && static_cast<int>(end - i - 1) < raw_hashes_)
+                    ++end;
                 if (static_cast<int>(end - i - 1) < raw_hashes_) {
                     ++i;
                     continue;

@@ -82,7 +82,7 @@ private:
     std::string opening_element_;  // the element of the tag under way
 
     // TeX
-    char math_ = 0;  // '$' inline, 'D' $$display$$, '(' \( \), '[' \[ \]
+    char math_ = 0;                // '$' inline, 'D' $$display$$, '(' \( \), '[' \[ \]
     std::string environment_end_;  // "\end{verbatim}" while skipping one
     int arguments_to_skip_ = 0;
     int argument_depth_ = 0;
@@ -96,10 +96,10 @@ private:
     bool in_example_ = false;     // .EX until .EE, .Bd until .Ed
 
     // Comment mode
-    int block_comment_ = 0;   // depth (Rust nests them)
-    char string_quote_ = 0;   // '"', '\'', '`', or 0 in code
+    int block_comment_ = 0;  // depth (Rust nests them)
+    char string_quote_ = 0;  // '"', '\'', '`', or 0 in code
     bool triple_quote_ = false;
-    int raw_hashes_ = -1;     // Rust raw string: the '#'s that close it
+    int raw_hashes_ = -1;  // Rust raw string: the '#'s that close it
     std::string heredoc_end_;
 };
 

@@ -4,13 +4,11 @@
 // lists the words left for checking as "LINE:COLUMN word".  With
 // LUMOSPELL_WRITE_CASES=1 in the environment the test writes what it got
 // there instead, for review.
+#include <dirent.h>
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
-#include <cstdlib>
-
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -33,7 +31,8 @@ std::vector<std::string> case_files() {
     if (DIR* dir = opendir(LUMOSPELL_CASES_DIR)) {
         while (const dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
-            if (name[0] != '.' && name.find(".expected") == std::string::npos) names.push_back(name);
+            if (name[0] != '.' && name.find(".expected") == std::string::npos)
+                names.push_back(name);
         }
         closedir(dir);
     }
@@ -98,8 +97,8 @@ TEST(DocumentCases, EveryCaseGivesItsExpectedWords) {
         for (size_t k = 0; k < text.size(); ++k)
             ASSERT_EQ(view[k] == '\n', text[k] == '\n') << "at byte " << k;
         EXPECT_EQ(view, masked(text, encoding, mode, true)) << "masked line by line";
-        std::string got = std::string("encoding: ") + encoding_name(encoding) + "\nmode: " +
-                          mode_name(mode.mode) + "\n" + findings(text, view, encoding);
+        std::string got = std::string("encoding: ") + encoding_name(encoding) +
+                          "\nmode: " + mode_name(mode.mode) + "\n" + findings(text, view, encoding);
         if (std::getenv("LUMOSPELL_WRITE_CASES") != nullptr) std::ofstream(expected_path) << got;
         EXPECT_EQ(got, read_file(expected_path));
     }

@@ -41,9 +41,12 @@ TEST(TextEncoding, ParsesTheNamesUsersAndLocalesGive) {
         bool known;
         std::optional<FileEncoding> expected;
     } cases[] = {
-        {"UTF-8", true, FileEncoding::Utf8},     {"shift_jis", true, FileEncoding::ShiftJis},
-        {"CP932", true, FileEncoding::ShiftJis}, {"euc-jp", true, FileEncoding::EucJp},
-        {"ISO-8859-1", true, FileEncoding::Latin1}, {"auto", true, std::nullopt},
+        {"UTF-8", true, FileEncoding::Utf8},
+        {"shift_jis", true, FileEncoding::ShiftJis},
+        {"CP932", true, FileEncoding::ShiftJis},
+        {"euc-jp", true, FileEncoding::EucJp},
+        {"ISO-8859-1", true, FileEncoding::Latin1},
+        {"auto", true, std::nullopt},
         {"koi8-r", false, std::nullopt},
     };
     for (const auto& c : cases) {
@@ -64,10 +67,12 @@ TEST(TextEncoding, CheckerViewBlanksEveryByteOfNonAsciiCharacters) {
         std::string expected;
     } cases[] = {
         {SjisTest + "case", FileEncoding::ShiftJis, "      case"},
-        {"ab\x83", FileEncoding::ShiftJis, "ab "},                        // a lead byte cut off
-        {"x\x83\n", FileEncoding::ShiftJis, "x \n"},                      // never eats a line end
+        {"ab\x83", FileEncoding::ShiftJis, "ab "},    // a lead byte cut off
+        {"x\x83\n", FileEncoding::ShiftJis, "x \n"},  // never eats a line end
         {EucTest + "case", FileEncoding::EucJp, "      case"},
-        {"\x83\xBF" "beta \x84\x40x", FileEncoding::ShiftJis, std::string(10, ' ')},  // Greek, Cyrillic
+        {"\x83\xBF"
+         "beta \x84\x40x",
+         FileEncoding::ShiftJis, std::string(10, ' ')},  // Greek, Cyrillic
         {"na\xC3\xAFve " + Utf8Test + "ok", FileEncoding::Utf8, std::string(16, ' ') + "ok"},
         {"bad\x80 word", FileEncoding::Utf8, "bad  word"},  // read as Latin-1: no letter
         {"bad\xFF word", FileEncoding::Utf8, "     word"},  // read as Latin-1: a letter
@@ -86,11 +91,12 @@ TEST(TextEncoding, CompletePrefixKeepsACutCharacterForTheNextBlock) {
         FileEncoding encoding;
         size_t expected;
     } cases[] = {
-        {"ab\xE3\x83", FileEncoding::Utf8, 2},   {"ab\xE3\x83\x86", FileEncoding::Utf8, 5},
-        {"ab\x83", FileEncoding::ShiftJis, 2},   {"ab\x83\x65", FileEncoding::ShiftJis, 4},
-        {"a\x8F\xA1", FileEncoding::EucJp, 1},   {"a\xE9", FileEncoding::Latin1, 2},
+        {"ab\xE3\x83", FileEncoding::Utf8, 2}, {"ab\xE3\x83\x86", FileEncoding::Utf8, 5},
+        {"ab\x83", FileEncoding::ShiftJis, 2}, {"ab\x83\x65", FileEncoding::ShiftJis, 4},
+        {"a\x8F\xA1", FileEncoding::EucJp, 1}, {"a\xE9", FileEncoding::Latin1, 2},
     };
-    for (const auto& c : cases) EXPECT_EQ(complete_prefix(c.text, c.encoding), c.expected) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(complete_prefix(c.text, c.encoding), c.expected) << c.text;
 }
 
 TEST(TextEncoding, PositionsCountCharactersOfTheEncoding) {
