@@ -1,0 +1,5 @@
+package main
+// Go commentt
+var s = `raw
+stringg`
+var r = 'x'

@@ -1,0 +1,3 @@
+const a = 'singlee'; // commentt
+const t = `template ${codde} textt
+second linee`;

@@ -1,0 +1,6 @@
+#!/usr/bin/env python3
+"""Module docstringg
+over lines."""
+def funcc(x):
+    # a commentt
+    return f"value {x} isz" + 'singlee' + "%(name)s ok"

@@ -1,0 +1,7 @@
+/* outer /* nestedd */ still outerr */
+fn foo<'a>(x: &'a str) -> char {
+    let s = r#"raw "stringg" here"#; // commentt
+    let t = "multi
+linee";
+    'c'
+}
