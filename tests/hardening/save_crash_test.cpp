@@ -55,6 +55,8 @@ const SaveFileOps killing_ops = {
     [](const char* p) { return stepped([&] { return real().exists(p); }); },
     [](const char* p) { return stepped([&] { return real().remove(p); }); },
     [](const char* a, const char* b) { return stepped([&] { return real().rename(a, b); }); },
+    [](const char* p, bool x) { return stepped([&] { return real().lock(p, x); }); },
+    [](lumo::platform::LockHandle l) { stepped([&] { real().unlock(l); return true; }); },
 };
 
 std::set<std::string> words_in(const std::string& bytes) {
