@@ -58,6 +58,10 @@ int LumoSpellAddWord(const char* word) {
 
 int LumoSpellMode(unsigned int flags) { return front.mode(flags); }
 
+int LumoSpellGetSaveResult(char* reason, int reasonSize) {
+    return front.save_result(reason, reasonSize);
+}
+
 void LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context) {
     lumo::front::set_message_handler(handler, context);
 }
