@@ -192,7 +192,8 @@ void system_error_text(int code, char* text, std::size_t size) {
 #if defined(__GLIBC__) && defined(_GNU_SOURCE)
     words = strerror_r(code, buffer, sizeof buffer);
 #else
-    if (strerror_r(code, buffer, sizeof buffer) != 0) snprintf(buffer, sizeof buffer, "error %d", code);
+    if (strerror_r(code, buffer, sizeof buffer) != 0)
+        snprintf(buffer, sizeof buffer, "error %d", code);
 #endif
     snprintf(text, size, "%s", words);
 }

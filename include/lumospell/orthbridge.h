@@ -162,8 +162,9 @@ ORTHBRIDGE_API int LumoSpellGetSaveResult(char* reason, int reasonSize);
  * like; not a letter, digit or one of ' . - _ @ : / \), so that nothing is
  * split and no piece of a word is reported; a double-byte character (as
  * doubleByte and the lead bytes pair them) is never split either.  The
- * rest is not examined: the host checks it in a later call.  A text whose first 16,384 bytes hold no
- * such byte is not examined at all (CheckNoErrors).
+ * rest is not examined: the host checks it in a later call.  A text whose
+ * first 16,384 bytes hold no such byte is not examined at all
+ * (CheckNoErrors).
  *
  * Returns CheckFailed, leaving *result untouched, when the engine is not
  * bound, when text or result is null, or when the engine fails (a message

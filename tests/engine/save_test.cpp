@@ -179,7 +179,8 @@ int exit_code_within(int seconds, const std::function<int()>& work) {
     if (child == 0) _exit(work());
     int status = 0;
     for (int waited = 0; waited < seconds * 100; ++waited) {
-        if (waitpid(child, &status, WNOHANG) == child) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        if (waitpid(child, &status, WNOHANG) == child)
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
         usleep(10000);
     }
     kill(child, SIGKILL);
@@ -195,10 +196,13 @@ struct Planting {
 
 const Planting plantings[] = {
     {"link at the temporary name",
-     [](const Session& s, const std::string& v) { ASSERT_EQ(symlink(v.c_str(), s.tmp_path.c_str()), 0); },
+     [](const Session& s, const std::string& v) {
+         ASSERT_EQ(symlink(v.c_str(), s.tmp_path.c_str()), 0);
+     },
      true},
     {"FIFO at the temporary name",
-     [](const Session& s, const std::string&) { ASSERT_EQ(mkfifo(s.tmp_path.c_str(), 0600), 0); }, true},
+     [](const Session& s, const std::string&) { ASSERT_EQ(mkfifo(s.tmp_path.c_str(), 0600), 0); },
+     true},
     {"link at the lock name",
      [](const Session& s, const std::string& v) {
          unlink(s.dir.file("~~$LUMOSP$.LCK").c_str());  // the load's own

@@ -294,7 +294,8 @@ TEST(SeveralPrograms, NoWordAnyOfThemReportedAddedIsLost) {
         const std::string saved = read_file(user_path);
         ASSERT_TRUE(well_formed(saved)) << "round " << round;
         const std::set<std::string> now = words_in(saved);
-        for (const auto& w : reported) ASSERT_EQ(now.count(w), 1u) << w << " lost in round " << round;
+        for (const auto& w : reported)
+            ASSERT_EQ(now.count(w), 1u) << w << " lost in round " << round;
         size_t lines = 0;
         for (size_t at = saved.find('\n'); at != std::string::npos; at = saved.find('\n', at + 1))
             ++lines;

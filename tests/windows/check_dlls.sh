@@ -36,7 +36,8 @@ check "Orthex.dll exports" "$engine" "$(exports "$folder/Orthex.dll")"
 
 front=$(exports "$folder/Orthbridge.dll" | tr ' ' '\n' | grep -v '^[0-9]*$' | sort | tr '\n' ' ')
 check "Orthbridge.dll exports" "LumoSpellAddWord LumoSpellChangeAlways LumoSpellCheck \
-LumoSpellGetSaveResult LumoSpellGetSuggestionFirst LumoSpellGetSuggestionNext LumoSpellIgnoreAlways LumoSpellInit \
+LumoSpellGetSaveResult \
+LumoSpellGetSuggestionFirst LumoSpellGetSuggestionNext LumoSpellIgnoreAlways LumoSpellInit \
 LumoSpellInit2 LumoSpellMode LumoSpellSetMessageHandler LumoSpellTerminate " "$front"
 
 check "Lexforge.dll exports" "1 LumoSpellMakeDic 2 LumoSpellSetProgressPresenter " \
