@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/word_list_syntax.h"
 #include "files.h"
 
 namespace lumo::engine {
@@ -28,8 +29,13 @@ void Engine::free_stores() {
 
 uint16_t Engine::init(uint32_t* session) {
     if (session != nullptr) *session = SessionId;
+    // A reopen must not drop what was added since the last save; when the
+    // save fails the session stays as it is.
+    const uint16_t code = close_user();
+    if (code != 0) return code;
     free_stores();
     user_dict_changed_ = false;
+    ignore_words_ = 0;
     return 0;
 }
 
@@ -57,7 +63,12 @@ uint16_t Engine::open_main(const char* path) {
 
 uint16_t Engine::open_user(const char* path) {
     user_dict_changed_ = false;
-    if (LoadWordList(path, WordTagUser, table_, user_store_, retired_) != 0) {
+    // Read while no other program is between the renames of its save; a
+    // folder where no lock can be had is read all the same.
+    const platform::LockHandle lock = lock_user_dictionary(path, lead_bytes, false, *save_ops);
+    const int loaded = LoadWordList(path, WordTagUser, table_, user_store_, retired_);
+    if (lock != platform::NoLock) save_ops->unlock(lock);
+    if (loaded != 0) {
         if (cursor_store_ == &user_store_ && user_store_.empty()) cursor_store_ = nullptr;
         return SpellErrOpenUdr;
     }
@@ -80,11 +91,36 @@ uint16_t Engine::refuse_user() {
     return SpellErrOpenUdr;
 }
 
+namespace {
+
+// A word that the user dictionary's file gives back as this one word.
+uint16_t savable_word(const char* word) {
+    const size_t len = std::strlen(word);
+    if (len >= SavableWordLimit) return SpellErrWordTooLong;
+    if (len == 0) return SpellErrNotOneWord;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(word); *p; ++p) {
+        if (!lumo::common::is_word_list_byte(*p)) return SpellErrNotOneWord;
+    }
+    return 0;
+}
+
+}  // namespace
+
 uint16_t Engine::add_word(uint32_t user_dict_id, const char* word) {
     const uint8_t tag = (user_dict_id == UdrIgnoreAlways) ? WordTagIgnoreAlways : WordTagUser;
+    if (tag == WordTagUser) {
+        const uint16_t code = savable_word(word);
+        if (code != 0) return code;
+    }
     char* copy = place_addition(word);
     if (copy == nullptr) return SpellErrNoMemory;
-    table_.lookup(copy, ModeInsert, tag);
+    const int found = table_.lookup(copy, ModeInsert, tag);
+    if (tag == WordTagIgnoreAlways) {
+        ++ignore_words_;
+    } else if (found == LookupKnown && ignore_words_ > 0) {
+        // Accepted for the session first, added now: it becomes a user word.
+        table_.retag(copy, WordTagIgnoreAlways, WordTagUser);
+    }
     user_dict_changed_ = true;
     return 0;
 }
@@ -107,7 +143,9 @@ uint16_t Engine::add_change(const char* word, const char* replacement) {
 uint16_t Engine::close_user() {
     if (!user_dict_path_ || !user_dict_changed_) return 0;
     const uint16_t code = SaveUserDictionary(user_dict_path_.get(), table_, lead_bytes, *save_ops);
-    user_dict_path_.reset();
+    // After a failure the path stays, so that a later close tries again
+    // instead of reporting success with the words unsaved.
+    if (code == 0) user_dict_path_.reset();
     return code;
 }
 

@@ -69,6 +69,7 @@ private:
     uint32_t next_change_index_ = 1;
     std::unique_ptr<char[]> user_dict_path_;
     bool user_dict_changed_ = false;
+    uint32_t ignore_words_ = 0;  // ignore-always additions since the last init
 };
 
 }  // namespace lumo::engine

@@ -1,6 +1,8 @@
 #include "word_list.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "common/save_names.h"
 #include "common/word_list_syntax.h"
@@ -93,21 +95,24 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
 
 namespace {
 
-std::FILE* create_for_writing(const char* path) { return platform::open_file(path, "wb"); }
-
 bool write_bytes(std::FILE* file, const void* bytes, size_t len) {
     return std::fwrite(bytes, 1, len, file) == len;
 }
 
 void abandon_file(std::FILE* file) { std::fclose(file); }
 
+platform::LockHandle lock_waiting(const char* path, bool exclusive) {
+    return platform::lock_file(path, exclusive, SaveLockWaitMs);
+}
+
 }  // namespace
 
 const SaveFileOps& system_save_file_ops() {
-    static const SaveFileOps ops = {create_for_writing,    write_bytes,
+    static const SaveFileOps ops = {platform::create_new_file,    write_bytes,
                                     platform::close_written_file, abandon_file,
-                                    platform::path_exists, platform::remove_file,
-                                    platform::rename_no_replace};
+                                    platform::name_exists,        platform::remove_file,
+                                    platform::rename_no_replace,  lock_waiting,
+                                    platform::unlock_file};
     return ops;
 }
 
@@ -115,37 +120,133 @@ SavePaths save_paths_for(const char* path, const platform::LeadByteSet& lead) {
     return lumo::common::save_paths_for(path, [&lead](unsigned char c) { return lead.is_lead(c); });
 }
 
+SavePaths platform_save_paths(const char* path, const platform::LeadByteSet& lead) {
+    return lumo::common::native_save_paths(path, [&lead](unsigned char c) { return lead.is_lead(c); });
+}
+
+platform::LockHandle lock_user_dictionary(const char* path, const platform::LeadByteSet& lead,
+                                          bool exclusive, const SaveFileOps& ops) {
+    std::string target;
+    if (path == nullptr || !platform::resolve_link(path, &target)) return platform::NoLock;
+    return ops.lock(platform_save_paths(target.c_str(), lead).lock.c_str(), exclusive);
+}
+
+namespace {
+
+// ModeFind never changes the table.
+bool knows(const WordTable& table, const char* word) {
+    return const_cast<WordTable&>(table).lookup(word, ModeFind, WordTagLookupOnly) !=
+           LookupAbsent;
+}
+
+// One save: keeps the reason of the first step that failed, whatever the
+// clean-up does to the last system error afterwards.
+class SaveRun {
+public:
+    explicit SaveRun(const SaveFileOps& ops) : ops_(ops) {}
+    ~SaveRun() {
+        if (lock_ != platform::NoLock) ops_.unlock(lock_);
+        if (error_ != 0) platform::set_last_system_error(error_);
+    }
+    SaveRun(const SaveRun&) = delete;
+    SaveRun& operator=(const SaveRun&) = delete;
+
+    uint16_t fail() {
+        if (error_ == 0) error_ = platform::last_system_error();
+        if (error_ == 0) error_ = platform::file_fault_error(platform::FileFault::NotAFile);
+        return SpellErrUdrSave;
+    }
+    uint16_t fail(platform::FileFault fault) {
+        if (error_ == 0) error_ = platform::file_fault_error(fault);
+        return SpellErrUdrSave;
+    }
+
+    platform::LockHandle lock_ = platform::NoLock;
+
+private:
+    const SaveFileOps& ops_;
+    int error_ = 0;
+};
+
+// Writes the words the session keeps and those the file gained since it
+// was loaded: a main dictionary word drops out, as it always did.
+bool write_words(std::FILE* file, const WordTable& table, WordTable* saved_since,
+                 const SaveFileOps& ops) {
+    auto put = [&](const char* word) {
+        return ops.write(file, word, std::strlen(word)) && ops.write(file, "\r\n", 2);
+    };
+    for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
+        const char* word = table.word_at(slot);
+        if (word == nullptr) continue;
+        const uint8_t tag = table.tag_at(slot);
+        // An ignore-always or change-always word of this session that the
+        // file holds as a user word by now stays a user word there.
+        const bool keep =
+            tag == WordTagUser ||
+            (tag != WordTagMain && saved_since != nullptr && knows(*saved_since, word));
+        if (keep && !put(word)) return false;
+    }
+    if (saved_since == nullptr) return true;
+    for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
+        const char* word = saved_since->word_at(slot);
+        if (word != nullptr && !knows(table, word) && !put(word)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 uint16_t SaveUserDictionary(const char* path, const WordTable& table,
                             const platform::LeadByteSet& lead, const SaveFileOps& ops) {
-    const SavePaths names = save_paths_for(path, lead);
+    SaveRun run(ops);
+    std::string target;
+    if (!platform::resolve_link(path, &target)) return run.fail();
+    path = target.c_str();
+    const SavePaths names = platform_save_paths(path, lead);
     const char* tmp = names.temporary.c_str();
     const char* bak = names.backup.c_str();
     // A dictionary that itself carries the temporary or the backup name
     // would be truncated or deleted by its own save.
-    if (names.temporary == path || names.backup == path || platform::same_file(path, tmp) ||
-        platform::same_file(path, bak))
-        return SpellErrUdrSave;
+    if (names.temporary == path || names.backup == path || names.lock == path ||
+        platform::same_file(path, tmp) || platform::same_file(path, bak))
+        return run.fail(platform::FileFault::NameClash);
+    run.lock_ = ops.lock(names.lock.c_str(), true);
+    if (run.lock_ == platform::NoLock) return run.fail();
+
+    // What another program saved since this session loaded the file.
+    std::unique_ptr<WordTable> saved_since;
+    WordStore saved_store, saved_retired;
+    if (ops.exists(path)) {
+        saved_since.reset(new (std::nothrow) WordTable());
+        if (!saved_since) return run.fail(platform::FileFault::NoMemory);
+        platform::set_last_system_error(0);
+        if (LoadWordList(path, WordTagUser, *saved_since, saved_store, saved_retired) != 0)
+            return run.fail();
+    }
+
+    // A leftover of a killed save, or a link or FIFO planted in its place.
+    ops.remove(tmp);
     std::FILE* file = ops.create(tmp);
     if (file == nullptr) {
+        run.fail();
         ops.remove(tmp);
         return SpellErrUdrSave;
     }
-    for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
-        const char* word = table.word_at(slot);
-        if (word == nullptr || table.tag_at(slot) != WordTagUser) continue;
-        if (!ops.write(file, word, std::strlen(word)) || !ops.write(file, "\r\n", 2)) {
-            ops.abandon(file);
-            ops.remove(tmp);
-            return SpellErrUdrSave;
-        }
+    if (!write_words(file, table, saved_since.get(), ops)) {
+        run.fail();
+        ops.abandon(file);
+        ops.remove(tmp);
+        return SpellErrUdrSave;
     }
     bool ok = ops.close(file);
     if (ok && ops.exists(bak)) ok = ops.remove(bak);
     if (ok) ok = ops.rename(path, bak);
     if (ok) {
         if (ops.rename(tmp, path)) return 0;
+        run.fail();
         ops.rename(bak, path);
     }
+    run.fail();
     ops.remove(tmp);
     return SpellErrUdrSave;
 }

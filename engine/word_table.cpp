@@ -81,4 +81,15 @@ void WordTable::clear() {
     count_ = 0;
 }
 
+bool WordTable::retag(const char* word, uint8_t from, uint8_t to) {
+    for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
+        if (tags_[slot] == from && words_[slot] != nullptr &&
+            equal_ignoring_ascii_case(words_[slot], word)) {
+            tags_[slot] = to;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace lumo::engine

@@ -36,6 +36,10 @@ public:
     // Forgets every word (the stores they live in are about to be freed).
     void clear();
 
+    // Gives the word, when it is stored with tag from, tag to instead.  Walks
+    // the tags: for the rare decisions that change a word's role.
+    bool retag(const char* word, uint8_t from, uint8_t to);
+
     const char* word_at(uint32_t slot) const { return words_[slot]; }
     uint8_t tag_at(uint32_t slot) const { return tags_[slot]; }
     size_t count() const { return count_; }

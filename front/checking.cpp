@@ -38,8 +38,9 @@ PrefilterFlags Front::prefilter_flags() const {
 
 int Front::check(const char* text, CheckResult* result) {
     if (engineModule == nullptr) return CheckFailed;
-    const std::size_t length = checked_text_length(text);
-    prefilterText(text, length, textBuffer, prefilter_flags());
+    const PrefilterFlags flags = prefilter_flags();
+    const std::size_t length = checked_text_length(text, flags);
+    prefilterText(text, length, textBuffer, flags);
     std::memset(suggestionArea, 0, sizeof suggestionArea);
 
     inputBuffer = SpellInputBuffer{};

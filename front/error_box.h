@@ -17,7 +17,7 @@ using MessageHandler = LumoSpellMessageHandler;
 void set_message_handler(MessageHandler handler, void* context);
 
 // Only %d (signed decimal) and %x (lower-case hexadecimal) of int values
-// are used.  The platform formats them: wvsprintfA on Windows, elsewhere
+// and %s are used.  The platform formats them: wvsprintfA on Windows, elsewhere
 // snprintf, which writes them the same way.
 void showErrorBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

@@ -20,6 +20,9 @@ constexpr std::size_t SuggestionAreaSize = 256;
 constexpr std::size_t RatingAreaSize = 32;
 constexpr int SuggestionListSize = 100;
 constexpr std::size_t WordSize = 256;
+constexpr std::size_t ReasonSize = 256;
+// The step number that a failed save of the user dictionary is shown with.
+constexpr int SaveFailedStep = 140;
 
 class Front {
 public:
@@ -49,6 +52,9 @@ public:
     int change_always(const char* word, const char* replacement);
     int add_word(const char* word);
     int mode(unsigned int flags);
+    // The code of the last save (0 when it worked or had nothing to do) and
+    // its reason, cut to fit reasonSize bytes.
+    int save_result(char* reason, int reasonSize) const;
 
     platform::LibraryHandle engineModule = nullptr;
     EngineEntryPoints entryPoints;
@@ -66,8 +72,13 @@ public:
     int doubleByteText = 1;
     int maskWebAddresses = 1;
     int maskPaths = 0;
+    uint16_t lastSaveCode = 0;
+    char lastSaveReason[ReasonSize] = {};
 
 private:
+    // Keeps a save's code with the reason the engine left and tells the
+    // user when it failed; the reason must still be the last system error.
+    void report_save(uint16_t code);
     template <typename FunctionPointer>
     FunctionPointer engine(int ordinal) const {
         return entryPoints.at<FunctionPointer>(ordinal);

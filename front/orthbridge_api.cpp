@@ -68,6 +68,10 @@ int LUMOSPELL_CALL LumoSpellMode(unsigned int flags) {
     return guarded(0, [&] { return front.mode(flags); });
 }
 
+int LUMOSPELL_CALL LumoSpellGetSaveResult(char* reason, int reasonSize) {
+    return guarded(0, [&] { return front.save_result(reason, reasonSize); });
+}
+
 void LUMOSPELL_CALL LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, void* context) {
     guarded([&] { lumo::front::set_message_handler(handler, context); });
 }

@@ -228,14 +228,25 @@ private:
 
 }  // namespace
 
-std::size_t checked_text_length(const char* text) {
+std::size_t checked_text_length(const char* text, const PrefilterFlags& flags) {
     constexpr std::size_t limit = TextBufferSize - 1;
     const std::size_t length = strnlen(text, limit + 1);
     if (length <= limit) return length;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    std::size_t cut = limit;
-    if (!may_join(bytes[cut])) return cut;
-    while (cut > 0 && may_join(bytes[cut - 1])) --cut;
+    const platform::LeadByteSet* lead = flags.doubleByteText ? flags.leadBytes : nullptr;
+    // Walks the characters from the start, since only that tells a trail
+    // byte from a lead byte.  A pair is blanked whole: no word runs across
+    // it.  The text holds no NUL up to the limit, so bytes[limit + 1] exists.
+    std::size_t cut = 0;
+    bool joins_before = false;
+    for (std::size_t i = 0; i <= limit;) {
+        const unsigned char b = bytes[i];
+        const bool pair = (b == 0xFF || (lead != nullptr && lead->is_lead(b))) && bytes[i + 1] != 0;
+        const bool joins = !pair && may_join(b);
+        if (!joins_before || !joins) cut = i;
+        joins_before = joins;
+        i += pair ? 2 : 1;
+    }
     return cut;
 }
 

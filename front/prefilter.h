@@ -24,8 +24,9 @@ struct PrefilterFlags {
 // A text that does not fit textBuffer is cut after the last byte that no
 // word, address or path can run across, so that the cut never leaves the
 // piece of a word (or the start of an address) to be reported; when there
-// is no such byte the length is 0.
-std::size_t checked_text_length(const char* text);
+// is no such byte the length is 0.  A double-byte character, as the masking
+// pairs them under flags, is never split.
+std::size_t checked_text_length(const char* text, const PrefilterFlags& flags = {});
 
 // Copies the first length bytes of text (length < TextBufferSize, no NUL
 // among them) into textBuffer, adds the NUL and masks the copy.

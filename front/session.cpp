@@ -1,7 +1,9 @@
 // Binding the engine and opening and ending its session.
+#include <algorithm>
 #include <cstring>
 
 #include "error_box.h"
+#include "files.h"
 #include "front.h"
 
 namespace lumo::front {
@@ -31,9 +33,14 @@ int Front::init2(const char* mainDictFile, const char* userDictFile, int languag
                  int doubleByte) {
     if (engineModule == nullptr) return 0;
     std::memset(specialChars, 0, sizeof specialChars);
-    if (engine<SpellInitFunction>(OrdinalSpellInit)(&engineSession, specialChars) != 0) {
-        return 0;
-    }
+    // A reopen saves the words added so far; the old session stays open
+    // when that fails.
+    const uint16_t init_code =
+        engine<SpellInitFunction>(OrdinalSpellInit)(&engineSession, specialChars);
+    if (init_code == SpellErrUdrSave) report_save(init_code);
+    if (init_code != 0) return 0;
+    lastSaveCode = 0;
+    lastSaveReason[0] = '\0';
     if (languageId == 0) languageId = EnglishUs;
 
     uint16_t reported = LanguageNotReported;
@@ -73,9 +80,30 @@ int Front::init2(const char* mainDictFile, const char* userDictFile, int languag
 
 void Front::terminate() {
     if (engineModule == nullptr) return;
-    engine<SpellTerminateFunction>(OrdinalSpellTerminate)(engineSession, 1);
+    report_save(engine<SpellTerminateFunction>(OrdinalSpellTerminate)(engineSession, 1));
     ops_.release(engineModule);
     engineModule = nullptr;
+}
+
+void Front::report_save(uint16_t code) {
+    const int error = platform::last_system_error();
+    lastSaveCode = code;
+    lastSaveReason[0] = '\0';
+    if (code == 0) return;
+    if (error != 0) platform::system_error_text(error, lastSaveReason, sizeof lastSaveReason);
+    if (lastSaveReason[0] == '\0') std::strcpy(lastSaveReason, "unknown reason");
+    showErrorBox("LumoSpell Error %d %x: the user dictionary could not be saved: %s",
+                 SaveFailedStep, static_cast<unsigned>(code), lastSaveReason);
+}
+
+int Front::save_result(char* reason, int reasonSize) const {
+    if (reason != nullptr && reasonSize > 0) {
+        const std::size_t room = static_cast<std::size_t>(reasonSize) - 1;
+        const std::size_t length = std::min(std::strlen(lastSaveReason), room);
+        std::memcpy(reason, lastSaveReason, length);
+        reason[length] = '\0';
+    }
+    return lastSaveCode;
 }
 
 }  // namespace lumo::front

@@ -1,8 +1,10 @@
 // File operations that differ between systems.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 namespace lumo::platform {
 
@@ -26,5 +28,39 @@ bool rename_no_replace(const char* from, const char* to);
 
 // True when both names lead to the same existing file (links included).
 bool same_file(const char* a, const char* b);
+
+// True when the name is taken in its folder by anything (a link is not
+// followed, so a dangling one counts).
+bool name_exists(const char* path);
+
+// Creates a new file for binary writing.  Fails when the name is taken in
+// any form, a link or FIFO included, so nothing is written through one.
+std::FILE* create_new_file(const char* path);
+
+// The file that path leads to: the link's final target when path is a
+// link, else path itself.  False when a link leads nowhere.
+bool resolve_link(const char* path, std::string* target);
+
+// An advisory lock held on the file at path, which is created when
+// missing; a link or FIFO planted there is replaced, a real lock file never
+// (removing one could let two holders in).  Waits up to wait_ms for other
+// holders; NoLock when the lock cannot be had.  Where the file system has
+// no locks the file is held open all the same.
+using LockHandle = std::intptr_t;
+constexpr LockHandle NoLock = -1;
+LockHandle lock_file(const char* path, bool exclusive, unsigned wait_ms);
+void unlock_file(LockHandle lock);
+
+// The calling thread's last system error (errno; GetLastError on Windows),
+// which is how the reason of a failed file operation reaches a caller.
+int last_system_error();
+void set_last_system_error(int code);
+
+// Reasons the libraries find themselves, as the nearest system error.
+enum class FileFault { Busy, NameClash, NotAFile, NoMemory };
+int file_fault_error(FileFault fault);
+
+// The system's wording of an error, NUL-terminated within size bytes.
+void system_error_text(int code, char* text, std::size_t size);
 
 }  // namespace lumo::platform

@@ -1,6 +1,10 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,7 +67,11 @@ bool rename_no_replace(const char* from, const char* to) {
     if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EXDEV) return false;
     // No hard links here (some removable media): a checked rename.
     struct stat st;
-    if (lstat(to, &st) == 0 || errno != ENOENT) return false;
+    if (lstat(to, &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    if (errno != ENOENT) return false;
     return rename(from, to) == 0;
 }
 
@@ -71,6 +79,123 @@ bool same_file(const char* a, const char* b) {
     struct stat sa, sb;
     if (a == nullptr || b == nullptr || stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool name_exists(const char* path) {
+    struct stat st;
+    return path != nullptr && lstat(path, &st) == 0;
+}
+
+std::FILE* create_new_file(const char* path) {
+    if (path == nullptr) return nullptr;
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        close(fd);
+        unlink(path);
+        errno = error;
+    }
+    return file;
+}
+
+bool resolve_link(const char* path, std::string* target) {
+    struct stat st;
+    if (path == nullptr) return false;
+    if (lstat(path, &st) != 0 || !S_ISLNK(st.st_mode)) {
+        *target = path;
+        return true;
+    }
+    char* resolved = realpath(path, nullptr);
+    if (resolved == nullptr) return false;
+    *target = resolved;
+    free(resolved);
+    return true;
+}
+
+namespace {
+
+int open_lock_file(const char* path) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int flags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+        int fd = open(path, O_RDWR | O_CREAT | flags, 0666);
+        // Another user's lock file in a shared folder: a read-only one locks as well.
+        if (fd < 0 && errno == EACCES) fd = open(path, O_RDONLY | flags);
+        if (fd >= 0) {
+            struct stat st;
+            if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) return fd;
+            close(fd);
+        } else if (errno != ELOOP) {
+            return -1;
+        }
+        if (attempt == 0 && unlink(path) != 0) return -1;
+    }
+    errno = file_fault_error(FileFault::NotAFile);
+    return -1;
+}
+
+}  // namespace
+
+LockHandle lock_file(const char* path, bool exclusive, unsigned wait_ms) {
+    if (path == nullptr) return NoLock;
+    const int fd = open_lock_file(path);
+    if (fd < 0) return NoLock;
+    const int operation = (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    unsigned waited = 0;
+    unsigned pause = 1;
+    while (flock(fd, operation) != 0) {
+        const int error = errno;
+        // A file system without locks: serialising is impossible there.
+        if (error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL)
+            return fd;
+        if (error != EWOULDBLOCK && error != EINTR) {
+            close(fd);
+            errno = error;
+            return NoLock;
+        }
+        if (waited >= wait_ms) {
+            close(fd);
+            errno = file_fault_error(FileFault::Busy);
+            return NoLock;
+        }
+        usleep(pause * 1000);
+        waited += pause;
+        pause = pause < 4 ? pause * 2 : 5;
+    }
+    return fd;
+}
+
+void unlock_file(LockHandle lock) {
+    if (lock != NoLock) close(static_cast<int>(lock));
+}
+
+int last_system_error() { return errno; }
+
+void set_last_system_error(int code) { errno = code; }
+
+int file_fault_error(FileFault fault) {
+    switch (fault) {
+        case FileFault::Busy: return EBUSY;
+        case FileFault::NameClash: return EEXIST;
+        case FileFault::NotAFile: return EISDIR;
+        case FileFault::NoMemory: return ENOMEM;
+    }
+    return EIO;
+}
+
+void system_error_text(int code, char* text, std::size_t size) {
+    if (size == 0) return;
+    char buffer[256];
+    // The GNU variant may return a static string instead of filling buffer.
+    const char* words = buffer;
+#if defined(__GLIBC__) && defined(_GNU_SOURCE)
+    words = strerror_r(code, buffer, sizeof buffer);
+#else
+    if (strerror_r(code, buffer, sizeof buffer) != 0)
+        snprintf(buffer, sizeof buffer, "error %d", code);
+#endif
+    snprintf(text, size, "%s", words);
 }
 
 }  // namespace lumo::platform

@@ -1,7 +1,10 @@
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 #include <share.h>
+
+#include <cstring>
 
 #include "files.h"
 
@@ -69,6 +72,103 @@ bool same_file(const char* a, const char* b) {
     }
     CloseHandle(first);
     return same;
+}
+
+bool name_exists(const char* path) { return path_exists(path); }
+
+std::FILE* create_new_file(const char* path) {
+    if (path == nullptr) return nullptr;
+    // CREATE_NEW fails on any existing name, a link included.
+    const HANDLE handle =
+        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        DeleteFileA(path);
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(fd, "wb");
+    if (file == nullptr) {
+        _close(fd);
+        DeleteFileA(path);
+    }
+    return file;
+}
+
+bool resolve_link(const char* path, std::string* target) {
+    if (path == nullptr) return false;
+    *target = path;
+    return true;
+}
+
+LockHandle lock_file(const char* path, bool exclusive, unsigned wait_ms) {
+    if (path == nullptr) return NoLock;
+    const HANDLE handle = CreateFileA(
+        path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return NoLock;
+    const DWORD flags = (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY;
+    unsigned waited = 0;
+    unsigned pause = 1;
+    for (;;) {
+        OVERLAPPED at = {};
+        if (LockFileEx(handle, flags, 0, 1, 0, &at)) break;
+        const DWORD error = GetLastError();
+        if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) {
+            CloseHandle(handle);
+            SetLastError(error);
+            return NoLock;
+        }
+        if (waited >= wait_ms) {
+            CloseHandle(handle);
+            SetLastError(static_cast<DWORD>(file_fault_error(FileFault::Busy)));
+            return NoLock;
+        }
+        Sleep(pause);
+        waited += pause;
+        pause = pause < 4 ? pause * 2 : 5;
+    }
+    return reinterpret_cast<LockHandle>(handle);
+}
+
+void unlock_file(LockHandle lock) {
+    if (lock == NoLock) return;
+    const HANDLE handle = reinterpret_cast<HANDLE>(lock);
+    OVERLAPPED at = {};
+    UnlockFileEx(handle, 0, 1, 0, &at);
+    CloseHandle(handle);
+}
+
+int last_system_error() { return static_cast<int>(GetLastError()); }
+
+void set_last_system_error(int code) { SetLastError(static_cast<DWORD>(code)); }
+
+int file_fault_error(FileFault fault) {
+    switch (fault) {
+        case FileFault::Busy: return ERROR_LOCK_VIOLATION;
+        case FileFault::NameClash: return ERROR_ALREADY_EXISTS;
+        case FileFault::NotAFile: return ERROR_DIRECTORY;
+        case FileFault::NoMemory: return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return ERROR_GEN_FAILURE;
+}
+
+void system_error_text(int code, char* text, std::size_t size) {
+    if (size == 0) return;
+    text[0] = '\0';
+    const DWORD length =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(code), 0, text, static_cast<DWORD>(size), nullptr);
+    if (length == 0) {
+        std::snprintf(text, size, "error %d", code);
+        return;
+    }
+    // The system's texts end in a line break and often a full stop.
+    std::size_t end = std::strlen(text);
+    while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == '.'))
+        text[--end] = '\0';
 }
 
 }  // namespace lumo::platform

@@ -25,7 +25,7 @@ bool ensure_user_dictionary(const std::string& path, std::string& error) {
     // delete that backup, so take it back instead.
     const lumo::platform::LeadByteSet& lead = lumo::platform::system_lead_bytes();
     const std::string backup =
-        lumo::common::save_paths_for(path.c_str(), [&lead](unsigned char c) {
+        lumo::common::native_save_paths(path.c_str(), [&lead](unsigned char c) {
             return lead.is_lead(c);
         }).backup;
     if (stat(backup.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {

@@ -132,7 +132,10 @@ ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellInit(const char* enginePath);
  * Returns 1 on success, 0 on failure.  A dictionary that cannot be found
  * or read shows a message ("LumoSpell Error 112 ...", 124, 129, 134) and
  * returns 0.  Returns 0 at once, without a message, when the engine is not
- * bound or either path is null.  May be called again to reopen.
+ * bound or either path is null.  May be called again to reopen: the words
+ * added since the last save are saved first; when that fails the message
+ * "LumoSpell Error 140 8904: ..." is shown, 0 is returned and the session
+ * stays open with its words (see LumoSpellGetSaveResult).
  */
 ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile,
                                                  const char* userDictFile, int languageId,
@@ -141,9 +144,31 @@ ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile,
 /*
  * Ends the session (the engine writes the user dictionary back, with a
  * .BAK of the old one, if words were added) and unloads the engine.
- * Does nothing when the engine is not bound.
+ * Does nothing when the engine is not bound.  A save that fails is shown
+ * as "LumoSpell Error 140 8904: the user dictionary could not be saved:
+ * <reason>" before the engine is unloaded; the words added in the session
+ * are then lost unless the host keeps them and adds them again.
+ *
+ * Saving is safe with several programs at once: saves of one folder's user
+ * dictionaries take turns through the lock file "~~$LUMOSP$.LCK" beside
+ * them, and a save keeps the words another program saved in the meantime.
+ * A user dictionary that is a link stays one; the file it leads to is saved.
  */
 ORTHBRIDGE_API void LUMOSPELL_CALL LumoSpellTerminate(void);
+
+/* The step number of "LumoSpell Error 140 <code>: ...": a failed save. */
+enum { LumoSpellStepSaveFailed = 140 };
+
+/*
+ * The result of the last save of the user dictionary, by LumoSpellTerminate
+ * or by a reopen through LumoSpellInit2: 0 when it worked or nothing was to
+ * be saved, else the engine's code (0x8904).  With reason non-null and
+ * reasonSize above 0, the reason of a failure (the system's wording, such
+ * as "No space left on device"; empty after success) is copied there, cut
+ * to fit and NUL-terminated.  Still answers after LumoSpellTerminate; the
+ * engine need not be bound.
+ */
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellGetSaveResult(char* reason, int reasonSize);
 
 /*
  * Checks text and stops at the first word to report; returns CheckNoErrors,
@@ -154,9 +179,11 @@ ORTHBRIDGE_API void LUMOSPELL_CALL LumoSpellTerminate(void);
  * text is cut after the last byte within that limit that cannot belong to a
  * word, address or path (a space, a control character, a comma and the
  * like; not a letter, digit or one of ' . - _ @ : / \), so that nothing is
- * split and no piece of a word is reported.  The rest is not examined: the
- * host checks it in a later call.  A text whose first 16,384 bytes hold no
- * such byte is not examined at all (CheckNoErrors).
+ * split and no piece of a word is reported; a double-byte character (as
+ * doubleByte and the lead bytes pair them) is never split either.  The
+ * rest is not examined: the host checks it in a later call.  A text whose
+ * first 16,384 bytes hold no such byte is not examined at all
+ * (CheckNoErrors).
  *
  * Returns CheckFailed, leaving *result untouched, when the engine is not
  * bound, when text or result is null, or when the engine fails (a message
@@ -187,7 +214,11 @@ ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellGetSuggestionNext(char* out);
  *   ChangeAlways: later checks report the word with CheckChangeAlways and
  *                 the replacement (never saved).
  *   AddWord:      the word goes into the user dictionary, saved at
- *                 LumoSpellTerminate.
+ *                 LumoSpellTerminate, also after IgnoreAlways for it.  A
+ *                 word the dictionary's file could not give back as this
+ *                 one word is refused: 0x8908 for 1,023 bytes or more,
+ *                 0x8909 when empty or with a space, tab, comma or control
+ *                 byte.
  */
 ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellIgnoreAlways(const char* word);
 ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellChangeAlways(const char* word,

@@ -6,6 +6,17 @@
  * Plain C, usable from C and C++.  Every function returns a 16-bit code,
  * 0 for success; SpellCheck always returns 0 and reports through the
  * status field of its return record.
+ *
+ * The user dictionary: SpellCloseUdr and SpellTerminate write it back if
+ * words were added, and so does SpellInit when a session is reopened (it
+ * then returns the save's code and keeps the session when the save fails).
+ * A save holds the lock file "~~$LUMOSP$.LCK" beside the dictionary, keeps
+ * the words another program saved since the file was loaded, writes the
+ * file a link leads to and leaves the link.  When it returns
+ * SpellErrUdrSave (bit 2 set by SpellTerminate leaves it unchanged), the
+ * thread's last system error (errno; GetLastError on Windows) tells why,
+ * and a later SpellCloseUdr or SpellTerminate tries again.  A word accepted
+ * with UdrIgnoreAlways and then added as a user word becomes one.
  */
 #ifndef LUMOSPELL_ORTHEX_H
 #define LUMOSPELL_ORTHEX_H
@@ -73,7 +84,13 @@ enum {
     /* Memory for an added word or a replacement could not be had. */
     SpellErrNoMemory = 0x8906,
     /* A required pointer argument was null. */
-    SpellErrBadArgument = 0x8907
+    SpellErrBadArgument = 0x8907,
+    /* SpellAddUdr: a user word of 1,023 bytes or more, which the user
+       dictionary's file could not give back whole. */
+    SpellErrWordTooLong = 0x8908,
+    /* SpellAddUdr: an empty user word, or one with a space, tab, comma or
+       control byte, which the file would give back as other words. */
+    SpellErrNotOneWord = 0x8909
 };
 
 /* User-dictionary identifiers between front and engine. */

@@ -202,3 +202,19 @@ TEST(Prefilter, LongTextWithoutABreakIsNotExamined) {
     EXPECT_LE(cut, TextBufferSize - 1);
     EXPECT_EQ(words[cut - 1], ' ');
 }
+
+TEST(Prefilter, LongTextIsNeverCutInsideADoubleByteCharacter) {
+    const size_t limit = TextBufferSize - 1;
+    // Pairs from the start, so that the limit falls between a lead byte and
+    // its trail 'A' (0x82 0x41); after an odd prefix it falls after a pair.
+    std::string even;
+    while (even.size() < limit + 10) even += "\x82\x41";
+    EXPECT_EQ(checked_text_length(even.c_str(), flags(true, true, false)), limit - 1);
+    const std::string odd = " " + even;
+    EXPECT_EQ(checked_text_length(odd.c_str(), flags(true, true, false)), limit);
+    // Without double-byte text the bytes stand alone (0xFF always pairs).
+    EXPECT_EQ(checked_text_length(even.c_str(), flags(false, true, false)), limit);
+    std::string ff(limit - 1, ' ');
+    ff += "\xFF" "a tail";
+    EXPECT_EQ(checked_text_length(ff.c_str(), flags(false, true, false)), limit - 1);
+}

@@ -2,7 +2,9 @@
 // and after each file operation, after each write.  Whatever the point, the
 // previous or the new dictionary is there, whole, under its own name, or
 // the previous one under the backup name; and the next session saves.
+#include <dlfcn.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +15,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine.h"
+#include "lumospell/orthbridge.h"
 #include "test_support.h"
 
 using namespace lumo::engine;
@@ -55,6 +59,8 @@ const SaveFileOps killing_ops = {
     [](const char* p) { return stepped([&] { return real().exists(p); }); },
     [](const char* p) { return stepped([&] { return real().remove(p); }); },
     [](const char* a, const char* b) { return stepped([&] { return real().rename(a, b); }); },
+    [](const char* p, bool x) { return stepped([&] { return real().lock(p, x); }); },
+    [](lumo::platform::LockHandle l) { stepped([&] { real().unlock(l); return true; }); },
 };
 
 std::set<std::string> words_in(const std::string& bytes) {
@@ -188,4 +194,135 @@ TEST_F(SaveCrash, RandomStepsOfALargeSave) {
         expect_recoverable(k);
         if (HasFatalFailure()) return;
     }
+}
+
+namespace {
+
+std::vector<std::string> messages;
+void keep_message(const char* text, const char*, void*) { messages.emplace_back(text); }
+
+// liborthbridge.so bound by name, as a host binds it; the engine is the
+// built liborthex.so.
+struct Host {
+    void* library = dlopen(ORTHBRIDGE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    template <typename F>
+    F* bind(const char* name) {
+        return library != nullptr ? reinterpret_cast<F*>(dlsym(library, name)) : nullptr;
+    }
+    decltype(LumoSpellInit)* init = bind<decltype(LumoSpellInit)>("LumoSpellInit");
+    decltype(LumoSpellInit2)* init2 = bind<decltype(LumoSpellInit2)>("LumoSpellInit2");
+    decltype(LumoSpellAddWord)* add = bind<decltype(LumoSpellAddWord)>("LumoSpellAddWord");
+    decltype(LumoSpellCheck)* check = bind<decltype(LumoSpellCheck)>("LumoSpellCheck");
+    decltype(LumoSpellTerminate)* terminate =
+        bind<decltype(LumoSpellTerminate)>("LumoSpellTerminate");
+    decltype(LumoSpellGetSaveResult)* save_result =
+        bind<decltype(LumoSpellGetSaveResult)>("LumoSpellGetSaveResult");
+
+    bool open(const std::string& main, const std::string& user) {
+        messages.clear();
+        auto* handler = bind<decltype(LumoSpellSetMessageHandler)>("LumoSpellSetMessageHandler");
+        if (handler == nullptr || save_result == nullptr) return false;
+        handler(keep_message, nullptr);
+        return init(ORTHEX_LIBRARY_PATH) == 1 && init2(main.c_str(), user.c_str(), 0, 0) == 1;
+    }
+    ~Host() {
+        if (library != nullptr) dlclose(library);
+    }
+};
+
+std::string letters(int n) {
+    std::string w;
+    for (; n > 0 || w.empty(); n /= 26) w += static_cast<char>('a' + n % 26);
+    return w;
+}
+
+// A word list as the engine writes it: words of word bytes, each ended by CR LF.
+bool well_formed(const std::string& bytes) {
+    size_t start = 0;
+    while (start < bytes.size()) {
+        const size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos || end == start) return false;
+        for (size_t i = start; i < end; ++i) {
+            const unsigned char c = static_cast<unsigned char>(bytes[i]);
+            if (c <= 0x20 || c == ',') return false;
+        }
+        start = end + 2;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(SeveralPrograms, NoWordAnyOfThemReportedAddedIsLost) {
+    ScratchDir dir;
+    const std::string main_path = dir.file("main.dic");
+    const std::string user_path = dir.file("user.dic");
+    write_file(main_path, "alpha\r\nbeta\r\n");
+    write_file(user_path, "");
+    std::set<std::string> reported;
+    for (int round = 0; round < 200; ++round) {
+        const int programs = 2 + round % 3;
+        int start[2];
+        ASSERT_EQ(pipe(start), 0);
+        std::vector<pid_t> children;
+        std::vector<std::vector<std::string>> words(programs);
+        for (int p = 0; p < programs; ++p) {
+            words[p] = {"q" + letters(round * 8 + 2 * p), "z" + letters(round * 8 + 2 * p + 1)};
+            const pid_t child = fork();
+            if (child == 0) {
+                close(start[1]);
+                char go;
+                if (read(start[0], &go, 1) != 0) _exit(9);
+                Host host;
+                if (!host.open(main_path, user_path)) _exit(2);
+                for (const auto& w : words[p])
+                    if (host.add(w.c_str()) != 0) _exit(3);
+                host.terminate();
+                _exit(host.save_result(nullptr, 0) == 0 ? 0 : 4);
+            }
+            children.push_back(child);
+        }
+        close(start[0]);
+        close(start[1]);  // all start at once
+        for (int p = 0; p < programs; ++p) {
+            int status = 0;
+            waitpid(children[p], &status, 0);
+            const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            EXPECT_EQ(code, 0) << "round " << round << ", program " << p;
+            if (code == 0) reported.insert(words[p].begin(), words[p].end());
+        }
+        const std::string saved = read_file(user_path);
+        ASSERT_TRUE(well_formed(saved)) << "round " << round;
+        const std::set<std::string> now = words_in(saved);
+        for (const auto& w : reported)
+            ASSERT_EQ(now.count(w), 1u) << w << " lost in round " << round;
+        size_t lines = 0;
+        for (size_t at = saved.find('\n'); at != std::string::npos; at = saved.find('\n', at + 1))
+            ++lines;
+        ASSERT_EQ(lines, now.size()) << "a word saved twice in round " << round;
+    }
+}
+
+TEST(SeveralPrograms, AFailedSaveReachesTheHostWithItsReason) {
+    ScratchDir dir;
+    const std::string main_path = dir.file("main.dic");
+    const std::string user_path = dir.file("user.dic");
+    write_file(main_path, "alpha\r\n");
+    write_file(user_path, "old\r\n");
+    ASSERT_EQ(mkdir(dir.file("user.BAK").c_str(), 0700), 0);
+    Host host;
+    ASSERT_TRUE(host.open(main_path, user_path));
+    ASSERT_EQ(host.add("pending"), 0);
+    // A reopen cannot save: the session stays, with its word.
+    EXPECT_EQ(host.init2(main_path.c_str(), user_path.c_str(), 0, 0), 0);
+    CheckResult result;
+    EXPECT_EQ(host.check("pending", &result), CheckNoErrors);
+    host.terminate();
+    const std::string shown =
+        "LumoSpell Error 140 8904: the user dictionary could not be saved: Is a directory";
+    EXPECT_EQ(messages, (std::vector<std::string>{shown, shown}));
+    char reason[8];
+    EXPECT_EQ(host.save_result(reason, sizeof reason), SpellErrUdrSave);
+    EXPECT_STREQ(reason, "Is a di");
+    EXPECT_EQ(read_file(user_path), "old\r\n");
 }

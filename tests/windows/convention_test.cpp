@@ -156,6 +156,9 @@ void front_calls(const std::string& folder, const wincheck::ScratchFolder& scrat
     CHECK_CALL(result = FIND(front, LumoSpellChangeAlways)("hte", "the"));
     CHECK_CALL(result = FIND(front, LumoSpellAddWord)("wrod"));
     CHECK_CALL(FIND(front, LumoSpellTerminate)());
+    char reason[64] = "";
+    CHECK_CALL(result = FIND(front, LumoSpellGetSaveResult)(reason, sizeof reason));
+    CHECK_EQ(result, 0);
     FreeLibrary(front);
 }
 
