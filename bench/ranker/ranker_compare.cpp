@@ -1,0 +1,311 @@
+// Ranked suggestions against the engine's own order, aspell and hunspell,
+// on the odd and the even rows of the Wikipedia misspellings, in one run:
+// top-1, top-5, top-10, mean and p99 microseconds per word.
+//
+// Usage: ranker_compare [--hunspell-every K] [--skip-peers]
+//   hunspell takes about 27 ms a word; --hunspell-every K times only every
+//   K-th row of each half for it (1, all rows, by default).
+#include <dlfcn.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lumospell/orthex.h"
+#include "lumospell/ranker.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Suggester = std::function<std::vector<std::string>(const std::string&)>;
+
+struct Row {
+    std::string word;
+    std::vector<std::string> corrections;
+};
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
+    return s;
+}
+
+// Rows of single-word misspellings, split into the odd and the even rows.
+void load_rows(std::vector<Row>& odd, std::vector<Row>& even) {
+    std::ifstream in(std::string(LUMOSPELL_DATA_DIR) + "/misspellings/misspellings-wikipedia.tsv");
+    std::string line;
+    size_t number = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        ++number;
+        std::istringstream fields(line);
+        Row row;
+        std::string list;
+        std::getline(fields, row.word, '\t');
+        std::getline(fields, list, '\t');
+        if (row.word.empty() || !std::all_of(row.word.begin(), row.word.end(), [](char c) {
+                return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '\'' || c == '-';
+            }))
+            continue;
+        std::istringstream items(list);
+        std::string item;
+        while (std::getline(items, item, ',')) {
+            const size_t a = item.find_first_not_of(' ');
+            const size_t b = item.find_last_not_of(' ');
+            if (a != std::string::npos) row.corrections.push_back(lower(item.substr(a, b - a + 1)));
+        }
+        (number % 2 == 1 ? odd : even).push_back(row);
+    }
+}
+
+// Time on the calling thread's CPU: the machine is shared, and wall time
+// would count the other processes' turns as well.
+double thread_us() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
+struct Figures {
+    double top1 = 0, top5 = 0, top10 = 0, mean_us = 0, p99_us = 0, wall_us = 0;
+    size_t rows = 0;
+};
+
+Figures measure(const Suggester& suggest, const std::vector<Row>& rows, size_t every) {
+    Figures f;
+    std::vector<double> micros;
+    size_t hits1 = 0, hits5 = 0, hits10 = 0;
+    for (size_t i = 0; i < rows.size(); i += every) {
+        const Row& row = rows[i];
+        const auto start = Clock::now();
+        const double cpu = thread_us();
+        const std::vector<std::string> list = suggest(row.word);
+        micros.push_back(thread_us() - cpu);
+        f.wall_us += std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+        size_t rank = 0;
+        for (; rank < list.size() && rank < 10; ++rank) {
+            const std::string s = lower(list[rank]);
+            if (std::find(row.corrections.begin(), row.corrections.end(), s) !=
+                row.corrections.end())
+                break;
+        }
+        hits1 += rank < 1 && rank < list.size();
+        hits5 += rank < 5 && rank < list.size();
+        hits10 += rank < 10 && rank < list.size();
+    }
+    f.rows = micros.size();
+    if (f.rows == 0) return f;
+    std::sort(micros.begin(), micros.end());
+    double sum = 0;
+    for (double m : micros) sum += m;
+    const double n = static_cast<double>(f.rows);
+    f.top1 = 100.0 * static_cast<double>(hits1) / n;
+    f.top5 = 100.0 * static_cast<double>(hits5) / n;
+    f.top10 = 100.0 * static_cast<double>(hits10) / n;
+    f.mean_us = sum / n;
+    f.wall_us /= n;
+    f.p99_us = micros[(f.rows * 99 + 99) / 100 - 1];
+    return f;
+}
+
+long rss_kib() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 12, '\n');
+    }
+    return 0;
+}
+
+double millis_since(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+Suggester engine_order(uint32_t session) {
+    return [session](const std::string& word) {
+        std::vector<char> text(word.begin(), word.end());
+        text.push_back('\0');
+        char area[1024];
+        SpellInputBuffer in{};
+        in.textLength = static_cast<uint16_t>(word.size());
+        in.text = text.data();
+        SpellReturnBuffer out{};
+        out.suggestionCapacity = sizeof area;
+        out.suggestions = area;
+        SpellCheck(session, CommandSuggest, &in, &out);
+        std::vector<std::string> list;
+        const char* p = area;
+        for (int i = 0; i < out.suggestionCount; ++i, p += std::strlen(p) + 1) list.emplace_back(p);
+        return list;
+    };
+}
+
+template <class F>
+F bind(void* library, const char* name) {
+    return reinterpret_cast<F>(dlsym(library, name));
+}
+
+// aspell through its C interface, loaded at run time.
+bool aspell_suggester(Suggester& out) {
+    void* lib = dlopen("libaspell.so.15", RTLD_NOW);
+    if (lib == nullptr) return false;
+    auto new_config = bind<void* (*)()>(lib, "new_aspell_config");
+    auto replace = bind<int (*)(void*, const char*, const char*)>(lib, "aspell_config_replace");
+    auto new_speller = bind<void* (*)(void*)>(lib, "new_aspell_speller");
+    auto error_number = bind<unsigned (*)(void*)>(lib, "aspell_error_number");
+    auto to_speller = bind<void* (*)(void*)>(lib, "to_aspell_speller");
+    auto suggest = bind<const void* (*)(void*, const char*, int)>(lib, "aspell_speller_suggest");
+    auto elements = bind<void* (*)(const void*)>(lib, "aspell_word_list_elements");
+    auto next = bind<const char* (*)(void*)>(lib, "aspell_string_enumeration_next");
+    auto drop = bind<void (*)(void*)>(lib, "delete_aspell_string_enumeration");
+    if (!new_config || !replace || !new_speller || !error_number || !to_speller || !suggest ||
+        !elements || !next || !drop)
+        return false;
+    void* config = new_config();
+    replace(config, "lang", "en_US");
+    replace(config, "encoding", "utf-8");
+    void* made = new_speller(config);
+    if (error_number(made) != 0) return false;
+    void* speller = to_speller(made);
+    out = [=](const std::string& word) {
+        std::vector<std::string> list;
+        const void* words = suggest(speller, word.c_str(), static_cast<int>(word.size()));
+        void* it = elements(words);
+        while (const char* w = next(it)) list.emplace_back(w);
+        drop(it);
+        return list;
+    };
+    return true;
+}
+
+// hunspell through its C interface, loaded at run time.
+bool hunspell_suggester(Suggester& out) {
+    void* lib = dlopen("libhunspell-1.7.so.0", RTLD_NOW);
+    if (lib == nullptr) return false;
+    auto create = bind<void* (*)(const char*, const char*)>(lib, "Hunspell_create");
+    auto suggest = bind<int (*)(void*, char***, const char*)>(lib, "Hunspell_suggest");
+    auto free_list = bind<void (*)(void*, char***, int)>(lib, "Hunspell_free_list");
+    if (!create || !suggest || !free_list) return false;
+    void* handle = create("/usr/share/hunspell/en_US.aff", "/usr/share/hunspell/en_US.dic");
+    if (handle == nullptr) return false;
+    out = [=](const std::string& word) {
+        char** words = nullptr;
+        const int n = suggest(handle, &words, word.c_str());
+        std::vector<std::string> list(words, words + std::max(n, 0));
+        free_list(handle, &words, n);
+        return list;
+    };
+    return true;
+}
+
+void print_row(const char* name, const Figures& odd, const Figures& even, const Figures& base) {
+    auto half = [&](const Figures& f, double base_mean) {
+        if (f.rows == 0) {
+            std::printf(" | %6s %6s %6s %9s %9s %9s %7s", "-", "-", "-", "-", "-", "-", "-");
+            return;
+        }
+        std::printf(" | %5.1f%% %5.1f%% %5.1f%% %9.1f %9.1f %9.1f %6.2fx", f.top1, f.top5, f.top10,
+                    f.mean_us, f.p99_us, f.wall_us, base_mean > 0 ? f.mean_us / base_mean : 0.0);
+    };
+    std::printf("%-14s", name);
+    half(odd, base.mean_us);
+    half(even, base.mean_us);
+    std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    size_t hunspell_every = 1;
+    bool peers = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--hunspell-every") == 0 && i + 1 < argc)
+            hunspell_every = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--skip-peers") == 0)
+            peers = false;
+    }
+    std::vector<Row> odd, even;
+    load_rows(odd, even);
+
+    long before = rss_kib();
+    auto start = Clock::now();
+    uint32_t session = 0;
+    if (SpellInit(&session, nullptr) != 0 ||
+        SpellOpenMdr(session, LUMOSPELL_MAIN_DICT, nullptr, 0, 0, 1033, nullptr) != 0) {
+        std::fprintf(stderr, "cannot load %s into the engine\n", LUMOSPELL_MAIN_DICT);
+        return 1;
+    }
+    SpellOptions(session, 0);
+    const double engine_ms = millis_since(start);
+    const long engine_kib = rss_kib() - before;
+
+    before = rss_kib();
+    start = Clock::now();
+    LumoRanker* ranker = nullptr;
+    if (LumoRankOpen(LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, LUMORANK_INDEX, &ranker) !=
+        LumoRankOk) {
+        std::fprintf(stderr, "cannot open the ranker over %s\n", LUMOSPELL_MAIN_DICT);
+        return 1;
+    }
+    const double ranker_ms = millis_since(start);
+    const long ranker_kib = rss_kib() - before;
+
+    const Suggester ranked = [ranker](const std::string& word) {
+        char area[2048];
+        const int32_t n = LumoRankSuggest(ranker, word.c_str(), area, sizeof area, 10);
+        std::vector<std::string> list;
+        const char* p = area;
+        for (int32_t i = 0; i < n; ++i, p += std::strlen(p) + 1) list.emplace_back(p);
+        return list;
+    };
+
+    std::printf(
+        "start-up: engine %.1f ms, %ld KiB; ranker %.1f ms (%s), %ld KiB above the engine\n",
+        engine_ms, engine_kib, ranker_ms,
+        LumoRankUsesIndex(ranker) ? "from its index" : "built, no valid index", ranker_kib);
+    std::printf(
+        "per word: mean and p99 CPU microseconds, mean wall microseconds, and the mean\n"
+        "CPU time as a multiple of the ranker's on the odd rows\n");
+    std::printf("%-14s | %-60s | %-60s\n", "", "odd rows (tuning)", "even rows (held out)");
+    std::printf("%-14s", "");
+    for (int h = 0; h < 2; ++h)
+        std::printf(" | %6s %6s %6s %9s %9s %9s %7s", "top1", "top5", "top10", "mean_us", "p99_us",
+                    "wall_us", "x rank");
+    std::printf("\n");
+    const Figures r_odd = measure(ranked, odd, 1);
+    const Figures r_even = measure(ranked, even, 1);
+    print_row("ranker", r_odd, r_even, r_odd);
+    print_row("engine order", measure(engine_order(session), odd, 1),
+              measure(engine_order(session), even, 1), r_odd);
+    if (peers) {
+        Suggester peer;
+        if (aspell_suggester(peer))
+            print_row("aspell", measure(peer, odd, 1), measure(peer, even, 1), r_odd);
+        else
+            std::printf("%-14s | not installed (apt-get install aspell aspell-en)\n", "aspell");
+        if (hunspell_suggester(peer))
+            print_row("hunspell", measure(peer, odd, hunspell_every),
+                      measure(peer, even, hunspell_every), r_odd);
+        else
+            std::printf("%-14s | not installed (apt-get install hunspell hunspell-en-us)\n",
+                        "hunspell");
+    }
+    std::printf("rows: %zu odd, %zu even (hunspell every %zu-th)\n", odd.size(), even.size(),
+                hunspell_every);
+    LumoRankClose(ranker);
+    SpellTerminate(session, 1);
+    return 0;
+}

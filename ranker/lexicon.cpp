@@ -1,0 +1,366 @@
+#include "lexicon.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace lumo::ranker {
+
+namespace {
+
+constexpr uint32_t NoNode = 0;
+// Longest key a walk takes: its states must fit a 64-bit word with room
+// for a shift by two.
+constexpr size_t WalkKeyMax = 60;
+
+size_t capitals(const char* word, size_t len) {
+    size_t n = 0;
+    for (size_t i = 0; i < len; ++i) n += word[i] >= 'A' && word[i] <= 'Z';
+    return n;
+}
+
+bool node_order(uint8_t a, uint8_t b) {
+    const unsigned ca = label_code(a), cb = label_code(b);
+    return ca != cb ? ca < cb : a < b;
+}
+
+// The walk runs the automaton of "within e edits of a prefix of the key"
+// one bit per key position (bit j: the first j bytes are matched), for e =
+// 0, 1, 2, plus the half-done exchanges, on 64-bit words.
+struct State {
+    uint64_t r[3];
+    uint64_t t[3];  // t[e]: an exchange begun from r[e - 1], awaiting its second byte
+};
+
+struct Walk {
+    const unsigned char* key;
+    size_t len;
+    uint8_t max;
+    uint64_t all;  // bits 0..len
+    uint64_t accept;
+    uint64_t eq[256];  // bit j + 1 set where key[j] is that byte
+    uint8_t limit[LexiconKeyMax + 2];  // most edits allowed at each depth
+    std::vector<Match>* out;
+    std::vector<uint8_t>* seen;
+    State states[LexiconKeyMax + 2];
+};
+
+// Below depth exact_end the path holds no edit, below one_end at most one,
+// after that up to max.
+void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact_end,
+                size_t one_end) {
+    w.key = reinterpret_cast<const unsigned char*>(key);
+    w.len = len;
+    w.max = static_cast<uint8_t>(std::min(max, 2u));
+    w.all = (uint64_t{2} << len) - 1;
+    w.accept = uint64_t{1} << len;
+    std::memset(w.eq, 0, sizeof w.eq);
+    for (size_t j = 0; j < len; ++j) w.eq[static_cast<unsigned char>(key[j])] |= uint64_t{2} << j;
+    for (size_t d = 0; d < LexiconKeyMax + 2; ++d)
+        w.limit[d] = d < exact_end ? 0 : d < one_end ? std::min<uint8_t>(1, w.max) : w.max;
+    State& s = w.states[0];
+    s.r[0] = 1;
+    s.r[1] = 3 & w.all;
+    s.r[2] = 7 & w.all;
+    s.t[0] = s.t[1] = s.t[2] = 0;
+}
+
+// Moves from the state at depth d - 1 along label; returns whether the
+// node is worth descending, and in distance the edits to the whole key
+// (3 when beyond reach).
+inline bool step(Walk& w, size_t d, uint8_t label, uint8_t& distance) {
+    const State& a = w.states[d - 1];
+    State& b = w.states[d];
+    const uint64_t m = w.eq[label];
+    b.r[0] = (a.r[0] << 1) & m;
+    b.t[0] = 0;
+    b.r[1] = (((a.r[1] << 1) & m) | a.r[0] | (a.r[0] << 1) | (b.r[0] << 1) | (a.t[1] & (m << 1))) &
+             w.all;
+    b.t[1] = (a.r[0] << 2) & m;
+    b.r[2] = (((a.r[2] << 1) & m) | a.r[1] | (a.r[1] << 1) | (b.r[1] << 1) | (a.t[2] & (m << 1))) &
+             w.all;
+    b.t[2] = (a.r[1] << 2) & m;
+    distance = (b.r[0] & w.accept) ? 0 : (b.r[1] & w.accept) ? 1 : (b.r[2] & w.accept) ? 2 : 3;
+    return b.r[w.limit[d]] != 0;
+}
+
+inline void report(Walk& w, uint32_t entry, uint8_t distance) {
+    if (entry == NoEntry || distance > w.max) return;
+    if (w.seen != nullptr) {
+        if ((*w.seen)[entry]) return;
+        (*w.seen)[entry] = 1;
+    }
+    w.out->push_back(Match{entry, distance});
+}
+
+void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w);
+
+// The child of n with label, or nullptr.
+inline const FrozenNode* frozen_child(const FrozenNode* nodes, const FrozenNode& n, uint8_t label) {
+    const unsigned code = label_code(label);
+    if ((n.letters >> code & 1u) == 0) return nullptr;
+    const FrozenNode* c = nodes + n.first + __builtin_popcount(n.letters & ((1u << code) - 1));
+    if (code < 28) return c;
+    for (const FrozenNode* end = nodes + n.first + n.children; c < end; ++c)
+        if (c->label == label) return c;
+    return nullptr;
+}
+
+inline void visit(const FrozenNode* nodes, uint32_t c, size_t d, Walk& w) {
+    uint8_t distance;
+    if (!step(w, d, nodes[c].label, distance)) return;
+    report(w, nodes[c].entry, distance);
+    if (d < LexiconKeyMax && nodes[c].children != 0) descend_frozen(nodes, c, d, w);
+}
+
+void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w) {
+    const FrozenNode& n = nodes[node];
+    const size_t d = depth + 1;
+    const uint32_t first = n.first;
+    const uint32_t end = n.first + n.children;
+    const State& s = w.states[depth];
+    const uint8_t limit = w.limit[d];
+    if (limit == 0 || s.r[limit - 1] == 0) {
+        // No edit left to spend: only children that continue the key from
+        // a live position (or finish an exchange) can stay within reach.
+        uint8_t labels[2 * LexiconKeyMax];
+        size_t count = 0;
+        for (uint64_t bits = s.r[limit] & (w.accept - 1); bits != 0; bits &= bits - 1)
+            labels[count++] = w.key[__builtin_ctzll(bits)];
+        for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
+            labels[count++] = w.key[__builtin_ctzll(bits) - 2];
+        std::sort(labels, labels + count);
+        count = static_cast<size_t>(std::unique(labels, labels + count) - labels);
+        for (size_t k = 0; k < count; ++k) {
+            const FrozenNode* c = frozen_child(nodes, n, labels[k]);
+            if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w);
+        }
+        return;
+    }
+    for (uint32_t c = first; c < end; ++c) visit(nodes, c, d, w);
+}
+
+}  // namespace
+
+struct GrowingWalk {
+    static void descend(const GrowingTrie& t, uint32_t node, size_t depth, Walk& w) {
+        const size_t d = depth + 1;
+        for (uint32_t c = t.nodes_[node].child; c != NoNode; c = t.nodes_[c].sibling) {
+            uint8_t at_end;
+            if (!step(w, d, t.nodes_[c].label, at_end)) continue;
+            report(w, t.nodes_[c].entry, at_end);
+            if (d < LexiconKeyMax) descend(t, c, d, w);
+        }
+    }
+};
+
+GrowingTrie::GrowingTrie() : nodes_{Node{NoNode, NoNode, NoEntry, 0}}, root_(256, NoNode) {}
+
+uint32_t GrowingTrie::child_of(uint32_t node, uint8_t label) const {
+    if (node == 0) return root_[label];
+    for (uint32_t c = nodes_[node].child; c != NoNode; c = nodes_[c].sibling)
+        if (nodes_[c].label == label) return c;
+    return NoNode;
+}
+
+uint32_t GrowingTrie::insert(const char* key, size_t len) {
+    if (len == 0) return NoNode;
+    uint32_t node = 0;
+    for (size_t i = 0; i < len; ++i) {
+        const auto label = static_cast<uint8_t>(key[i]);
+        uint32_t next = child_of(node, label);
+        if (next == NoNode) {
+            nodes_.push_back(Node{NoNode, nodes_[node].child, NoEntry, label});
+            next = static_cast<uint32_t>(nodes_.size() - 1);
+            nodes_[node].child = next;
+            if (node == 0) root_[label] = next;
+        }
+        node = next;
+    }
+    return node;
+}
+
+uint32_t GrowingTrie::find(const char* key, size_t len) const {
+    uint32_t node = 0;
+    for (size_t i = 0; i < len && node != NoNode; ++i)
+        node = child_of(node, static_cast<uint8_t>(key[i]));
+    return len == 0 ? NoNode : node;
+}
+
+std::vector<FrozenNode> GrowingTrie::freeze() const {
+    // Each node's children form one block, and the blocks below a child
+    // follow its block depth first, so that a walk reads forward through
+    // memory.
+    std::vector<FrozenNode> out;
+    out.reserve(nodes_.size());
+    out.push_back(FrozenNode{0, nodes_[0].entry, 0, 0, 0, 0});
+    struct Pending {
+        uint32_t frozen;
+        uint32_t growing;
+    };
+    std::vector<Pending> stack{{0, 0}};
+    std::vector<uint32_t> kids;
+    while (!stack.empty()) {
+        const Pending at = stack.back();
+        stack.pop_back();
+        kids.clear();
+        for (uint32_t c = nodes_[at.growing].child; c != NoNode; c = nodes_[c].sibling)
+            kids.push_back(c);
+        std::sort(kids.begin(), kids.end(), [&](uint32_t a, uint32_t b) {
+            return node_order(nodes_[a].label, nodes_[b].label);
+        });
+        const auto first = static_cast<uint32_t>(out.size());
+        out[at.frozen].first = first;
+        out[at.frozen].children = static_cast<uint16_t>(kids.size());
+        for (uint32_t c : kids) {
+            out[at.frozen].letters |= 1u << label_code(nodes_[c].label);
+            out.push_back(FrozenNode{0, nodes_[c].entry, 0, 0, nodes_[c].label, 0});
+        }
+        for (size_t k = kids.size(); k-- > 0;)
+            stack.push_back(Pending{first + static_cast<uint32_t>(k), kids[k]});
+    }
+    return out;
+}
+
+void GrowingTrie::within(const char* key, size_t len, unsigned max,
+                         std::vector<Match>& out) const {
+    if (len == 0 || len > WalkKeyMax) return;
+    Walk w;
+    start_walk(w, key, len, max, 0, 0);
+    w.out = &out;
+    w.seen = nullptr;
+    GrowingWalk::descend(*this, 0, 0, w);
+}
+
+uint32_t frozen_find(const std::vector<FrozenNode>& nodes, const char* key, size_t len) {
+    if (nodes.empty() || len == 0) return 0;
+    const FrozenNode* node = nodes.data();
+    for (size_t i = 0; i < len && node != nullptr; ++i)
+        node = frozen_child(nodes.data(), *node, static_cast<uint8_t>(key[i]));
+    return node != nullptr ? static_cast<uint32_t>(node - nodes.data()) : 0;
+}
+
+uint32_t Lexicon::new_entry(const char* word, size_t len) {
+    const auto id = static_cast<uint32_t>(entries_.size());
+    entries_.push_back(Entry{static_cast<uint32_t>(arena_.size()), 0, 0, 0, 0, 0});
+    arena_.insert(arena_.end(), word, word + len);
+    arena_.push_back('\0');
+    seen_.push_back(0);
+    return id;
+}
+
+void Lexicon::build(const std::vector<std::pair<const char*, size_t>>& words) {
+    GrowingTrie forward;
+    GrowingTrie backward;
+    forward.reserve(words.size() * 3);
+    backward.reserve(words.size() * 4);
+    entries_.reserve(words.size());
+    char key[LexiconKeyMax];
+    for (const auto& [word, len] : words) {
+        if (len == 0 || len > LexiconKeyMax) continue;
+        for (size_t i = 0; i < len; ++i) key[i] = fold(word[i]);
+        const uint32_t node = forward.insert(key, len);
+        if (forward.entry_at(node) != NoEntry) {
+            // Keep the spelling with the fewest capitals ("the", not "The")
+            // for words shown as the dictionary spells them.
+            char* kept = arena_.data() + entries_[forward.entry_at(node)].form;
+            if (capitals(word, len) < capitals(kept, len)) std::memcpy(kept, word, len);
+            continue;
+        }
+        const uint32_t id = new_entry(word, len);
+        forward.entry_at(node) = id;
+        std::reverse(key, key + len);
+        backward.entry_at(backward.insert(key, len)) = id;
+    }
+    forward_ = forward.freeze();
+    backward_ = backward.freeze();
+}
+
+bool Lexicon::adopt(std::vector<FrozenNode> forward, std::vector<FrozenNode> backward,
+                    std::vector<Entry> entries, std::vector<char> arena) {
+    auto fits = [&](const std::vector<FrozenNode>& nodes) {
+        if (nodes.empty()) return false;
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            const FrozenNode& n = nodes[i];
+            if (n.children != 0 && (n.first <= i || n.first > nodes.size() ||
+                                    n.children > nodes.size() - n.first))
+                return false;
+            if (n.entry != NoEntry && n.entry >= entries.size()) return false;
+            if (static_cast<unsigned>(__builtin_popcount(n.letters)) > n.children) return false;
+        }
+        return true;
+    };
+    bool ok = fits(forward) && fits(backward) && !arena.empty() && arena.back() == '\0';
+    for (size_t i = 0; ok && i < entries.size(); ++i) ok = entries[i].form < arena.size();
+    if (!ok) return false;
+    for (Entry& e : entries) e.user = e.blocked = 0;
+    forward_ = std::move(forward);
+    backward_ = std::move(backward);
+    entries_ = std::move(entries);
+    arena_ = std::move(arena);
+    seen_.assign(entries_.size(), 0);
+    return true;
+}
+
+uint32_t Lexicon::find(const char* key, size_t len) const {
+    if (len == 0 || len > LexiconKeyMax) return NoEntry;
+    const uint32_t node = frozen_find(forward_, key, len);
+    if (node != 0) {
+        if (forward_[node].entry != NoEntry) return forward_[node].entry;
+    }
+    const uint32_t added = added_.find(key, len);
+    return added != NoNode ? added_.entry_at(added) : NoEntry;
+}
+
+uint32_t Lexicon::add(const char* word, size_t len) {
+    if (len == 0 || len > LexiconKeyMax) return NoEntry;
+    char key[LexiconKeyMax];
+    for (size_t i = 0; i < len; ++i) key[i] = fold(word[i]);
+    const uint32_t known = find(key, len);
+    if (known != NoEntry) return known;
+    const uint32_t node = added_.insert(key, len);
+    const uint32_t id = new_entry(word, len);
+    added_.entry_at(node) = id;
+    return id;
+}
+
+void Lexicon::within(const char* key, size_t len, unsigned max_distance,
+                     std::vector<Match>& out) const {
+    if (len == 0 || len > WalkKeyMax || max_distance == 0) return;
+    const size_t first = out.size();
+    Walk w;
+    w.out = &out;
+    w.seen = &seen_;
+    if (!forward_.empty()) {
+        if (max_distance < 2 || len < 3) {
+            start_walk(w, key, len, max_distance, 0, 0);
+            descend_frozen(forward_.data(), 0, 0, w);
+        } else {
+            // Split the key in halves: a word within two edits leaves the
+            // first half untouched, or the second, or has one edit in each.
+            const size_t half = len / 2;
+            char reversed[LexiconKeyMax];
+            std::reverse_copy(key, key + len, reversed);
+            start_walk(w, key, len, max_distance, half, half);
+            descend_frozen(forward_.data(), 0, 0, w);
+            start_walk(w, key, len, max_distance, 0, half);
+            descend_frozen(forward_.data(), 0, 0, w);
+            start_walk(w, reversed, len, max_distance, len - half, len - half);
+            descend_frozen(backward_.data(), 0, 0, w);
+        }
+    }
+    start_walk(w, key, len, max_distance, 0, 0);
+    GrowingWalk::descend(added_, 0, 0, w);
+    for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
+}
+
+void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distance,
+                                std::vector<Match>& out) const {
+    if (len == 0 || len > WalkKeyMax || max_distance == 0 || forward_.empty()) return;
+    Walk w;
+    w.out = &out;
+    w.seen = nullptr;
+    start_walk(w, key, len, max_distance, 0, 0);
+    descend_frozen(forward_.data(), 0, 0, w);
+}
+
+}  // namespace lumo::ranker

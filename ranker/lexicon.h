@@ -1,0 +1,132 @@
+// The known words as tries of their lower-cased spellings, walked with a
+// bounded Damerau distance (adjacent exchanges count as one edit).
+//
+// The main dictionary's words sit in two frozen tries, one of the
+// spellings and one of the spellings reversed: a word within two edits has
+// at most one of them in the first half of the typed word or at most one
+// in the second, so each walk may allow only one edit over its first half,
+// which cuts away most of the shallow nodes.  Words added later go into a
+// small growing trie that is walked in full.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumo::ranker {
+
+constexpr uint32_t NoEntry = 0xFFFFFFFFu;
+// A candidate is at most two edits longer than a word of the longest size.
+constexpr size_t LexiconKeyMax = 64;
+
+struct Entry {
+    uint32_t form;   // offset of the spelling first read, in the arena
+    uint32_t count;  // occurrences in the frequency list, 0 when absent
+    uint8_t level;   // size level of the frequency list, 0 when absent
+    uint8_t user;    // 1: added by the user or the session
+    uint8_t blocked; // 1: a change-always word, never offered
+    uint8_t pad;
+};
+
+struct Match {
+    uint32_t entry;
+    uint8_t distance;
+};
+
+// Children of a node are contiguous and sorted by label_code, then label;
+// letters holds one bit per code present, so that a child is found by a
+// bit count without reading the children.
+struct FrozenNode {
+    uint32_t first;
+    uint32_t entry;
+    uint32_t letters;
+    uint16_t children;
+    uint8_t label;
+    uint8_t pad;
+};
+
+// a-z are 0-25, apostrophe 26, hyphen 27, every other byte 28.
+inline unsigned label_code(uint8_t label) {
+    if (label >= 'a' && label <= 'z') return label - 'a';
+    return label == '\'' ? 26u : label == '-' ? 27u : 28u;
+}
+
+class GrowingTrie {
+public:
+    GrowingTrie();
+    // The node of key, made when missing; 0 for none (an empty key).
+    uint32_t insert(const char* key, size_t len);
+    uint32_t find(const char* key, size_t len) const;
+    uint32_t& entry_at(uint32_t node) { return nodes_[node].entry; }
+    uint32_t entry_at(uint32_t node) const { return nodes_[node].entry; }
+    // The same words with children in label order, breadth first.
+    std::vector<FrozenNode> freeze() const;
+    void within(const char* key, size_t len, unsigned max, std::vector<Match>& out) const;
+    void reserve(size_t nodes) { nodes_.reserve(nodes); }
+
+private:
+    struct Node {
+        uint32_t child;
+        uint32_t sibling;
+        uint32_t entry;
+        uint8_t label;
+    };
+    uint32_t child_of(uint32_t node, uint8_t label) const;
+    std::vector<Node> nodes_;
+    std::vector<uint32_t> root_;  // 256 direct children of the root
+    friend struct GrowingWalk;
+};
+
+class Lexicon {
+public:
+    // Builds the frozen tries from every spelling given (any case); the
+    // first spelling of a lower-cased key is the one kept.
+    void build(const std::vector<std::pair<const char*, size_t>>& words);
+    // Takes frozen data (from an index file) as it is; false when the
+    // pieces do not fit together, and the lexicon is then empty.
+    bool adopt(std::vector<FrozenNode> forward, std::vector<FrozenNode> backward,
+               std::vector<Entry> entries, std::vector<char> arena);
+
+    // Adds a spelling after the build and returns its entry; a spelling
+    // whose lower-cased form is known returns the existing entry.  NoEntry
+    // for an empty or over-long spelling.
+    uint32_t add(const char* word, size_t len);
+    // The entry of a lower-cased key, NoEntry when unknown.
+    uint32_t find(const char* key, size_t len) const;
+
+    // Appends every entry whose key is within max_distance (1 or 2) of the
+    // lower-cased key, each once.
+    void within(const char* key, size_t len, unsigned max_distance,
+                std::vector<Match>& out) const;
+
+    // The same by one walk without the split, for checking the split.
+    void within_exhaustive(const char* key, size_t len, unsigned max_distance,
+                           std::vector<Match>& out) const;
+
+    Entry& entry(uint32_t id) { return entries_[id]; }
+    const Entry& entry(uint32_t id) const { return entries_[id]; }
+    const char* form(uint32_t id) const { return arena_.data() + entries_[id].form; }
+    size_t size() const { return entries_.size(); }
+
+    const std::vector<FrozenNode>& forward() const { return forward_; }
+    const std::vector<FrozenNode>& backward() const { return backward_; }
+    const std::vector<Entry>& entries() const { return entries_; }
+    const std::vector<char>& arena() const { return arena_; }
+
+private:
+    uint32_t new_entry(const char* word, size_t len);
+
+    std::vector<FrozenNode> forward_;
+    std::vector<FrozenNode> backward_;
+    GrowingTrie added_;
+    std::vector<Entry> entries_;
+    std::vector<char> arena_;
+    mutable std::vector<uint8_t> seen_;  // per entry, during one search
+};
+
+inline char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c | 0x20) : c; }
+
+// The node of key in a frozen trie, 0 when absent (the root is node 0).
+uint32_t frozen_find(const std::vector<FrozenNode>& nodes, const char* key, size_t len);
+
+}  // namespace lumo::ranker

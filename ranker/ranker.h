@@ -1,0 +1,78 @@
+// The ranker: candidates from the lexicon, scored by how common each word
+// is and how likely the typo is for it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "channel.h"
+#include "lexicon.h"
+
+namespace lumo::ranker {
+
+constexpr size_t RankWordMax = 40;
+constexpr size_t ChangeAlwaysMax = 10000;
+
+// Tuned on the odd rows of the Wikipedia misspellings only (bench/ranker
+// reports the even rows apart), so that the figures show how it generalises.
+struct RankWeights {
+    ChannelWeights channel;
+    float per_cost = 6.44f;  // nats of likelihood one unit of typo cost is worth
+    float sound_bonus = 1.555f;  // the word sounds like the typo
+    float split_penalty = 4.0f;  // the left-out space
+    float split_corpus = 17.75f;  // log of the frequency list's word count
+    float self_penalty = 8.4f;  // the checked word itself, when known
+    float split_floor = 50.0f;  // both halves of a split occur this often
+    uint8_t split_level = 35;  // ... and are in the word lists up to this size
+    float stem_penalty = 3.0f;  // found only through the stem retry
+    float prior_level[4] = {1.0f, 0.0f, -0.7f, -1.2f};  // levels <=35, <=50, <=60, 70
+    float prior_unlisted = -2.5f;
+    float prior_user = 2.0f;
+};
+
+enum class OpenStatus { Ok, MainDict, Frequency };
+
+
+
+class Ranker {
+public:
+    // Opens the main word list and, when given, the frequency file.  With an
+    // index path, a valid index made from these same two files is read
+    // instead of building the tries; any other index is passed over.
+    OpenStatus open(const std::string& main_dict, const std::string* frequency,
+                    const std::string* index = nullptr);
+    // Whether open read the index.
+    bool from_index() const { return from_index_; }
+    // Writes the index of what open built; false when it cannot.
+    bool write_index(const std::string& path) const;
+    bool open_user(const std::string& path);
+    // False for an empty or over-long word.
+    bool add_word(const char* word, size_t len);
+    // False for an empty or over-long word, or when the table is full.
+    bool change_always(const char* word, size_t len, const std::string& replacement);
+
+    // Up to max suggestions for word, best first, in its capital pattern.
+    std::vector<std::string> suggest(const char* word, size_t len, size_t max) const;
+
+    RankWeights& weights() { return weights_; }
+    const Lexicon& lexicon() const { return lexicon_; }
+
+private:
+    struct Candidate {
+        std::string key;  // lower case; two words for a split
+        uint32_t entry;   // NoEntry for a split
+        float score;
+    };
+    float prior(uint32_t id) const;
+
+    Lexicon lexicon_;
+    std::unordered_map<std::string, std::string> changes_;
+    RankWeights weights_;
+    bool from_index_ = false;
+    std::string main_dict_;
+    std::string frequency_;
+};
+
+}  // namespace lumo::ranker

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "channel.h"
+#include "word_lists.h"
+
+using namespace lumo::ranker;
+
+namespace {
+
+float cost(const char* typed, const char* word) {
+    return typo_cost(typed, std::strlen(typed), word, std::strlen(word), ChannelWeights{});
+}
+
+}  // namespace
+
+TEST(TypoCost, CommonSlipsCostLessThanOtherEdits) {
+    const struct {
+        const char* typed;
+        const char* cheaper;  // a likelier slip ...
+        const char* dearer;   // ... than this one, for the same typed string
+    } cases[] = {
+        {"teh", "the", "tea"},          // exchange below replacement
+        {"untill", "until", "untidy"},  // doubled letter below insertion
+        {"ocur", "occur", "ocular"},    // dropped double below other edits
+        {"seperate", "separate", "sewerate"},  // vowel for vowel
+        {"wprd", "word", "ward"},       // keyboard neighbour below far key
+        {"bred", "bread", "brand"},     // a dropped vowel below two edits
+        {"dont", "don't", "done"},      // a left-out apostrophe is cheap
+        {"xat", "cxat", "bat"},         // first letters cost more
+    };
+    for (const auto& c : cases)
+        EXPECT_LT(cost(c.typed, c.cheaper), cost(c.typed, c.dearer)) << c.typed;
+    EXPECT_EQ(cost("word", "word"), 0.0f);
+}
+
+TEST(SoundKey, WordsThatSoundAlikeShareIt) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"fone", "phone", true},   {"nite", "knight", true}, {"wich", "which", true},
+        {"sience", "science", true}, {"kat", "cat", true},   {"cat", "dog", false},
+        {"wich", "wick", false},   {"", "", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(sound_key(c.a, std::strlen(c.a)) == sound_key(c.b, std::strlen(c.b)), c.same)
+            << c.a << " " << c.b;
+}
+
+TEST(ApplyCapitals, TheEnginesRule) {
+    const struct {
+        const char* pattern;
+        const char* text;
+        const char* want;
+    } cases[] = {
+        {"teh", "The", "the"},     {"Teh", "the", "The"},     {"TEH", "the", "THE"},
+        {"tEh", "The", "The"},     {"Alot", "a lot", "A lot"}, {"123", "Ab", "ab"},
+        {"\xc3\xa9t", "Et", "et"}, {"", "The", "the"},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.text;
+        apply_capitals(text, c.pattern, std::strlen(c.pattern));
+        EXPECT_EQ(text, c.want) << c.pattern;
+    }
+}
+
+TEST(WordListPiece, SplitsAsTheEngineDoes) {
+    const struct {
+        const char* piece;
+        std::vector<std::string> words;
+    } cases[] = {
+        {"one\r\n", {"one"}},
+        {"one two\tthree,four\n", {"one", "two", "three", "four"}},
+        {" , lead\n", {"lead"}},              // the empty word between is dropped
+        {"a\x01" "b\n", {"a", "b"}},         // a control byte after a word separates
+        {"a \x01" "b\n", {"a"}},             // ... where a word would begin, ends the line
+        {"caf\xc3\xa9\n", {"caf\xc3\xa9"}},  // high bytes are word bytes
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> got;
+        split_word_piece(c.piece, std::strlen(c.piece),
+                         [&](const char* w, size_t n) { got.emplace_back(w, n); });
+        EXPECT_EQ(got, c.words) << c.piece;
+    }
+}

@@ -1,0 +1,286 @@
+#include "lumospell/ranker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lexicon.h"
+#include "lumospell/orthex.h"
+#include "ranker.h"
+#include "test_support.h"
+
+using lumo::test::ScratchDir;
+using lumo::test::write_file;
+using Words = std::vector<std::string>;
+
+namespace {
+
+// One ranker over the default dictionary for the whole program.
+LumoRanker* shared_ranker() {
+    static LumoRanker* ranker = [] {
+        LumoRanker* r = nullptr;
+        EXPECT_EQ(LumoRankOpen(LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, LUMORANK_INDEX, &r),
+                  LumoRankOk);
+        return r;
+    }();
+    return ranker;
+}
+
+Words suggest(LumoRanker* ranker, const std::string& word, uint32_t max = 10) {
+    char area[4096];
+    const int32_t n = LumoRankSuggest(ranker, word.c_str(), area, sizeof area, max);
+    Words out;
+    const char* p = area;
+    for (int32_t i = 0; i < n; ++i, p += out.back().size() + 1) out.emplace_back(p);
+    EXPECT_EQ(*p, '\0');
+    return out;
+}
+
+std::string first(LumoRanker* ranker, const std::string& word) {
+    const Words list = suggest(ranker, word, 1);
+    return list.empty() ? std::string() : list[0];
+}
+
+}  // namespace
+
+TEST(RankerFirstSuggestion, TypoKinds) {
+    const struct {
+        const char* typed;
+        const char* meant;
+    } cases[] = {
+        {"teh", "the"},                // exchanged neighbours
+        {"recieve", "receive"},        // ie / ei
+        {"wich", "which"},             // dropped letter
+        {"untill", "until"},           // doubled letter
+        {"occured", "occurred"},       // dropped double
+        {"seperate", "separate"},      // vowel confusion
+        {"definately", "definitely"},  // two edits
+        {"goverment", "government"},
+        {"acommodate", "accommodate"},
+        {"tommorow", "tomorrow"},
+        {"alot", "a lot"},  // two-word split
+        {"infact", "in fact"},
+        {"re-enter", "reenter"},  // hyphen put in
+        {"wrod", "word"},
+        {"becuase", "because"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
+}
+
+TEST(RankerFirstSuggestion, CapitalPatterns) {
+    const struct {
+        const char* typed;
+        const char* meant;
+    } cases[] = {
+        {"Teh", "The"},      {"TEH", "THE"},         {"Alot", "A lot"},
+        {"ALOT", "A LOT"},   {"Recieve", "Receive"}, {"londn", "london"},
+        {"Londn", "London"}, {"tEh", "the"},  // a mixed pattern gets the dictionary's spelling
+    };
+    for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
+}
+
+TEST(RankerSession, UserWordsAndChangeAlwaysPairs) {
+    ScratchDir dir;
+    write_file(dir.file("user.dic"), "zorblax\r\nquuxify\r\n");
+    LumoRanker* r = nullptr;
+    ASSERT_EQ(LumoRankOpen(LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, LUMORANK_INDEX, &r),
+              LumoRankOk);
+    EXPECT_EQ(LumoRankOpenUserDict(r, dir.file("user.dic").c_str()), LumoRankOk);
+    EXPECT_EQ(LumoRankOpenUserDict(r, dir.file("missing.dic").c_str()), LumoRankErrUserDict);
+    EXPECT_EQ(LumoRankAddWord(r, "Frobnicate"), LumoRankOk);
+    EXPECT_EQ(LumoRankChangeAlways(r, "teh", "ten"), LumoRankOk);
+    EXPECT_EQ(LumoRankChangeAlways(r, "colour", "color"), LumoRankOk);
+    const struct {
+        const char* typed;
+        const char* meant;
+    } cases[] = {
+        {"zorblaz", "zorblax"},      {"quxify", "quuxify"}, {"frobnicte", "frobnicate"},
+        {"Frobnicte", "Frobnicate"}, {"teh", "ten"},        {"Teh", "Ten"},
+        {"colour", "color"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(first(r, c.typed), c.meant) << c.typed;
+    // A change-always word is never offered itself.
+    for (const char* typed : {"colours", "colour", "coloure"}) {
+        const Words list = suggest(r, typed, 50);
+        EXPECT_EQ(std::count(list.begin(), list.end(), "colour"), 0) << typed;
+    }
+    LumoRankClose(r);
+}
+
+TEST(RankerBadInput, WordsOfEveryLength) {
+    LumoRanker* r = nullptr;
+    ASSERT_EQ(LumoRankOpen(LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, LUMORANK_INDEX, &r),
+              LumoRankOk);
+    const std::string long40 = std::string(38, 'q') + "zx";
+    const std::string long41 = std::string(39, 'q') + "zx";
+    ASSERT_EQ(LumoRankAddWord(r, long40.c_str()), LumoRankOk);
+    ASSERT_EQ(LumoRankAddWord(r, long41.c_str()), LumoRankOk);
+    const struct {
+        std::string word;
+        bool any;
+    } cases[] = {
+        {"", false},
+        {"q", false},
+        {"qa", true},
+        {std::string(38, 'q') + "xz", true},
+        {std::string(39, 'q') + "xz", false},
+        {std::string(255, 'b'), false},
+        {std::string(100000, 'c'), false},
+        {"caf\xc3\xa9", true},
+        {"\xff\xfe\x80\x81", false},
+    };
+    for (const auto& c : cases) {
+        const Words list = suggest(r, c.word);
+        EXPECT_EQ(!list.empty(), c.any) << c.word.size();
+        for (const std::string& s : list) EXPECT_LE(s.size(), 64u);
+    }
+    LumoRankClose(r);
+    r = shared_ranker();
+    char area[8];
+    EXPECT_EQ(LumoRankSuggest(nullptr, "teh", area, sizeof area, 5), -1);
+    EXPECT_EQ(LumoRankSuggest(r, "teh", nullptr, 10, 5), -1);
+    EXPECT_EQ(LumoRankSuggest(r, "teh", area, 0, 5), -1);
+    EXPECT_EQ(LumoRankSuggest(r, nullptr, area, sizeof area, 5), 0);
+    EXPECT_EQ(LumoRankSuggest(r, "teh", area, 4, 5), 0);  // "the" and two NULs need 5
+    EXPECT_EQ(LumoRankSuggest(r, "teh", area, 5, 5), 1);
+    EXPECT_EQ(LumoRankAddWord(r, ""), LumoRankErrArgument);
+    EXPECT_EQ(LumoRankAddWord(r, std::string(100000, 'd').c_str()), LumoRankErrArgument);
+    EXPECT_EQ(LumoRankChangeAlways(r, "x", nullptr), LumoRankErrArgument);
+    EXPECT_EQ(LumoRankAddWord(nullptr, "x"), LumoRankErrArgument);
+}
+
+TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
+    ScratchDir dir;
+    std::ifstream in(LUMORANK_FREQUENCY, std::ios::binary);
+    const std::string frequency((std::istreambuf_iterator<char>(in)), {});
+    std::ifstream index_in(LUMORANK_INDEX, std::ios::binary);
+    const std::string index((std::istreambuf_iterator<char>(index_in)), {});
+    write_file(dir.file("cut.txt"), frequency.substr(0, frequency.size() / 2));
+    write_file(dir.file("foreign.txt"), "the\t100\t10\n");
+    write_file(dir.file("bad-line.txt"), "#lumorank-frequency 1 2\nthe\t10\t10\nof\tmany\t10\n");
+    write_file(dir.file("cut.rank"), index.substr(0, index.size() / 2));
+    write_file(dir.file("header.rank"), index.substr(0, 40));
+    write_file(dir.file("foreign.rank"), frequency.substr(0, 1 << 16));
+    std::string damaged = index;
+    for (size_t i = 96; i < damaged.size(); i += 4099) damaged[i] = '\xff';
+    write_file(dir.file("damaged.rank"), damaged);
+    const struct {
+        std::string main, frequency, index;
+        int32_t code;
+        int32_t uses_index;
+    } cases[] = {
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, LUMORANK_INDEX, LumoRankOk, 1},
+        {dir.file("none.dic"), LUMORANK_FREQUENCY, LUMORANK_INDEX, LumoRankErrMainDict, 0},
+        {LUMOSPELL_MAIN_DICT, dir.file("none.txt"), "", LumoRankErrFrequency, 0},
+        {LUMOSPELL_MAIN_DICT, dir.file("cut.txt"), "", LumoRankErrFrequency, 0},
+        {LUMOSPELL_MAIN_DICT, dir.file("foreign.txt"), "", LumoRankErrFrequency, 0},
+        {LUMOSPELL_MAIN_DICT, dir.file("bad-line.txt"), "", LumoRankErrFrequency, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("none.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("cut.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("header.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("foreign.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("damaged.rank"), LumoRankOk, 0},
+        // An index made with other frequencies is stale for these.
+        {LUMOSPELL_MAIN_DICT, "", LUMORANK_INDEX, LumoRankOk, 0},
+    };
+    for (const auto& c : cases) {
+        LumoRanker* r = reinterpret_cast<LumoRanker*>(&dir);
+        const int32_t code =
+            LumoRankOpen(c.main.c_str(), c.frequency.empty() ? nullptr : c.frequency.c_str(),
+                         c.index.empty() ? nullptr : c.index.c_str(), &r);
+        EXPECT_EQ(code, c.code) << c.frequency << " " << c.index;
+        EXPECT_EQ(r != nullptr, c.code == LumoRankOk);
+        EXPECT_EQ(LumoRankUsesIndex(r), c.uses_index) << c.index;
+        if (r != nullptr) {
+            EXPECT_EQ(first(r, "becuase"), "because") << c.index;
+        }
+        LumoRankClose(r);
+    }
+    EXPECT_EQ(LumoRankOpen(LUMOSPELL_MAIN_DICT, nullptr, nullptr, nullptr), LumoRankErrArgument);
+}
+
+TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
+    lumo::ranker::Ranker ranker;
+    ASSERT_EQ(ranker.open(LUMOSPELL_MAIN_DICT, nullptr), lumo::ranker::OpenStatus::Ok);
+    const lumo::ranker::Lexicon& lexicon = ranker.lexicon();
+    std::mt19937 random(11);
+    auto pick = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
+    for (int i = 0; i < 300; ++i) {
+        std::string w = lexicon.form(pick(lexicon.size()));
+        for (char& c : w) c = lumo::ranker::fold(c);
+        for (unsigned e = pick(3); e > 0 && w.size() > 1; --e) {
+            const size_t at = pick(w.size());
+            switch (pick(4)) {
+                case 0: w.erase(at, 1); break;
+                case 1:
+                    w.insert(w.begin() + static_cast<long>(at), static_cast<char>('a' + pick(26)));
+                    break;
+                case 2: w[at] = static_cast<char>('a' + pick(26)); break;
+                default:
+                    if (at + 1 < w.size()) std::swap(w[at], w[at + 1]);
+            }
+        }
+        std::vector<lumo::ranker::Match> split, whole;
+        lexicon.within(w.data(), w.size(), 2, split);
+        lexicon.within_exhaustive(w.data(), w.size(), 2, whole);
+        std::set<std::pair<uint32_t, int>> a, b;
+        for (const auto& m : split) a.insert({m.entry, m.distance});
+        for (const auto& m : whole) b.insert({m.entry, m.distance});
+        EXPECT_EQ(a.size(), split.size()) << w;
+        EXPECT_EQ(a, b) << w;
+    }
+}
+
+TEST(RankerCandidates, EngineSuggestionsAreAlwaysAmongThem) {
+    uint32_t session = 0;
+    ASSERT_EQ(SpellInit(&session, nullptr), 0);
+    ASSERT_EQ(SpellOpenMdr(session, LUMOSPELL_MAIN_DICT, nullptr, 0, 0, 1033, nullptr), 0);
+    for (const char* word : {"teh", "recieve", "wich", "Londn", "runnning", "quizing", "xyzzed",
+                             "abutts", "acheive", "TEH", "thier", "zzzing"}) {
+        std::string text = word;
+        char area[1024];
+        SpellInputBuffer in{};
+        in.textLength = static_cast<uint16_t>(text.size());
+        in.text = text.data();
+        SpellReturnBuffer out{};
+        out.suggestionCapacity = sizeof area;
+        out.suggestions = area;
+        SpellCheck(session, CommandSuggest, &in, &out);
+        const Words ours = suggest(shared_ranker(), word, 1000);
+        const char* p = area;
+        for (int i = 0; i < out.suggestionCount; ++i, p += std::strlen(p) + 1)
+            EXPECT_NE(std::find(ours.begin(), ours.end(), p), ours.end()) << word << ": " << p;
+    }
+    SpellTerminate(session, 1);
+}
+
+TEST(RankerFloor, TopOneOverFixedRows) {
+    std::ifstream in(std::string(LUMOSPELL_DATA_DIR) + "/misspellings/misspellings-wikipedia.tsv");
+    std::string line;
+    size_t row = 0, tried = 0, hits = 0;
+    while (std::getline(in, line) && tried < 300) {
+        if (line.empty() || line[0] == '#' || row++ % 14 != 0) continue;
+        std::istringstream fields(line);
+        std::string typed, meant;
+        std::getline(fields, typed, '\t');
+        std::getline(fields, meant, '\t');
+        ++tried;
+        std::string got = first(shared_ranker(), typed);
+        for (char& c : got) c = lumo::ranker::fold(c);
+        std::istringstream items(meant);
+        std::string item;
+        bool hit = false;
+        while (std::getline(items, item, ','))
+            hit = hit || item.substr(item.find_first_not_of(' ')) == got;
+        hits += hit;
+    }
+    ASSERT_EQ(tried, 300u);
+    EXPECT_GE(hits, 255u);  // 85 %; the model reaches more, see bench/ranker
+}
