@@ -3,15 +3,18 @@
 # given only at install time.
 include(CMakePackageConfigHelpers)
 
-install(TARGETS orthex orthbridge lexforge EXPORT LumoSpellTargets
+set(LUMOSPELL_INSTALLED_LIBRARIES orthex orthbridge lexforge)
+set(LUMOSPELL_INSTALLED_HEADERS orthex.h orthbridge.h lexforge.h)
+if(TARGET lumorank)
+  list(APPEND LUMOSPELL_INSTALLED_LIBRARIES lumorank)
+  list(APPEND LUMOSPELL_INSTALLED_HEADERS ranker.h)
+endif()
+list(TRANSFORM LUMOSPELL_INSTALLED_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/include/lumospell/)
+install(TARGETS ${LUMOSPELL_INSTALLED_LIBRARIES} EXPORT LumoSpellTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES
-  ${PROJECT_SOURCE_DIR}/include/lumospell/orthex.h
-  ${PROJECT_SOURCE_DIR}/include/lumospell/orthbridge.h
-  ${PROJECT_SOURCE_DIR}/include/lumospell/lexforge.h
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/lumospell)
+install(FILES ${LUMOSPELL_INSTALLED_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/lumospell)
 
 set(LUMOSPELL_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/LumoSpell)
 install(EXPORT LumoSpellTargets NAMESPACE LumoSpell:: DESTINATION ${LUMOSPELL_CMAKE_DIR})

@@ -24,4 +24,28 @@ constexpr std::string_view next_word_list_word(std::string_view text, std::size_
     return text.substr(start, i - start);
 }
 
+// Splits one piece of a word list (a line, or up to 1023 bytes of one) as
+// the engine reads it: blanks are skipped, a control byte where a word
+// would begin ends the piece, and one separator follows each word, so two
+// commas in a row make an empty word, which is passed on as well.  A NUL
+// byte ends the piece as its end does.  Calls take(word, length) for each
+// word and returns how many there were.
+template <class Take>
+std::size_t split_word_list_piece(const char* piece, std::size_t len, Take&& take) {
+    const auto* p = reinterpret_cast<const unsigned char*>(piece);
+    auto at = [&](std::size_t k) -> unsigned char { return k < len ? p[k] : 0; };
+    std::size_t count = 0;
+    std::size_t i = 0;
+    for (;;) {
+        while (is_word_list_blank(at(i))) ++i;
+        if (at(i) < 0x20) break;
+        const std::size_t start = i;
+        while (is_word_list_byte(at(i))) ++i;
+        take(piece + start, i - start);
+        ++count;
+        if (at(i) == 0 || at(++i) == 0) break;
+    }
+    return count;
+}
+
 }  // namespace lumo::common

@@ -12,26 +12,13 @@
 namespace lumo::engine {
 
 namespace platform = lumo::platform;
-using lumo::common::is_word_list_blank;
-using lumo::common::is_word_list_byte;
 
 unsigned long split_piece(char* piece, uint8_t tag, WordTable& table, WordStore& store) {
-    unsigned long count = 0;
-    unsigned char* p = reinterpret_cast<unsigned char*>(piece);
-    for (;;) {
-        while (is_word_list_blank(*p)) ++p;
-        if (*p < 0x20) break;
-        unsigned char* start = p;
-        while (is_word_list_byte(*p)) ++p;
-        const size_t len = static_cast<size_t>(p - start);
-        const bool at_end = (*p == '\0');
-        if (!at_end) *p++ = '\0';
-        char* copy = store.place(reinterpret_cast<char*>(start), len);
-        if (copy != nullptr) table.lookup(copy, ModeInsert, tag);
-        ++count;
-        if (at_end || *p == '\0') break;
-    }
-    return count;
+    return static_cast<unsigned long>(lumo::common::split_word_list_piece(
+        piece, std::strlen(piece), [&](const char* word, size_t len) {
+            char* copy = store.place(word, len);
+            if (copy != nullptr) table.lookup(copy, ModeInsert, tag);
+        }));
 }
 
 int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& store,

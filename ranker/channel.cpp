@@ -3,13 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/char_class.h"
+
 namespace lumo::ranker {
 
 namespace {
 
 bool is_vowel(char c) { return std::strchr("aeiouy", c) != nullptr && c != 0; }
-bool is_lower(char c) { return c >= 'a' && c <= 'z'; }
-bool is_capital(char c) { return c >= 'A' && c <= 'Z'; }
+using lumo::common::to_lower;
+using lumo::common::to_upper;
+bool is_lower(char c) { return lumo::common::is_lower(static_cast<unsigned char>(c)); }
+bool is_capital(char c) { return lumo::common::is_capital(static_cast<unsigned char>(c)); }
 bool is_mark(char c) { return c == '\'' || c == '-'; }
 
 const char* const KeyboardRows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
@@ -88,8 +92,7 @@ float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelW
 std::string sound_key(const char* word, size_t len) {
     std::string s;
     for (size_t i = 0; i < len; ++i) {
-        char ch = word[i];
-        if (is_capital(ch)) ch = static_cast<char>(ch | 0x20);
+        const char ch = to_lower(word[i]);
         if (is_lower(ch)) s.push_back(ch);
     }
     std::string key;
@@ -186,15 +189,13 @@ void apply_capitals(std::string& text, const char* pattern, size_t len) {
             any_lower = true;
         }
     }
-    auto lower = [](char c) { return is_capital(c) ? static_cast<char>(c | 0x20) : c; };
-    auto upper = [](char c) { return is_lower(c) ? static_cast<char>(c & ~0x20) : c; };
     if (!any_capital) {
-        for (char& c : text) c = lower(c);
+        for (char& c : text) c = to_lower(c);
     } else if (!any_lower) {
-        for (char& c : text) c = upper(c);
+        for (char& c : text) c = to_upper(c);
     } else if (len > 0 && !is_lower(pattern[0]) && !later_capital) {
-        for (char& c : text) c = lower(c);
-        if (!text.empty()) text[0] = upper(text[0]);
+        for (char& c : text) c = to_lower(c);
+        if (!text.empty()) text[0] = to_upper(text[0]);
     }
 }
 

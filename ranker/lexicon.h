@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/char_class.h"
+
 namespace lumo::ranker {
 
 constexpr uint32_t NoEntry = 0xFFFFFFFFu;
@@ -47,7 +49,7 @@ struct FrozenNode {
 
 // a-z are 0-25, apostrophe 26, hyphen 27, every other byte 28.
 inline unsigned label_code(uint8_t label) {
-    if (label >= 'a' && label <= 'z') return label - 'a';
+    if (lumo::common::is_lower(label)) return label - 'a';
     return label == '\'' ? 26u : label == '-' ? 27u : 28u;
 }
 
@@ -124,7 +126,7 @@ private:
     mutable std::vector<uint8_t> seen_;  // per entry, during one search
 };
 
-inline char fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c | 0x20) : c; }
+inline char fold(char c) { return lumo::common::to_lower(c); }
 
 // The node of key in a frozen trie, 0 when absent (the root is node 0).
 uint32_t frozen_find(const std::vector<FrozenNode>& nodes, const char* key, size_t len);

@@ -3,22 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/word_list_syntax.h"
+
 namespace lumo::ranker {
 
 void split_word_piece(const char* piece, size_t len,
                       const std::function<void(const char*, size_t)>& take) {
-    const auto* p = reinterpret_cast<const unsigned char*>(piece);
-    size_t i = 0;
-    for (;;) {
-        while (i < len && (p[i] == ' ' || p[i] == '\t')) ++i;
-        if (i >= len || p[i] < 0x20) return;
-        const size_t start = i;
-        while (i < len && p[i] > 0x20 && p[i] != ',') ++i;
-        if (i > start) take(piece + start, i - start);
-        if (i >= len) return;
-        ++i;  // the separator
-        if (i >= len) return;
-    }
+    // The engine counts empty words between two commas; there is nothing to rank in them.
+    lumo::common::split_word_list_piece(piece, len, [&](const char* word, size_t n) {
+        if (n > 0) take(word, n);
+    });
 }
 
 bool read_word_list(const std::string& path,

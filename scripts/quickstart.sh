@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build >/dev/null
-cmake --build build -j"$(nproc)" --target lumospell default_dictionary
+cmake --build build -j"$(nproc)" --target lumospell default_dictionary ranker_index
 echo "== lumospell check data/sample/sample.txt"
 status=0
 build/bin/lumospell check data/sample/sample.txt || status=$?

@@ -17,6 +17,14 @@ std::vector<std::string> Checker::suggestions_for_last_check() {
     return list;
 }
 
+std::vector<std::string> Checker::suggestions_for(const std::string& word) {
+    if (ranked_ != nullptr && ranked_->active()) {
+        std::vector<std::string> ranked = ranked_->suggest(word);
+        if (!ranked.empty()) return ranked;
+    }
+    return suggestions_for_last_check();
+}
+
 bool Checker::parts_are_known(const std::string& word) {
     std::string parts = word;
     bool any_part = false;
@@ -69,7 +77,7 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
         if (status == CheckChangeAlways)
             finding.suggestions.emplace_back(result.replacement);
         else if (suggest)
-            finding.suggestions = suggestions_for_last_check();
+            finding.suggestions = suggestions_for(finding.word);
         findings.push_back(std::move(finding));
         pos = end;
     }

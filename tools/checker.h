@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host_libraries.h"
+#include "ranked_suggestions.h"
 #include "text_prepare.h"
 
 namespace lumo::tool {
@@ -30,6 +31,17 @@ public:
 
     std::vector<std::string> suggestions_for_last_check();
 
+    // Suggestions come from ranked when it is active, else in the engine's order.
+    void use_ranked(RankedSuggestions* ranked) { ranked_ = ranked; }
+    // A word the session added or ignores, for the ranker to offer too.
+    void learn_word(const std::string& word) {
+        if (ranked_ != nullptr) ranked_->learn_word(word);
+    }
+    // A change-always pair, so that the ranker offers its replacement first.
+    void learn_change(const std::string& word, const std::string& replacement) {
+        if (ranked_ != nullptr) ranked_->learn_change(word, replacement);
+    }
+
     TextEncoding encoding() const { return encoding_; }
 
 private:
@@ -39,8 +51,11 @@ private:
 
     bool parts_are_known(const std::string& word);
 
+    std::vector<std::string> suggestions_for(const std::string& word);
+
     const FrontApi& api_;
     TextEncoding encoding_;
+    RankedSuggestions* ranked_ = nullptr;
 };
 
 }  // namespace lumo::tool

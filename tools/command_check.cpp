@@ -19,6 +19,8 @@ bool read_all(std::FILE* in, std::string& text) {
 
 int run_check(const Options& o, Session& s) {
     Checker checker(s.api, encoding_from_locale());
+    s.ranked.set_max(o.max_suggestions);
+    checker.use_ranked(&s.ranked);
     std::vector<std::string> files = o.arguments;
     if (files.empty()) files.emplace_back("-");
     int result = ExitClean;

@@ -9,11 +9,13 @@
 
 namespace lumo::tool {
 
-std::string default_main_dictionary() {
+std::string default_data_file(const char* name) {
     const std::string candidate =
-        program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell/main.dic";
+        program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell/" + name;
     return access(candidate.c_str(), F_OK) == 0 ? candidate : std::string();
 }
+
+std::string default_main_dictionary() { return default_data_file("main.dic"); }
 
 std::string default_user_dictionary(std::string& error) {
     std::string base;

@@ -8,6 +8,9 @@ namespace lumo::tool {
 // The main dictionary installed with the program; empty if missing.
 std::string default_main_dictionary();
 
+// A file installed beside the default main dictionary; empty if missing.
+std::string default_data_file(const char* name);
+
 // $XDG_DATA_HOME/lumospell/user.dic, else ~/.local/share/lumospell/user.dic,
 // its folder created; empty with a message in error when there is no home.
 std::string default_user_dictionary(std::string& error);

@@ -78,4 +78,18 @@ bool bind_builder(const std::string& path, BuilderApi& api, std::string& error) 
     return ok;
 }
 
+bool bind_ranker(const std::string& path, RankerApi& api, std::string& error) {
+    void* library = open_library(path, error);
+    if (library == nullptr) return false;
+    const bool ok = bind(library, "LumoRankOpen", api.open, error) &&
+                    bind(library, "LumoRankUsesIndex", api.uses_index, error) &&
+                    bind(library, "LumoRankOpenUserDict", api.open_user_dict, error) &&
+                    bind(library, "LumoRankAddWord", api.add_word, error) &&
+                    bind(library, "LumoRankChangeAlways", api.change_always, error) &&
+                    bind(library, "LumoRankSuggest", api.suggest, error) &&
+                    bind(library, "LumoRankClose", api.close, error);
+    if (!ok) dlclose(library);
+    return ok;
+}
+
 }  // namespace lumo::tool

@@ -5,6 +5,7 @@
 
 #include "lumospell/lexforge.h"
 #include "lumospell/orthbridge.h"
+#include "lumospell/ranker.h"
 
 namespace lumo::tool {
 
@@ -27,6 +28,16 @@ struct BuilderApi {
     decltype(&LumoSpellSetProgressPresenter) set_progress_presenter = nullptr;
 };
 
+struct RankerApi {
+    decltype(&LumoRankOpen) open = nullptr;
+    decltype(&LumoRankUsesIndex) uses_index = nullptr;
+    decltype(&LumoRankOpenUserDict) open_user_dict = nullptr;
+    decltype(&LumoRankAddWord) add_word = nullptr;
+    decltype(&LumoRankChangeAlways) change_always = nullptr;
+    decltype(&LumoRankSuggest) suggest = nullptr;
+    decltype(&LumoRankClose) close = nullptr;
+};
+
 // The folder this program runs from.
 std::string program_dir();
 
@@ -37,5 +48,6 @@ std::string find_library(const char* file_name);
 // Loads and binds; on failure returns false with a message in error.
 bool bind_front(const std::string& path, FrontApi& api, std::string& error);
 bool bind_builder(const std::string& path, BuilderApi& api, std::string& error);
+bool bind_ranker(const std::string& path, RankerApi& api, std::string& error);
 
 }  // namespace lumo::tool

@@ -72,7 +72,10 @@ int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out) {
         const std::string rest = line.empty() ? std::string() : line.substr(1);
         switch (command) {
             case '*':  // add to the user dictionary
-                if (!rest.empty()) s.api.add_word(rest.c_str());
+                if (!rest.empty()) {
+                    s.api.add_word(rest.c_str());
+                    s.checker.learn_word(rest);
+                }
                 break;
             case '&':  // add in lower case
                 if (!rest.empty()) {
@@ -80,11 +83,13 @@ int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out) {
                     for (char& c : lower)
                         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
                     s.api.add_word(lower.c_str());
+                    s.checker.learn_word(lower);
                 }
                 break;
             case '@':  // accept for this session only
                 if (!rest.empty()) {
                     s.api.ignore_always(rest.c_str());
+                    s.checker.learn_word(rest);
                     s.session_ignores.push_back(rest);
                 }
                 break;

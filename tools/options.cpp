@@ -29,6 +29,8 @@ const char* const Usage =
     "      --no-suggest       report words without suggestions (check)\n"
     "      --max-suggestions N  suggestions shown per word (check; default 10, 0 for all)\n"
     "      --json             one JSON object per reported word (check)\n"
+    "      --engine-order     the engine's own order of suggestions instead of ranked ones\n"
+    "      --verbose          say how suggestions are made\n"
     "  -h, --help             show this help\n"
     "\n"
     "check prints FILE:LINE:COLUMN: word: suggestion, ... (columns count characters,\n"
@@ -89,6 +91,10 @@ Options parse_options(int argc, char** argv) {
             o.max_suggestions = n;
         } else if (arg == "--json") {
             o.json = true;
+        } else if (arg == "--engine-order") {
+            o.engine_order = true;
+        } else if (arg == "--verbose") {
+            o.verbose = true;
         } else if (arg == "-m" || arg == "-B" || arg == "-C" || arg.rfind("-T", 0) == 0 ||
                    arg.rfind("--encoding", 0) == 0) {
             if (arg == "-T") ++i;  // editors' ispell options that change nothing here

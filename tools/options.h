@@ -22,6 +22,8 @@ struct Options {
     bool suggest = true;
     size_t max_suggestions = 10;
     bool json = false;
+    bool engine_order = false;  // the engine's own order instead of ranked suggestions
+    bool verbose = false;
     std::vector<std::string> arguments;
 };
 

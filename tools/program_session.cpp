@@ -19,6 +19,21 @@ void print_message(const char* text, const char* caption, void*) {
     std::fprintf(stderr, "lumospell: %s: %s\n", caption ? caption : "", text ? text : "");
 }
 
+// Ranked suggestions when the ranker can be had; the engine's order otherwise.
+void open_ranked(const Options& o, Session& s) {
+    if (o.engine_order || o.command == "add") return;
+    std::string why;
+    const bool ranked = s.ranked.open(s.main_dict, s.user_dict, why);
+    if (!o.verbose) return;
+    if (!ranked) {
+        std::fprintf(stderr, "lumospell: %s; suggestions in the engine's order\n", why.c_str());
+        return;
+    }
+    if (!why.empty()) std::fprintf(stderr, "lumospell: %s\n", why.c_str());
+    std::fprintf(stderr, "lumospell: ranked suggestions (%s)\n",
+                 s.ranked.uses_index() ? "from the prebuilt index" : "index built at start");
+}
+
 }  // namespace
 
 bool Session::open(std::string& error) {
@@ -68,7 +83,9 @@ bool open_session(const Options& o, Session& s, std::string& error) {
     if (s.user_dict.empty() || !ensure_user_dictionary(s.user_dict, error)) return false;
     s.mode = o.mode;
     s.double_byte = encoding_from_locale() == TextEncoding::ShiftJis ? 1 : 0;
-    return s.open(error);
+    if (!s.open(error)) return false;
+    open_ranked(o, s);
+    return true;
 }
 
 }  // namespace lumo::tool

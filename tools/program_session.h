@@ -7,6 +7,7 @@
 
 #include "host_libraries.h"
 #include "options.h"
+#include "ranked_suggestions.h"
 
 namespace lumo::tool {
 
@@ -18,6 +19,7 @@ struct Session {
     unsigned mode = 0;
     int double_byte = 0;
     std::vector<std::string> session_ignores;
+    RankedSuggestions ranked;
 
     // Opens again with what is kept here; false with a message in error.
     bool open(std::string& error);

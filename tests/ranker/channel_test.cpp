@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "channel.h"
+#include "common/word_list_syntax.h"
 #include "word_lists.h"
 
 using namespace lumo::ranker;
@@ -87,5 +88,26 @@ TEST(WordListPiece, SplitsAsTheEngineDoes) {
         split_word_piece(c.piece, std::strlen(c.piece),
                          [&](const char* w, size_t n) { got.emplace_back(w, n); });
         EXPECT_EQ(got, c.words) << c.piece;
+    }
+}
+
+TEST(WordListPiece, SharedSplitKeepsTheEnginesEmptyWordsAndStopsAtANul) {
+    const struct {
+        std::string piece;
+        std::vector<std::string> words;
+    } cases[] = {
+        {"one ,two\n", {"one", "", "two"}},
+        {"a,,b", {"a", "", "b"}},
+        {",", {""}},
+        {std::string("ab\0cd\n", 6), {"ab"}},  // a NUL ends the piece as its end does
+        {"x \x01y", {"x"}},
+        {"", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> got;
+        const size_t n = lumo::common::split_word_list_piece(
+            c.piece.data(), c.piece.size(), [&](const char* w, size_t len) { got.emplace_back(w, len); });
+        EXPECT_EQ(got, c.words) << c.piece;
+        EXPECT_EQ(n, c.words.size());
     }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ TEST(CheckCommand, ReportsEveryMisspeltWordWithPositionAndSuggestions) {
     Cli cli;
     const std::string file = cli.dir.file("text.txt");
     write_file(file, "the quikc brown fox\nthis line is fine\njumps ovr teh dog\n");
-    auto run = cli.run({"check", file});
+    auto run = cli.run({"check", "--engine-order", file});
     EXPECT_EQ(run.exit_code, 1) << run.err;
     EXPECT_EQ(run.out, file + ":1:5: quikc: quick\n" + file + ":3:7: ovr: over\n" + file +
                            ":3:11: teh: the\n");
@@ -56,7 +57,7 @@ TEST(CheckCommand, ExitsZeroForCleanTextAndReadsStandardInput) {
     auto clean = cli.run({"check"}, "the quick brown fox\n");
     EXPECT_EQ(clean.exit_code, 0);
     EXPECT_EQ(clean.out, "");
-    auto addresses = cli.run({"check"}, "see https://www.exmaple.org/teh fox@exmaple.com dir/fiel.txt\n");
+    auto addresses = cli.run({"check", "--engine-order"}, "see https://www.exmaple.org/teh fox@exmaple.com dir/fiel.txt\n");
     EXPECT_EQ(addresses.exit_code, 1);
     EXPECT_EQ(addresses.out, "<stdin>:1:1: see\n");
     auto paths = cli.run({"check", "--no-paths", "--no-suggest"}, "the dir/fiel.txt\n");
@@ -71,7 +72,7 @@ TEST(CheckCommand, ExitsZeroForCleanTextAndReadsStandardInput) {
 
 TEST(CheckCommand, WritesOneJsonObjectPerReportedWord) {
     Cli cli;
-    auto run = cli.run({"check", "--json"}, "good\nteh \"dog\"\n");
+    auto run = cli.run({"check", "--json", "--engine-order"}, "good\nteh \"dog\"\n");
     EXPECT_EQ(run.exit_code, 1);
     EXPECT_EQ(run.out,
               "{\"file\":\"<stdin>\",\"line\":2,\"column\":1,\"offset\":5,\"word\":\"teh\","
@@ -163,7 +164,7 @@ TEST(UserDictionary, IsCreatedInTheDataDirectoryAndKeepsAddedWords) {
 
 TEST(PipeProtocol, AnswersWordsLikeIspell) {
     Cli cli;
-    auto run = cli.run({"pipe"}, "the wrod\n^teh xqzv\n!\nfine jumsp\n");
+    auto run = cli.run({"pipe", "--engine-order"}, "the wrod\n^teh xqzv\n!\nfine jumsp\n");
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.out,
               "@(#) International Ispell Version 3.1.20 (but really LumoSpell 1.0.0)\n"
@@ -175,7 +176,7 @@ TEST(PipeProtocol, AnswersWordsLikeIspell) {
 TEST(PipeProtocol, SessionWordsAndSavedWords) {
     Cli cli;
     write_file(cli.user_dict, "older\r\n");
-    auto run = cli.run({"-a"}, "!\n@zork\n*blorp\n^zork blorp\n#\n^zork blorp fnord\n");
+    auto run = cli.run({"-a", "--engine-order"}, "!\n@zork\n*blorp\n^zork blorp\n#\n^zork blorp fnord\n");
     EXPECT_EQ(run.exit_code, 0) << run.err;
     // Accepted words stay accepted after the save reopened the session.
     EXPECT_EQ(run.out.substr(run.out.find('\n') + 1), "\n# fnord 12\n\n");
@@ -210,4 +211,82 @@ TEST(BuildDict, WritesASortedWordListAndReportsMissingSources) {
     EXPECT_NE(missing.err.find("none.txt"), std::string::npos);
     auto usage = run_program({LUMOSPELL_PROGRAM, "build-dict", source});
     EXPECT_EQ(usage.exit_code, 2);
+}
+
+namespace {
+
+// A copy of the program beside only the libraries and data files given, to
+// see what it does when the others are missing.
+struct ProgramCopy {
+    ScratchDir dir;
+    std::string program = dir.file("bin/lumospell");
+    ProgramCopy(const std::vector<std::string>& libraries, const std::vector<std::string>& data) {
+        namespace fs = std::filesystem;
+        const fs::path built = fs::path(LUMOSPELL_PROGRAM).parent_path().parent_path();
+        for (const char* folder : {"bin", "lib", "share/lumospell"})
+            fs::create_directories(dir.file(folder));
+        fs::copy_file(LUMOSPELL_PROGRAM, program);
+        for (const std::string& name : libraries)
+            fs::copy_file(built / "lib" / name, dir.file("lib/" + name));
+        for (const std::string& name : data)
+            fs::copy_file(built / "share/lumospell" / name, dir.file("share/lumospell/" + name));
+    }
+};
+
+const char* const SoundAlikes = "eth\r\nthe\r\neh\r\ntea\r\ndog\r\n";
+
+}  // namespace
+
+TEST(RankedSuggestions, PutTheLikeliestWordFirstUnlessTheEngineOrderIsAsked) {
+    Cli cli;
+    write_file(cli.main_dict, SoundAlikes);
+    struct Case {
+        std::vector<std::string> args;
+        std::string input, out_starts;
+    };
+    const Case cases[] = {
+        {{"check"}, "teh\n", "<stdin>:1:1: teh: the, "},
+        {{"check", "--engine-order"}, "teh\n", "<stdin>:1:1: teh: eth, the, eh, tea\n"},
+        {{"check", "--max-suggestions", "1"}, "Teh\n", "<stdin>:1:1: Teh: The\n"},
+    };
+    for (const Case& c : cases) {
+        auto run = cli.run(c.args, c.input);
+        EXPECT_EQ(run.out.rfind(c.out_starts, 0), 0u) << c.input << run.out << run.err;
+    }
+    EXPECT_NE(cli.run({"pipe"}, "^teh\n").out.find("& teh 4 1: the, "), std::string::npos);
+    // The session's words are the ranker's too: two edits away the engine
+    // has nothing to offer.
+    EXPECT_NE(cli.run({"pipe"}, "@frobnitz\n^frobbnits\n").out.find("& frobbnits 1 1: frobnitz\n"),
+              std::string::npos);
+}
+
+TEST(RankedSuggestions, FallBackToTheEngineOrderWhenTheRankerOrItsFilesAreMissing) {
+    const std::vector<std::string> engine = {"liborthex.so", "liborthbridge.so"};
+    std::vector<std::string> all = engine;
+    all.push_back("liblumorank.so");
+    struct Case {
+        std::vector<std::string> libraries, data;
+        std::string out, note;
+    };
+    const Case cases[] = {
+        {all, {"word-frequency.txt"}, "<stdin>:1:1: teh: the, ", "index built at start"},
+        {engine, {"word-frequency.txt"}, "<stdin>:1:1: teh: eth, the, eh, tea\n",
+         "cannot find liblumorank.so"},
+        {all, {}, "<stdin>:1:1: teh: eth, the, eh, tea\n", "cannot find the word frequencies"},
+    };
+    for (const Case& c : cases) {
+        ProgramCopy copy(c.libraries, c.data);
+        Cli cli;
+        write_file(cli.main_dict, SoundAlikes);
+        auto run = run_program({copy.program, "check", "--verbose", "--main-dict", cli.main_dict,
+                                "--user-dict", cli.user_dict},
+                               "teh\n", cli.env);
+        EXPECT_EQ(run.exit_code, 1) << run.err;
+        EXPECT_EQ(run.out.rfind(c.out, 0), 0u) << run.out;
+        EXPECT_NE(run.err.find(c.note), std::string::npos) << run.err;
+        auto quiet = run_program({copy.program, "check", "--main-dict", cli.main_dict,
+                                  "--user-dict", cli.user_dict},
+                                 "teh\n", cli.env);
+        EXPECT_EQ(quiet.err, "");
+    }
 }
