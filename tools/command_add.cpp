@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "user_dictionary_recovery.h"
 
 namespace lumo::tool {
 
@@ -29,15 +30,15 @@ int run_add(const Options& o, Session& s) {
         }
         added.push_back(word);
     }
-    s.close();
+    const bool saved_ok = s.close();
     if (added.empty()) return result;
-    // The front cannot tell whether saving worked: read the file back.
-    std::FILE* in = std::fopen(s.user_dict.c_str(), "rb");
-    std::string saved;
-    if (in) {
-        read_all(in, saved);
-        std::fclose(in);
+    if (!saved_ok) {
+        report_save_failure(s);
+        return ExitError;
     }
+    // Read the file back as well: "added" only for what is really there.
+    std::string saved;
+    read_user_dictionary(s.user_dict, saved);
     for (const std::string& word : added) {
         if (saved.find(word + "\r\n") == std::string::npos) {
             std::fprintf(stderr, "lumospell: could not save '%s' to %s\n", word.c_str(),

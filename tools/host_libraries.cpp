@@ -64,7 +64,8 @@ bool bind_front(const std::string& path, FrontApi& api, std::string& error) {
         bind(library, "LumoSpellChangeAlways", api.change_always, error) &&
         bind(library, "LumoSpellAddWord", api.add_word, error) &&
         bind(library, "LumoSpellMode", api.mode, error) &&
-        bind(library, "LumoSpellSetMessageHandler", api.set_message_handler, error);
+        bind(library, "LumoSpellSetMessageHandler", api.set_message_handler, error) &&
+        bind(library, "LumoSpellGetSaveResult", api.get_save_result, error);
     if (!ok) dlclose(library);
     return ok;
 }

@@ -21,6 +21,7 @@ struct FrontApi {
     decltype(&LumoSpellAddWord) add_word = nullptr;
     decltype(&LumoSpellMode) mode = nullptr;
     decltype(&LumoSpellSetMessageHandler) set_message_handler = nullptr;
+    decltype(&LumoSpellGetSaveResult) get_save_result = nullptr;
 };
 
 struct BuilderApi {

@@ -93,9 +93,8 @@ int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out) {
                     s.session_ignores.push_back(rest);
                 }
                 break;
-            case '#':
-                if (!s.save_user_dictionary())
-                    std::fprintf(stderr, "lumospell: could not save the user dictionary\n");
+            case '#':  // a failure is told on standard error, never in the answers
+                s.save_user_dictionary();
                 break;
             case '!':
                 terse = true;

@@ -16,7 +16,8 @@ constexpr char PipeBanner[] = "@(#) International Ispell Version 3.1.20 (but rea
 struct PipeSession {
     Checker& checker;
     const FrontApi& api;
-    // Saves the user dictionary ("#"); returns false when that failed.
+    // Saves the user dictionary ("#"); returns false when that failed, after
+    // telling why, with the session's words kept.
     std::function<bool()> save_user_dictionary;
     // Words accepted for this session ("@"), kept across a save.
     std::vector<std::string>& session_ignores;

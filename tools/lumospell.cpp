@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
     } else {
         result = run_pipe_command(session);
     }
-    session.close();
+    if (!session.close()) {
+        report_save_failure(session);
+        result = ExitError;
+    }
     return result;
 }

@@ -15,7 +15,11 @@ namespace lumo::tool {
 
 namespace {
 
+constexpr char SaveFailedPrefix[] = "LumoSpell Error 140 ";
+
 void print_message(const char* text, const char* caption, void*) {
+    // The program tells of a failed save itself, saying what is kept.
+    if (text && std::strncmp(text, SaveFailedPrefix, sizeof SaveFailedPrefix - 1) == 0) return;
     std::fprintf(stderr, "lumospell: %s: %s\n", caption ? caption : "", text ? text : "");
 }
 
@@ -46,19 +50,56 @@ bool Session::open(std::string& error) {
         error = "cannot open the dictionaries (main " + main_dict + ", user " + user_dict + ")";
         return false;
     }
-    api.mode(mode);
-    for (const std::string& word : session_ignores) api.ignore_always(word.c_str());
+    apply_settings();
     return true;
 }
 
-bool save_and_reopen(Session& s) {
-    s.close();
-    std::string error;
-    if (!s.open(error)) {
-        std::fprintf(stderr, "lumospell: %s\n", error.c_str());
-        std::exit(ExitError);
+void Session::apply_settings() {
+    api.mode(mode);
+    for (const std::string& word : session_ignores) api.ignore_always(word.c_str());
+}
+
+bool Session::close() {
+    api.terminate();
+    return last_save_worked();
+}
+
+bool Session::last_save_worked() {
+    char reason[512] = "";
+    const int code = api.get_save_result(reason, static_cast<int>(sizeof reason));
+    if (code == 0) {
+        save_error.clear();
+        return true;
     }
-    return true;
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%x", static_cast<unsigned>(code));
+    save_error = std::string(reason[0] ? reason : "unknown reason") + " (code " + number + ")";
+    return false;
+}
+
+void report_save_failure(const Session& s) {
+    std::fprintf(stderr, "lumospell: could not save the user dictionary %s: %s\n",
+                 s.user_dict.c_str(), s.save_error.c_str());
+}
+
+bool save_and_reopen(Session& s) {
+    if (s.api.init2(s.main_dict.c_str(), s.user_dict.c_str(), 0, s.double_byte) == 1) {
+        s.save_error.clear();
+        s.apply_settings();
+        return true;
+    }
+    if (!s.last_save_worked()) {
+        // The front keeps the session open with its words: they are saved
+        // at the next try.
+        std::fprintf(stderr,
+                     "lumospell: could not save the user dictionary %s: %s; its new words are "
+                     "kept for this session\n",
+                     s.user_dict.c_str(), s.save_error.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "lumospell: cannot reopen the dictionaries (main %s, user %s)\n",
+                 s.main_dict.c_str(), s.user_dict.c_str());
+    std::exit(ExitError);
 }
 
 bool open_session(const Options& o, Session& s, std::string& error) {

@@ -20,15 +20,28 @@ struct Session {
     int double_byte = 0;
     std::vector<std::string> session_ignores;
     RankedSuggestions ranked;
+    // Why the last save failed; empty after one that worked.
+    std::string save_error;
 
     // Opens again with what is kept here; false with a message in error.
     bool open(std::string& error);
-    void close() { api.terminate(); }
+    // Ends the session with its save; false with save_error set when the
+    // save failed.
+    bool close();
+    // Reads the last save's result into save_error; false when it failed.
+    bool last_save_worked();
+    // The check mode and the words accepted for the session, again.
+    void apply_settings();
 };
 
-// Saving happens when the session ends; reopens it right after, and
-// exits with ExitError when that fails.
+// Saves the words added so far and reopens, so that others' words come
+// in.  When the save fails, says so on standard error and keeps the
+// session open with its words; false then.  Exits with ExitError when the
+// reopen fails otherwise.
 bool save_and_reopen(Session& s);
+
+// Tells the user that the session's save failed, with the reason.
+void report_save_failure(const Session& s);
 
 // Finds and binds the libraries, settles both dictionaries and opens.
 bool open_session(const Options& o, Session& s, std::string& error);
