@@ -9,6 +9,7 @@
 #include "fix_file.h"
 #include "fix_screen.h"
 #include "fix_session.h"
+#include "fix_suggestions.h"
 
 namespace lumo::tool {
 
@@ -20,7 +21,9 @@ constexpr size_t ShownSuggestions = 10;
 // already done stay with it when undo makes it forget the current one's.
 class FrontFixSpeller : public FixSpeller {
 public:
-    explicit FrontFixSpeller(Session& s) : s_(s), checker_(s.api, TextEncoding::Utf8) {}
+    explicit FrontFixSpeller(Session& s) : s_(s), checker_(s.api, TextEncoding::Utf8) {
+        ranked_.open(find_library("liblumorank.so"), s.main_dict, s.user_dict);
+    }
 
     bool find(std::string_view view, size_t from, size_t to, FixFinding& found) override {
         while (from < to) {
@@ -42,6 +45,10 @@ public:
     }
 
     std::vector<std::string> suggest(const std::string& word) override {
+        if (ranked_.is_open()) {
+            std::vector<std::string> list = ranked_.suggest(word, ShownSuggestions);
+            if (!list.empty()) return list;
+        }
         CheckResult result;
         if (s_.api.check(word.c_str(), &result) != CheckUnknownWord) return {};
         std::vector<std::string> list = checker_.suggestions_for_last_check();
@@ -51,10 +58,12 @@ public:
 
     void ignore_always(const std::string& word) override {
         s_.api.ignore_always(word.c_str());
+        ranked_.learn_word(word);
         current_ignores_.push_back(word);
     }
     void change_always(const std::string& word, const std::string& with) override {
         s_.api.change_always(word.c_str(), with.c_str());
+        ranked_.learn_change(word, with);
         current_changes_.emplace_back(word, with);
     }
     void forget_decisions() override {
@@ -85,6 +94,7 @@ public:
 private:
     Session& s_;
     Checker checker_;
+    RankedSuggestions ranked_;
     unsigned extra_mode_ = 0;
     std::vector<std::string> kept_ignores_, current_ignores_;
     std::vector<std::pair<std::string, std::string>> kept_changes_, current_changes_;
