@@ -165,7 +165,12 @@ void FixScreen::draw(const FixView& v) {
         const size_t end = line_end(v.text, shown_offset + v.length);
         const int middle = 1 + (context_rows - 1) / 2;
         // The word's line: its start shown only when the word stays in view.
-        const std::wstring before = displayed(v.text.substr(start, shown_offset - start), v.encoding);
+        // Of a very long line only what can be shown is converted.
+        size_t from = std::max(start, shown_offset - std::min<size_t>(shown_offset, 4 * COLS));
+        while (from > start && from < shown_offset && v.encoding == FileEncoding::Utf8 &&
+               (static_cast<unsigned char>(v.text[from]) & 0xC0) == 0x80)
+            ++from;
+        const std::wstring before = displayed(v.text.substr(from, shown_offset - from), v.encoding);
         const std::wstring word = displayed(v.text.substr(shown_offset, v.length), v.encoding);
         const size_t after_bytes = std::min<size_t>(end - shown_offset - v.length, 4 * COLS);
         const std::wstring after =
