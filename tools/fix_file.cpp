@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 namespace lumo::tool {
@@ -101,8 +102,12 @@ bool unchanged_on_disk(const std::string& path, const FileSnapshot& snapshot) {
     return ok && now == snapshot.bytes;
 }
 
-bool write_fixed(const std::string& path, const FileSnapshot& snapshot, const std::string& text,
-                 std::string& error) {
+bool write_fixed(const std::string& given_path, const FileSnapshot& snapshot,
+                 const std::string& text, std::string& error) {
+    // A link stays one: the file it leads to is replaced.
+    char* real = realpath(given_path.c_str(), nullptr);
+    const std::string path = real ? real : given_path;
+    std::free(real);
     sigset_t ending, before;
     sigemptyset(&ending);
     for (int s : {SIGINT, SIGHUP, SIGTERM, SIGQUIT, SIGTSTP}) sigaddset(&ending, s);

@@ -2,6 +2,7 @@
 
 #define NCURSES_WIDECHAR 1
 #include <langinfo.h>
+#include <signal.h>
 #include <ncurses.h>
 #include <termios.h>
 #include <unistd.h>
@@ -214,7 +215,11 @@ int FixScreen::read_key() {
         const int kind = get_wch(&key);
         if (kind == ERR) {
             termios t;
-            if (tcgetattr(STDIN_FILENO, &t) != 0) return KeyStop;
+            if (tcgetattr(STDIN_FILENO, &t) != 0) {
+                // A terminal that is gone counts as a hangup, signal or not.
+                if (!fix_stop_signal) fix_stop_signal = SIGHUP;
+                return KeyStop;
+            }
             continue;
         }
         if (kind == KEY_CODE_YES && key == KEY_RESIZE) return KeyResize;

@@ -1,8 +1,11 @@
 #include "fix_session.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <sstream>
@@ -122,6 +125,54 @@ TEST(FixSession, ChangedAndBinary) {
     EXPECT_TRUE(fix.changed());
     EXPECT_TRUE(looks_binary(std::string("ab\0c", 4)));
     EXPECT_FALSE(looks_binary("plain text\n"));
+}
+
+}  // namespace
+}  // namespace lumo::tool
+
+namespace lumo::tool {
+namespace {
+
+TEST(FixFile, WritesThroughARenameWithABackup) {
+    struct Case {
+        const char* name;
+        bool through_link;
+        mode_t mode;
+    } cases[] = {{"plain", false, 0640}, {"linked", true, 0600}, {"wide", false, 0755}};
+    for (const Case& c : cases) {
+        char folder[] = "/tmp/fix_file_XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        const std::string file = std::string(folder) + "/a.txt";
+        const std::string link = std::string(folder) + "/link.txt";
+        {
+            std::FILE* out = std::fopen(file.c_str(), "wb");
+            std::fputs("teh\r\n", out);
+            std::fclose(out);
+        }
+        chmod(file.c_str(), c.mode);
+        ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
+        const std::string path = c.through_link ? link : file;
+        FileSnapshot snapshot;
+        std::string error;
+        ASSERT_TRUE(read_for_fixing(path, snapshot, error)) << error;
+        EXPECT_TRUE(unchanged_on_disk(path, snapshot)) << c.name;
+        ASSERT_TRUE(write_fixed(path, snapshot, "the\r\n", error)) << error;
+        FileSnapshot now, backup;
+        ASSERT_TRUE(read_for_fixing(file, now, error));
+        ASSERT_TRUE(read_for_fixing(file + ".bak", backup, error));
+        EXPECT_EQ(now.bytes, "the\r\n") << c.name;
+        EXPECT_EQ(backup.bytes, "teh\r\n") << c.name;
+        EXPECT_EQ(now.mode & 07777, c.mode) << c.name;
+        struct stat st;
+        EXPECT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.name;
+        EXPECT_FALSE(unchanged_on_disk(path, snapshot)) << c.name;
+        EXPECT_FALSE(read_for_fixing(std::string(folder) + "/none", now, error));
+        EXPECT_FALSE(read_for_fixing(folder, now, error));
+        EXPECT_EQ(error, "not a regular file");
+        for (const std::string& f : {file, file + ".bak", link}) unlink(f.c_str());
+        rmdir(folder);
+    }
 }
 
 }  // namespace

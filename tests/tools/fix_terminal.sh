@@ -14,11 +14,11 @@ fail() { echo "FAIL [$name]: $*"; failures=$((failures + 1)); }
 # start NAME WIDTH HEIGHT FILE...: a fresh folder with the files written by the caller.
 start() {
   tmux -L "$socket" -f /dev/null new-session -d -s fix -x "$2" -y "$3" \
-    "cd '$dir' && '$program' fix -p '$dir/user.dic' ${*:4} 2>'$dir/err'; echo \$? >'$dir/rc'"
+    "trap '' HUP; cd '$dir' && '$program' fix -p '$dir/user.dic' ${*:4} 2>'$dir/err'; echo \$? >'$dir/rc'"
 }
 screen() { tmux -L "$socket" capture-pane -p -t fix 2>/dev/null; }
-wait_for() {  # TEXT: until the screen shows it, 10 s at most
-  for _ in $(seq 100); do screen | grep -qF -- "$1" && return 0; sleep 0.1; done
+wait_for() {  # TEXT [TENTHS]: until the screen shows it, 10 s unless told
+  for _ in $(seq "${2:-100}"); do screen | grep -qF -- "$1" && return 0; sleep 0.1; done
   fail "the screen never showed '$1':"; screen; return 1
 }
 keys() { tmux -L "$socket" send-keys -t fix "$@"; }
@@ -27,8 +27,8 @@ pick() {  # WORD: the key of that suggestion on screen
   [ -n "$line" ] || { fail "no suggestion '$1':"; screen; return 1; }
   keys "$(echo "$line" | tr -dc 0-9)"
 }
-wait_end() {  # the program's exit code, 20 s at most
-  for _ in $(seq 200); do [ -s "$dir/rc" ] && { cat "$dir/rc"; return; }; sleep 0.1; done
+wait_end() {  # the program's exit code, 60 s at most
+  for _ in $(seq 600); do [ -s "$dir/rc" ] && { cat "$dir/rc"; return; }; sleep 0.1; done
   tmux -L "$socket" kill-server 2>/dev/null; echo timeout
 }
 expect_file() {  # PATH CONTENT (printf format)
@@ -89,10 +89,18 @@ expect_file "$dir/f.txt" 'the\n'; expect_file "$dir/f.txt.bak" 'teh other\n'
 
 # Markdown: a code block is never offered; a 20x5 terminal and a resize.
 case_dir small; printf '```\nteh\n```\nwrold teh\n' > "$dir/g.md"
-start small 20 5 g.md; wait_for "wrold"; tmux -L "$socket" resize-window -t fix -x 60 -y 12
-wait_for "$keys_line"; keys i; wait_for " the "; pick the; wait_for "no more words"; keys x
+start small 20 5 g.md; wait_for "wrold"; wait_for "1-9,0"; tmux -L "$socket" resize-window -t fix -x 60 -y 12
+wait_for "u undo"; keys i; wait_for " the "; pick the; wait_for "no more words"; keys x
 [ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc")"
 expect_file "$dir/g.md" '```\nteh\n```\nwrold the\n'
+
+# A line of 50 MB with the word at its very end.
+case_dir long; yes 'the cat sat on a mat' | head -n 2400000 | tr '\n' ' ' > "$dir/l.txt"; printf 'teh' >> "$dir/l.txt"
+start long 80 24 l.txt; wait_for " the " 600; pick the; wait_for "no more words" 600; keys x
+[ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc")"
+[ "$(tail -c 7 "$dir/l.txt")" = "mat the" ] && [ "$(tail -c 7 "$dir/l.txt.bak")" = "mat teh" ] &&
+  [ "$(stat -c %s "$dir/l.txt")" = "$(stat -c %s "$dir/l.txt.bak")" ] || fail "the long line was not corrected"
+rm -f "$dir"/l.txt*
 
 # A closed terminal ends the session: the file untouched, words added kept.
 case_dir hangup; printf 'Blorfnik teh\n' > "$dir/h.txt"
@@ -100,6 +108,8 @@ start hangup 80 24 h.txt; wait_for "Blorfnik"; keys a; wait_for " the "; pick th
 tmux -L "$socket" kill-server; for _ in $(seq 100); do [ -s "$dir/rc" ] && break; sleep 0.1; done
 expect_file "$dir/h.txt" 'Blorfnik teh\n'; [ ! -e "$dir/h.txt.bak" ] || fail "backup written"
 [ -z "$(ls -A "$dir" | grep lumospell-)" ] || fail "temporary file left"
+[ "$(cat "$dir/rc")" = 129 ] || fail "exit $(cat "$dir/rc") after a hangup"
+grep -q '^Blorfnik' "$dir/user.dic" || fail "the word added before the hangup was lost"
 
 # Bad files: a message each, left as they are, exit 2.
 case_dir bad; printf 'teh\0bin' > "$dir/bin.dat"; printf 'teh\n' > "$dir/ro.txt"; chmod 444 "$dir/ro.txt"
