@@ -116,6 +116,26 @@ TEST(FixSession, UndoOfAWordDecisionReplaysTheOthersToTheSpeller) {
     EXPECT_FALSE(speller.ignored.count("zork"));
 }
 
+TEST(FixSession, BytesOutsideTheWordsStayInTheFilesEncoding) {
+    struct Case {
+        FileEncoding encoding;
+        std::string text, expected;
+    } cases[] = {
+        {FileEncoding::Latin1, "caf\xE9 teh\r\n", "caf\xE9 the\r\n"},
+        {FileEncoding::Utf8, "na\xC3\xAFve teh", "na\xC3\xAFve the"},
+        {FileEncoding::ShiftJis, "\x83\x65teh\x82\xA0", "\x83\x65the\x82\xA0"},
+    };
+    for (const Case& c : cases) {
+        ListSpeller speller;
+        FixSession fix(c.text, c.encoding, {}, speller);
+        ASSERT_TRUE(fix.advance());
+        EXPECT_EQ(fix.current().word, "teh");
+        fix.decide(Decision::Replace, "the");
+        EXPECT_TRUE(fix.at_end());
+        EXPECT_EQ(fix.text(), c.expected);
+    }
+}
+
 TEST(FixSession, ChangedAndBinary) {
     ListSpeller speller;
     FixSession fix("teh", FileEncoding::Utf8, {}, speller);
