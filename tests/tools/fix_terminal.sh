@@ -67,7 +67,8 @@ grep -q '^Zorblax' "$dir/user.dic" && grep -q '^quuxify' "$dir/user.dic" ||
 
 # I ignores the word always; u takes back a replacement; nothing to save.
 case_dir ignore; printf 'qwzx teh qwzx\n' > "$dir/d.txt"
-start ignore 80 24 d.txt; wait_for "$keys_line"; keys I; wait_for " the "; pick the; keys u
+start ignore 80 24 d.txt; wait_for "$keys_line"; keys '?'; wait_for "ignore it always"; keys Space
+wait_for "$keys_line"; keys I; wait_for " the "; pick the; keys u
 wait_for " the "; keys i; wait_for "no more words"; keys x
 [ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc")"
 expect_file "$dir/d.txt" 'qwzx teh qwzx\n'
@@ -134,9 +135,11 @@ grep -q 'missing.txt: No such file' "$dir/err" || fail "missing: $(cat "$dir/err
 cmp -s "$dir/bin.dat" <(printf 'teh\0bin') || fail "the binary file changed"
 expect_file "$dir/ro.txt" 'teh\n'
 
-# Not a terminal.
-name=pipe; out=$("$program" fix /dev/null </dev/null 2>&1); rc=$?
+# Not a terminal; no file.
+name=pipe; out=$("$program" fix -p "$work/user.dic" /dev/null </dev/null 2>&1); rc=$?
 [ $rc = 2 ] && [[ $out == *"needs a terminal"* ]] || fail "exit $rc: $out"
+name=nofile; out=$("$program" fix -p "$work/user.dic" 2>&1); rc=$?
+[ $rc = 2 ] && [[ $out == *"fix needs at least one FILE"* ]] || fail "exit $rc: $out"
 
 [ $failures = 0 ] && echo "all fix terminal cases passed"
 exit $((failures > 0))
