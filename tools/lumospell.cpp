@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     const Options o = parse_options(argc, argv);
     if (o.command == "build-dict") return run_build(o);
-    if (o.command != "check" && o.command != "pipe" && o.command != "list" && o.command != "add")
+    if (o.command != "check" && o.command != "pipe" && o.command != "list" && o.command != "add" &&
+        o.command != "fix")
         usage_error("unknown command '" + o.command + "'");
     Session session;
     std::string error;
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
         result = run_check(o, session);
     } else if (o.command == "add") {
         return run_add(o, session);
+    } else if (o.command == "fix") {
+        result = run_fix(o, session);
     } else if (o.command == "list") {
         result = run_list_command(session);
     } else {
