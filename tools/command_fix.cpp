@@ -9,7 +9,6 @@
 #include "fix_file.h"
 #include "fix_screen.h"
 #include "fix_session.h"
-#include "fix_suggestions.h"
 
 namespace lumo::tool {
 
@@ -22,7 +21,7 @@ constexpr size_t ShownSuggestions = 10;
 class FrontFixSpeller : public FixSpeller {
 public:
     explicit FrontFixSpeller(Session& s) : s_(s), checker_(s.api, TextEncoding::Utf8) {
-        ranked_.open(find_library("liblumorank.so"), s.main_dict, s.user_dict);
+        s_.ranked.set_max(ShownSuggestions);
     }
 
     bool find(std::string_view view, size_t from, size_t to, FixFinding& found) override {
@@ -45,8 +44,8 @@ public:
     }
 
     std::vector<std::string> suggest(const std::string& word) override {
-        if (ranked_.is_open()) {
-            std::vector<std::string> list = ranked_.suggest(word, ShownSuggestions);
+        if (s_.ranked.active()) {
+            std::vector<std::string> list = s_.ranked.suggest(word);
             if (!list.empty()) return list;
         }
         CheckResult result;
@@ -58,12 +57,12 @@ public:
 
     void ignore_always(const std::string& word) override {
         s_.api.ignore_always(word.c_str());
-        ranked_.learn_word(word);
+        s_.ranked.learn_word(word);
         current_ignores_.push_back(word);
     }
     void change_always(const std::string& word, const std::string& with) override {
         s_.api.change_always(word.c_str(), with.c_str());
-        ranked_.learn_change(word, with);
+        s_.ranked.learn_change(word, with);
         current_changes_.emplace_back(word, with);
     }
     void forget_decisions() override {
@@ -94,7 +93,6 @@ public:
 private:
     Session& s_;
     Checker checker_;
-    RankedSuggestions ranked_;
     unsigned extra_mode_ = 0;
     std::vector<std::string> kept_ignores_, current_ignores_;
     std::vector<std::pair<std::string, std::string>> kept_changes_, current_changes_;
