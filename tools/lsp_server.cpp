@@ -183,7 +183,6 @@ private:
 
     json initialize(const json& params);
     void settings_from(const json& settings);
-    void open_speller();
     void did_open(const json& params);
     void did_change(const json& params);
     json code_action(const json& params);
@@ -227,7 +226,11 @@ int Server::run() {
         const FrameReader::Result r = reader_.next(body, timeout);
         if (r == FrameReader::Result::Closed) break;
         if (r == FrameReader::Result::Timeout) {
-            publish_due();
+            try {
+                publish_due();
+            } catch (const std::exception& e) {
+                log(1, std::string("cannot check: ") + e.what());
+            }
         } else if (r == FrameReader::Result::Skipped) {
             log(2, "skipped a message without a usable Content-Length or longer than " +
                        std::to_string(options_.max_message_bytes) + " bytes");
@@ -324,8 +327,17 @@ void Server::notification(const std::string& method, const json& params) {
     } else if (method == "workspace/didChangeConfiguration") {
         const auto s = params.find("settings");
         if (s != params.end()) {
+            const SpellerSettings before = speller_.settings();
             settings_from(*s);
-            if (!(settings_ == speller_.settings()) || !speller_.is_open()) open_speller();
+            if (!(settings_ == before) || !speller_.is_open()) {
+                std::string error;
+                if (!speller_.open(settings_, error)) {
+                    // Settings that cannot be opened leave the ones in use.
+                    log(1, "lumospell: " + error + "; keeping the dictionaries before");
+                    settings_ = before;
+                    if (!speller_.open(settings_, error)) log(1, "lumospell: " + error);
+                }
+            }
             schedule_all();
         }
     }
@@ -344,11 +356,6 @@ void Server::settings_from(const json& settings) {
     const auto debounce = s.find("debounceMs");
     if (debounce != s.end() && debounce->is_number_unsigned())
         options_.debounce_ms = static_cast<int>(std::min<unsigned>(debounce->get<unsigned>(), 5000));
-}
-
-void Server::open_speller() {
-    std::string error;
-    if (!speller_.open(settings_, error)) log(1, "lumospell: " + error);
 }
 
 json Server::initialize(const json& params) {

@@ -39,7 +39,7 @@ private:
 };
 
 struct ServerOptions {
-    int debounce_ms = 10;
+    int debounce_ms = 5;
     size_t max_message_bytes = 32u << 20;
     size_t max_document_bytes = 8u << 20;
     // The dictionaries until the client's settings name others; empty: the defaults.

@@ -165,6 +165,14 @@ check(c.wait(lambda m: "error" in m)["error"]["code"] == -32600, "a message that
 c.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 4}, "contentChanges": [
     {"range": {"start": {"line": 900, "character": 5}, "end": {"line": 1000, "character": 9}}, "text": "wrod"}]})
 check(spans(c.wait_diagnostics(URI, 4) or [])[-1:] == [(2, 0, 4, "wrod")], "positions out of range: the end")
+c.notify("workspace/didChangeConfiguration", {"settings": {"lumospell": {"mainDictionary": WORK + "/absent.dic"}}})
+c.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
+check(spans(c.diagnostics[URI]) == [(2, 0, 4, "wrod")], "settings that cannot be opened keep the dictionaries")
+with open(WORK + "/more.dic", "w") as f:
+    f.write(open(MAIN).read() + "wrod\n")
+c.notify("workspace/didChangeConfiguration", {"settings": {"mainDictionary": WORK + "/more.dic"}})
+c.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
+check(c.diagnostics[URI] == [], "settings: the dictionaries opened again, the session's words kept")
 bad = c.request("textDocument/codeAction", {"textDocument": {"uri": URI}, "range": {"start": 1}})
 check(bad and bad["error"]["code"] == -32602, "malformed parameters: invalid params")
 huge = json.dumps({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {"textDocument": {

@@ -11,6 +11,8 @@ printf 'the\nquick\nbrown\nfox\njumps\nover\nlazy\ndog\ntitle\n' > "$work/main.d
 : > "$work/user.dic"
 printf '# Title\n\nThe quick brown fox jumsp over the lazy dog.\n\n```\nnott checkked\n```\n' > "$work/notes.md"
 cd "$work"
+# A home of its own: Neovim's state and logs stay out of the user's.
+HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state" \
 LUMOSPELL="$program" MAINDICT="$work/main.dic" USERDICT="$work/user.dic" RESULT="$work/result.txt" \
   timeout 120 nvim --headless -n -i NONE -u "$here/neovim_init.lua" "$work/notes.md" </dev/null >/dev/null 2>&1
 status=$?
