@@ -4,11 +4,14 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
-#include <strings.h>
 
 #include <nlohmann/json.hpp>
 

@@ -154,7 +154,8 @@ follow = json.dumps({"jsonrpc": "2.0", "id": 500, "method": "no/such", "params":
 c.send_raw(b"Content-Length: 60\r\n\r\n[1,2]" + b"Content-Length: %d\r\n\r\n" % len(follow) + follow)
 m = c.wait(lambda m: m.get("id") == 500)
 check(m and m["error"]["code"] == -32601, "a Content-Length past the body: the next message still served")
-check(c.request("no/such/method", {})["error"]["code"] == -32601, "unknown method")
+c.send_raw(b"Content-Length: x\r\n\r\n" + b"j" * 9000 + b"\r\n\r\n")
+check(c.request("no/such/method", {})["error"]["code"] == -32601, "unknown method, after a header without a length and junk")
 c.notify("no/such/notification", {})
 lone = b'{"jsonrpc":"2.0","id":77,"method":"textDocument/codeAction","params":{"x":"\\ud800"}}'
 c.send_raw(b"Content-Length: %d\r\n\r\n" % len(lone) + lone)
