@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a Debian machine.
 set -euo pipefail
-packages=(cmake make g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev tmux)
+packages=(cmake make g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
+  libncurses-dev tmux nlohmann-json3-dev)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,7 @@ int run_build(const Options& o);
 int run_pipe_command(Session& s);
 int run_list_command(Session& s);
 int run_fix(const Options& o, Session& s);
+int run_lsp_command(const Options& o);
 
 // Reads the whole stream; false on a read error.
 bool read_all(std::FILE* in, std::string& text);

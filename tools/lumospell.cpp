@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     const Options o = parse_options(argc, argv);
     if (o.command == "build-dict") return run_build(o);
+    if (o.command == "lsp") return run_lsp_command(o);
     if (o.command != "check" && o.command != "pipe" && o.command != "list" && o.command != "add" &&
         o.command != "fix")
         usage_error("unknown command '" + o.command + "'");

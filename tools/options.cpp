@@ -17,6 +17,7 @@ const char* const Usage =
     "       lumospell list [OPTIONS]              print misspelt words of standard input (also: -l)\n"
     "       lumospell add [OPTIONS] WORD...       add words to the user dictionary\n"
     "       lumospell fix [OPTIONS] FILE...       correct files in the terminal (? shows the keys)\n"
+    "       lumospell lsp [OPTIONS]               language server on standard input and output\n"
     "       lumospell build-dict SOURCE OUTPUT    build a word list from a Shift-JIS dictionary text\n"
     "       lumospell --version\n"
     "\n"

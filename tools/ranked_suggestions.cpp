@@ -13,21 +13,30 @@ constexpr size_t MaxRanked = 64;
 
 bool RankedSuggestions::open(const std::string& main_dict, const std::string& user_dict,
                              std::string& why) {
-    close();
     const std::string library = find_library("liblumorank.so");
     if (library.empty()) {
+        close();
         why = "cannot find liblumorank.so beside " + program_dir();
         return false;
     }
+    return open_with(library, program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell", main_dict,
+                     user_dict, why);
+}
+
+bool RankedSuggestions::open_with(const std::string& library, const std::string& data_dir,
+                                  const std::string& main_dict, const std::string& user_dict,
+                                  std::string& why) {
+    close();
     if (!bind_ranker(library, api_, why)) return false;
-    const std::string frequency = default_data_file("word-frequency.txt");
-    if (frequency.empty()) {
-        why = "cannot find the word frequencies (word-frequency.txt)";
+    const std::string frequency = data_dir + "/word-frequency.txt";
+    if (access(frequency.c_str(), R_OK) != 0) {
+        why = "cannot find the word frequencies (" + frequency + ")";
         return false;
     }
     // The index holds only the default dictionary; the library checks it
     // against both files and builds its own when it does not match.
-    const std::string index = default_data_file("main.rank");
+    const std::string index_file = data_dir + "/main.rank";
+    const std::string index = access(index_file.c_str(), R_OK) == 0 ? index_file : std::string();
     const int32_t code = api_.open(main_dict.c_str(), frequency.c_str(),
                                    index.empty() ? nullptr : index.c_str(), &ranker_);
     if (code != LumoRankOk) {
@@ -53,10 +62,10 @@ void RankedSuggestions::learn_change(const std::string& word, const std::string&
     if (active()) api_.change_always(ranker_, word.c_str(), replacement.c_str());
 }
 
-std::vector<std::string> RankedSuggestions::suggest(const std::string& word) const {
+std::vector<std::string> RankedSuggestions::suggest(const std::string& word, size_t max) const {
     std::vector<std::string> list;
     if (!active()) return list;
-    const size_t count = (max_ == 0 || max_ > MaxRanked) ? MaxRanked : max_;
+    const size_t count = (max == 0 || max > MaxRanked) ? MaxRanked : max;
     char area[MaxRanked * (LUMORANK_WORD_MAX + 1) + 1];
     const int32_t n = api_.suggest(ranker_, word.c_str(), area, sizeof area,
                                    static_cast<uint32_t>(count));

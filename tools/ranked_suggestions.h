@@ -20,6 +20,11 @@ public:
     // Binds the library and opens it over the same dictionaries as the
     // front; false with the reason in why when ranking is unavailable.
     bool open(const std::string& main_dict, const std::string& user_dict, std::string& why);
+    // The same with the library and the folder of its data files
+    // (word-frequency.txt, main.rank) given, for hosts that are not the
+    // program.
+    bool open_with(const std::string& library, const std::string& data_dir,
+                   const std::string& main_dict, const std::string& user_dict, std::string& why);
     void close();
     bool active() const { return ranker_ != nullptr; }
     bool uses_index() const { return active() && api_.uses_index(ranker_) == 1; }
@@ -29,7 +34,8 @@ public:
     void learn_change(const std::string& word, const std::string& replacement);
 
     // Up to max suggestions for word, best first; empty when inactive.
-    std::vector<std::string> suggest(const std::string& word) const;
+    std::vector<std::string> suggest(const std::string& word) const { return suggest(word, max_); }
+    std::vector<std::string> suggest(const std::string& word, size_t max) const;
     void set_max(size_t max) { max_ = max; }
 
 private:

@@ -1,0 +1,61 @@
+// What the Enchant provider asks of LumoSpell, for words one at a time:
+// the front's one process-wide session, opened when the first dictionary
+// is requested and closed (saving the user dictionary) with the last.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "checker.h"
+#include "host_libraries.h"
+#include "ranked_suggestions.h"
+
+namespace lumo::enchant {
+
+struct SpellerPaths {
+    std::string library_dir;  // liborthbridge.so, liborthex.so, liblumorank.so
+    std::string main_dict;
+    std::string user_dict;
+};
+
+// The installed places, each replaced by its environment variable when
+// set: LUMOSPELL_LIBRARY_DIR, LUMOSPELL_MAIN_DICT, LUMOSPELL_USER_DICT.
+SpellerPaths paths_from_environment(const std::string& installed_library_dir,
+                                    const std::string& installed_main_dict);
+
+// The tags of the one dictionary offered.
+bool is_offered_tag(const std::string& tag);
+
+class EnchantSpeller {
+public:
+    // Opens for one more user; false with a message when the session
+    // cannot be opened.
+    bool acquire(const SpellerPaths& paths, std::string& error);
+    // Closes after the last user.
+    void release();
+
+    // 0 for a correct word, 1 for a misspelt one, -1 when closed.
+    int check(const std::string& word);
+    std::vector<std::string> suggest(const std::string& word, size_t max_count);
+    void add_to_session(const std::string& word);
+    void add_to_personal(const std::string& word);
+
+private:
+    // The word as the front reads it; false when it holds letters the
+    // dictionary cannot have.
+    static bool to_front_text(const std::string& word, std::string& text);
+
+    int users_ = 0;
+    tool::FrontApi api_;
+    std::string main_dict_;
+    std::string user_dict_;
+    std::vector<std::string> session_words_;  // again after each reopen
+    std::unique_ptr<tool::Checker> checker_;
+    tool::RankedSuggestions ranker_;
+};
+
+// The one speller of the process.
+EnchantSpeller& shared_speller();
+
+}  // namespace lumo::enchant

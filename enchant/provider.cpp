@@ -1,0 +1,110 @@
+// The Enchant-2 module: Enchant calls init_enchant_provider when it loads
+// the module and asks the provider for dictionaries by language tag.
+#include <enchant-provider.h>
+
+#include <string>
+#include <vector>
+
+#include "enchant_speller.h"
+
+using lumo::enchant::shared_speller;
+
+namespace {
+
+constexpr size_t MaxSuggestions = 15;
+
+std::string text_of(const char* word, size_t len) {
+    return word ? std::string(word, len) : std::string();
+}
+
+char** string_list(const std::vector<std::string>& items, size_t* count) {
+    char** list = g_new0(char*, items.size() + 1);
+    for (size_t i = 0; i < items.size(); ++i) list[i] = g_strdup(items[i].c_str());
+    if (count) *count = items.size();
+    return list;
+}
+
+// Nothing may throw through Enchant's C frames: a failure is an error result.
+template <typename F, typename R>
+R guarded(F&& f, R failed) noexcept {
+    try {
+        return f();
+    } catch (...) {
+        return failed;
+    }
+}
+
+int dict_check(EnchantDict*, const char* const word, size_t len) noexcept {
+    return guarded([&] { return shared_speller().check(text_of(word, len)); }, -1);
+}
+
+char** dict_suggest(EnchantDict*, const char* const word, size_t len, size_t* count) noexcept {
+    if (count) *count = 0;
+    return guarded(
+        [&] { return string_list(shared_speller().suggest(text_of(word, len), MaxSuggestions), count); },
+        static_cast<char**>(nullptr));
+}
+
+void dict_add_to_session(EnchantDict*, const char* const word, size_t len) noexcept {
+    guarded([&] { return shared_speller().add_to_session(text_of(word, len)), 0; }, 0);
+}
+
+void dict_add_to_personal(EnchantDict*, const char* const word, size_t len) noexcept {
+    guarded([&] { return shared_speller().add_to_personal(text_of(word, len)), 0; }, 0);
+}
+
+EnchantDict* request_dict(EnchantProvider* me, const char* const tag) {
+    if (tag == nullptr || !lumo::enchant::is_offered_tag(tag)) return nullptr;
+    std::string error;
+    const lumo::enchant::SpellerPaths paths = lumo::enchant::paths_from_environment(
+        LUMOSPELL_ENCHANT_LIBDIR, LUMOSPELL_ENCHANT_DATADIR "/lumospell/main.dic");
+    if (!shared_speller().acquire(paths, error)) {
+        enchant_provider_set_error(me, error.c_str());
+        return nullptr;
+    }
+    EnchantDict* dict = g_new0(EnchantDict, 1);
+    dict->check = dict_check;
+    dict->suggest = dict_suggest;
+    dict->add_to_session = dict_add_to_session;
+    dict->add_to_personal = dict_add_to_personal;
+    return dict;
+}
+
+EnchantDict* provider_request_dict(EnchantProvider* me, const char* const tag) noexcept {
+    return guarded([&] { return request_dict(me, tag); }, static_cast<EnchantDict*>(nullptr));
+}
+
+void provider_dispose_dict(EnchantProvider*, EnchantDict* dict) noexcept {
+    if (dict == nullptr) return;
+    g_free(dict);
+    shared_speller().release();
+}
+
+int provider_dictionary_exists(EnchantProvider*, const char* const tag) noexcept {
+    return guarded([&] { return tag != nullptr && lumo::enchant::is_offered_tag(tag) ? 1 : 0; }, 0);
+}
+
+const char* provider_identify(EnchantProvider*) noexcept { return "lumospell"; }
+
+const char* provider_describe(EnchantProvider*) noexcept { return "LumoSpell Provider"; }
+
+char** provider_list_dicts(EnchantProvider*, size_t* count) noexcept {
+    if (count) *count = 0;
+    return guarded([&] { return string_list({"en", "en_US"}, count); }, static_cast<char**>(nullptr));
+}
+
+void provider_dispose(EnchantProvider* me) noexcept { g_free(me); }
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) EnchantProvider* init_enchant_provider(void) noexcept {
+    EnchantProvider* provider = g_new0(EnchantProvider, 1);
+    provider->dispose = provider_dispose;
+    provider->request_dict = provider_request_dict;
+    provider->dispose_dict = provider_dispose_dict;
+    provider->dictionary_exists = provider_dictionary_exists;
+    provider->identify = provider_identify;
+    provider->describe = provider_describe;
+    provider->list_dicts = provider_list_dicts;
+    return provider;
+}

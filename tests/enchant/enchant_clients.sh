@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# The provider as Enchant's own programs and Python's enchant module use
+# it: installed into Enchant's module folder for the length of the test
+# (whatever was there is put back), selected by an ordering file in a
+# private configuration folder, so that the user's setup is untouched.
+#   enchant_clients.sh MODULE MODULE_DIR LIBRARY_DIR MAIN_DICT
+set -u
+module=$(readlink -f "$1")
+module_dir=$2
+export LUMOSPELL_LIBRARY_DIR=$(readlink -f "$3")
+export LUMOSPELL_MAIN_DICT=$(readlink -f "$4")
+command -v enchant-2 >/dev/null || { echo "enchant-2 is not installed; skipping"; exit 77; }
+if [ -n "${LUMOSPELL_SANITIZED:-}" ]; then
+  # Enchant's programs are not instrumented, and an instrumented module in
+  # the shared module folder would stop every other Enchant user on the
+  # machine while the test runs.
+  echo "the module is built with the sanitizers; skipping"
+  exit 77
+fi
+[ -w "$module_dir" ] || { echo "cannot install into $module_dir; skipping"; exit 77; }
+work=$(mktemp -d)
+target="$module_dir/enchant_lumospell.so"
+exec 9>/tmp/lumospell-enchant-test.lock
+flock -w 120 9 || { echo "FAIL: another run holds the module folder"; exit 1; }
+[ -e "$target" ] && cp -p "$target" "$work/kept.so"
+restore() {
+  if [ -e "$work/kept.so" ]; then cp -p "$work/kept.so" "$target"; else rm -f "$target"; fi
+  rm -rf "$work"
+}
+trap restore EXIT
+install -m 644 "$module" "$target"
+mkdir -p "$work/config" "$work/home"
+printf 'en_US:lumospell\nen:lumospell\n' > "$work/config/enchant.ordering"
+export ENCHANT_CONFIG_DIR="$work/config" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+export LUMOSPELL_USER_DICT="$work/user.dic"
+status=0
+expect() {
+  local what=$1 got=$2 want=$3
+  if [ "$got" = "$want" ]; then echo "ok   $what"; else
+    echo "FAIL $what: got '$got', expected '$want'"; status=1; fi
+}
+sample='The quick brown fox jumsp over teh lazy dog.'
+expect "the ordering selects the provider" \
+  "$(timeout 60 enchant-lsmod-2 -lang en_US 2>&1)" "en_US (lumospell)"
+expect "enchant-2 -l lists the misspelt words" \
+  "$(echo "$sample" | timeout 60 enchant-2 -l -d en_US 2>&1 | tr '\n' ' ')" "jumsp teh "
+pipe=$(printf '%s\n' "$sample" | timeout 60 enchant-2 -a -d en_US 2>&1)
+expect "enchant-2 -a: banner" "$(echo "$pipe" | head -1 | cut -c1-4)" "@(#)"
+expect "enchant-2 -a: ranked suggestions" \
+  "$(echo "$pipe" | grep '^& jumsp' | sed 's/, .*//')" "& jumsp 15 20: jumps"
+# Debian's python3-enchant belongs to Debian's interpreter.
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+cd "$work" && timeout 60 "$python" - <<'PY' || status=1
+import os
+import sys
+try:
+    import enchant
+except ImportError:
+    print("python3-enchant is not installed; not checked")
+    sys.exit(0)
+failures = 0
+def expect(what, ok):
+    global failures
+    print(("ok   " if ok else "FAIL ") + what)
+    failures += not ok
+d = enchant.Dict("en_US")
+expect("python: our provider", d.provider.name == "lumospell")
+expect("python: check", d.check("dictionary") and not d.check("dictionery"))
+expect("python: ranked suggestions", d.suggest("dictionery")[:1] == ["dictionary"])
+d.add_to_session("lumoword")
+expect("python: the session list", d.check("lumoword"))
+other = enchant.Dict("en")
+expect("python: one session for every dictionary", other.check("lumoword"))
+d.add("zorgleplex")
+expect("python: the personal list", d.check("zorgleplex"))
+user = open(os.environ["LUMOSPELL_USER_DICT"], encoding="latin-1").read().split()
+expect("python: the personal list is saved", "zorgleplex" in user)
+expect("python: no dictionary for other languages", not enchant.dict_exists("fr_FR") or
+       enchant.Dict("fr_FR").provider.name != "lumospell")
+sys.exit(1 if failures else 0)
+PY
+exit $status

@@ -1,0 +1,201 @@
+#!/usr/bin/env python3
+"""A scripted JSON-RPC client for `lumospell lsp`: opens, changes, asks for
+code actions, runs their commands, shuts down, and sends the bad input a
+server meets in practice.  Usage: lsp_protocol_client.py LUMOSPELL"""
+import json
+import os
+import select
+import subprocess
+import sys
+import tempfile
+import time
+
+PROGRAM = sys.argv[1]
+WORK = tempfile.mkdtemp()
+MAIN = os.path.join(WORK, "main.dic")
+USER = os.path.join(WORK, "user.dic")
+with open(MAIN, "w") as f:
+    f.write("\n".join("the quick brown fox jumps over lazy dog title a line here".split()) + "\n")
+open(USER, "w").close()
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        failures.append(what)
+
+
+class Client:
+    def __init__(self, encodings=("utf-16",)):
+        self.proc = subprocess.Popen([PROGRAM, "lsp", "--main-dict", MAIN, "--user-dict", USER],
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL)
+        self.buffer = b""
+        self.next_id = 0
+        self.diagnostics = {}
+        self.encodings = list(encodings)
+
+    def send_raw(self, data):
+        self.proc.stdin.write(data)
+        self.proc.stdin.flush()
+
+    def send(self, message):
+        body = json.dumps(message).encode()
+        self.send_raw(b"Content-Length: %d\r\n\r\n" % len(body) + body)
+
+    def notify(self, method, params):
+        self.send({"jsonrpc": "2.0", "method": method, "params": params})
+
+    def request(self, method, params, timeout=30):
+        self.next_id += 1
+        number = self.next_id
+        self.send({"jsonrpc": "2.0", "id": number, "method": method, "params": params})
+        return self.wait(lambda m: m.get("id") == number, timeout)
+
+    def read(self, timeout):
+        deadline = time.monotonic() + timeout
+        while True:
+            end = self.buffer.find(b"\r\n\r\n")
+            if end >= 0:
+                length = int(self.buffer[:end].split(b":")[1])
+                if len(self.buffer) >= end + 4 + length:
+                    body = self.buffer[end + 4:end + 4 + length]
+                    self.buffer = self.buffer[end + 4 + length:]
+                    return json.loads(body)
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.proc.stdout], [], [], left)[0]:
+                return None
+            chunk = os.read(self.proc.stdout.fileno(), 1 << 16)
+            if not chunk:
+                return None
+            self.buffer += chunk
+
+    def wait(self, predicate, timeout=30):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            m = self.read(deadline - time.monotonic())
+            if m is None:
+                return None
+            if m.get("method") == "textDocument/publishDiagnostics":
+                self.diagnostics[m["params"]["uri"]] = m["params"]["diagnostics"]
+            if predicate(m):
+                return m
+        return None
+
+    def wait_diagnostics(self, uri, version):
+        m = self.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics"
+                      and m["params"]["uri"] == uri and m["params"].get("version") == version)
+        return None if m is None else m["params"]["diagnostics"]
+
+    def start(self):
+        return self.request("initialize", {"processId": None, "rootUri": None, "capabilities":
+                                           {"general": {"positionEncodings": self.encodings}}})
+
+    def finish(self, timeout=10):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            return None
+
+
+def spans(diagnostics):
+    return [(d["range"]["start"]["line"], d["range"]["start"]["character"],
+             d["range"]["end"]["character"], d["data"]["word"]) for d in diagnostics]
+
+
+URI = "file:///work/notes.md"
+c = Client()
+early = c.request("textDocument/codeAction", {})
+check(early and early["error"]["code"] == -32002, "a request before initialize is refused")
+init = c.start()
+check(init and init["result"]["capabilities"]["positionEncoding"] == "utf-16", "initialize: UTF-16 positions")
+c.notify("initialized", {})
+text = "# Title\n\nThe quikc brown fox.\n\n```\ncodde\n```\n"
+c.notify("textDocument/didOpen", {"textDocument": {"uri": URI, "languageId": "markdown",
+                                                   "version": 1, "text": text}})
+check(spans(c.wait_diagnostics(URI, 1) or []) == [(2, 4, 9, "quikc")], "open: the misspelt word, not the code")
+c.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 2}, "contentChanges": [
+    {"range": {"start": {"line": 2, "character": 0}, "end": {"line": 2, "character": 0}}, "text": "\U0001F600 "},
+    {"range": {"start": {"line": 2, "character": 19}, "end": {"line": 2, "character": 22}}, "text": "dgo"}]})
+check(spans(c.wait_diagnostics(URI, 2) or []) == [(2, 7, 12, "quikc"), (2, 19, 22, "dgo")],
+      "incremental change: UTF-16 columns after a surrogate pair")
+c.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 3},
+                                    "contentChanges": [{"text": "Teh fox\nthe dgo\n"}]})
+diagnostics = c.wait_diagnostics(URI, 3) or []
+check(spans(diagnostics) == [(0, 0, 3, "Teh"), (1, 4, 7, "dgo")], "full change")
+actions = c.request("textDocument/codeAction", {"textDocument": {"uri": URI}, "range": diagnostics[1]["range"],
+                                                "context": {"diagnostics": [diagnostics[1]]}})["result"]
+titles = [a["title"] for a in actions]
+check("Replace with 'dog'" in titles and len([t for t in titles if t.startswith("Replace")]) <= 5,
+      "code actions: ranked replacements, at most five")
+check(any(a.get("command", {}).get("command") == "lumospell.addToDictionary" for a in actions)
+      and any(a.get("command", {}).get("command") == "lumospell.ignoreForSession" for a in actions),
+      "code actions: add and ignore")
+replace = next(a for a in actions if a["title"] == "Replace with 'dog'")
+check(replace["edit"]["changes"][URI][0]["range"] == diagnostics[1]["range"], "the edit covers the word")
+ignore = c.request("workspace/executeCommand", {"command": "lumospell.ignoreForSession", "arguments": ["Teh"]})
+check(ignore and "error" not in ignore, "ignore for the session")
+c.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
+check(spans(c.diagnostics[URI]) == [(1, 4, 7, "dgo")], "an ignored word is no longer reported")
+added = c.request("workspace/executeCommand", {"command": "lumospell.addToDictionary", "arguments": ["dgo"]})
+check(added and "error" not in added, "add to the user dictionary")
+check("dgo" in open(USER).read().split(), "the added word is saved at once")
+
+# Bad input: each answered with an error or passed over, the server alive.
+c.send_raw(b"Content-Length: 9\r\n\r\n{not json")
+m = c.wait(lambda m: "error" in m and m.get("id") is None)
+check(m and m["error"]["code"] == -32700, "malformed JSON: parse error")
+c.send_raw(b'Content-Length: 11\r\n\r\n{"id":1,"me')
+m = c.wait(lambda m: "error" in m and m.get("id") is None)
+check(m and m["error"]["code"] == -32700, "a Content-Length short of the body: parse error")
+follow = json.dumps({"jsonrpc": "2.0", "id": 500, "method": "no/such", "params": {}}).encode()
+c.send_raw(b"Content-Length: 60\r\n\r\n[1,2]" + b"Content-Length: %d\r\n\r\n" % len(follow) + follow)
+m = c.wait(lambda m: m.get("id") == 500)
+check(m and m["error"]["code"] == -32601, "a Content-Length past the body: the next message still served")
+c.send_raw(b"Content-Length: x\r\n\r\n" + b"j" * 9000 + b"\r\n\r\n")
+check(c.request("no/such/method", {})["error"]["code"] == -32601, "unknown method, after a header without a length and junk")
+c.notify("no/such/notification", {})
+lone = b'{"jsonrpc":"2.0","id":77,"method":"textDocument/codeAction","params":{"x":"\\ud800"}}'
+c.send_raw(b"Content-Length: %d\r\n\r\n" % len(lone) + lone)
+m = c.wait(lambda m: "error" in m)
+check(m and m["error"]["code"] in (-32700, -32602), "a lone surrogate: an error response")
+c.send_raw(b"Content-Length: 3\r\n\r\n[7]")
+check(c.wait(lambda m: "error" in m)["error"]["code"] == -32600, "a message that is not an object")
+c.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 4}, "contentChanges": [
+    {"range": {"start": {"line": 900, "character": 5}, "end": {"line": 1000, "character": 9}}, "text": "wrod"}]})
+check(spans(c.wait_diagnostics(URI, 4) or [])[-1:] == [(2, 0, 4, "wrod")], "positions out of range: the end")
+c.notify("workspace/didChangeConfiguration", {"settings": {"lumospell": {"mainDictionary": WORK + "/absent.dic"}}})
+c.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
+check(spans(c.diagnostics[URI]) == [(2, 0, 4, "wrod")], "settings that cannot be opened keep the dictionaries")
+with open(WORK + "/more.dic", "w") as f:
+    f.write(open(MAIN).read() + "wrod\n")
+c.notify("workspace/didChangeConfiguration", {"settings": {"mainDictionary": WORK + "/more.dic"}})
+c.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
+check(c.diagnostics[URI] == [], "settings: the dictionaries opened again, the session's words kept")
+bad = c.request("textDocument/codeAction", {"textDocument": {"uri": URI}, "range": {"start": 1}})
+check(bad and bad["error"]["code"] == -32602, "malformed parameters: invalid params")
+huge = json.dumps({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {"textDocument": {
+    "uri": "file:///huge.md", "languageId": "markdown", "version": 1, "text": "wrod " * (10 << 20)}}}).encode()
+c.send_raw(b"Content-Length: %d\r\n\r\n" % len(huge) + huge)
+alive = c.request("textDocument/codeAction", {"textDocument": {"uri": "file:///huge.md"},
+                  "range": {"start": {"line": 0, "character": 0}, "end": {"line": 0, "character": 1}}})
+check(alive and alive.get("result") == [], "a 50 MB document is passed over, the server answers")
+
+shutdown = c.request("shutdown", None)
+check(shutdown and shutdown["result"] is None, "shutdown")
+check(c.request("textDocument/codeAction", {})["error"]["code"] == -32600, "requests after shutdown are refused")
+c.notify("exit", None)
+check(c.finish() == 0, "exit after shutdown: status 0")
+
+u = Client(encodings=("utf-8", "utf-16"))
+check(u.start()["result"]["capabilities"]["positionEncoding"] == "utf-8", "initialize: UTF-8 positions offered")
+u.notify("textDocument/didOpen", {"textDocument": {"uri": URI, "languageId": "plaintext", "version": 1,
+                                                   "text": "\u00e9t\u00e9 \U0001F600 wrod"}})
+check(spans(u.wait_diagnostics(URI, 1) or []) == [(0, 11, 15, "wrod")], "UTF-8 columns count bytes")
+u.proc.stdin.close()
+u.proc.stdout.close()
+check(u.finish() == 1, "a client that vanishes: the server ends, status 1")
+
+sys.exit(1 if failures else 0)
