@@ -42,7 +42,7 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
         const size_t start = pos + static_cast<uint16_t>(result.wordOffset);
         if (start >= piece.size()) return true;
         // The word runs over the engine's word bytes; one final apostrophe
-        // is not part of it.
+        // is not part of it (the front's view holds no two in a row).
         size_t end = start;
         while (end < piece.size() && is_word_char(static_cast<unsigned char>(piece[end]))) ++end;
         size_t length = end - start;
@@ -86,7 +86,6 @@ bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& f
         // the very start of a checked text).
         std::string piece = " ";
         piece.append(text.substr(start, end - start));
-        prepare_for_check(piece, encoding_);
         if (!check_piece(piece, start, suggest, findings)) return false;
         start = end;
     }

@@ -18,19 +18,19 @@ struct Finding {
     std::string word;
     int status = 0;  // CheckUnknownWord or CheckChangeAlways
     std::vector<std::string> suggestions;  // for a change-always word: its replacement
+    bool too_long = false;  // a run of word bytes too long to be a word; word holds its start
 };
 
 class Checker {
 public:
-    Checker(const FrontApi& api, TextEncoding encoding) : api_(api), encoding_(encoding) {}
+    explicit Checker(const FrontApi& api) : api_(api) {}
 
-    // Every word of text to report, in order.  Suggestions are collected
+    // Every word of text, the front's view of a document (see
+    // prepare_for_front), to report, in order.  Suggestions are collected
     // when asked for.  Returns false when the front failed.
     bool check(std::string_view text, bool suggest, std::vector<Finding>& findings);
 
     std::vector<std::string> suggestions_for_last_check();
-
-    TextEncoding encoding() const { return encoding_; }
 
 private:
     // piece holds the text from base on, behind one leading blank.
@@ -40,7 +40,6 @@ private:
     bool parts_are_known(const std::string& word);
 
     const FrontApi& api_;
-    TextEncoding encoding_;
 };
 
 }  // namespace lumo::tool

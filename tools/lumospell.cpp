@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
     if (o.command == "build-dict") return run_build(o);
     if (o.command != "check" && o.command != "pipe" && o.command != "list" && o.command != "add")
         usage_error("unknown command '" + o.command + "'");
+    if (o.verbose && !o.ignored_dictionary_name.empty())
+        std::fprintf(stderr, "lumospell: ignoring the ispell dictionary name '%s'\n",
+                     o.ignored_dictionary_name.c_str());
     Session session;
     std::string error;
     if (!open_session(o, session, error)) {
@@ -27,9 +30,9 @@ int main(int argc, char** argv) {
     } else if (o.command == "add") {
         return run_add(o, session);
     } else if (o.command == "list") {
-        result = run_list_command(session);
+        result = run_list_command(o, session);
     } else {
-        result = run_pipe_command(session);
+        result = run_pipe_command(o, session);
     }
     session.close();
     return result;

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "lumospell/orthbridge.h"
+#include "text_encoding.h"
+#include "text_modes.h"
 
 namespace lumo::tool {
 
@@ -22,6 +25,11 @@ struct Options {
     bool suggest = true;
     size_t max_suggestions = 10;
     bool json = false;
+    bool verbose = false;
+    std::optional<FileEncoding> encoding;  // none: decided per file
+    std::optional<ModeChoice> text_mode;   // none: from each file's name
+    // An ispell dictionary name an editor passed, which names nothing of ours.
+    std::string ignored_dictionary_name;
     std::vector<std::string> arguments;
 };
 
