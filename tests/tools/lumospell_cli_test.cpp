@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -327,4 +328,53 @@ TEST(DocumentReading, StreamsInBoundedMemory) {
     waitpid(lister, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 #endif
+}
+
+// A rebuild replaces the old output only when it completed.
+TEST(BuildDict, KeepsTheOldOutputWhenCancelledOrRefused) {
+    Cli cli;
+    const std::string output = cli.dir.file("out.dic");
+    const std::string source = cli.dir.file("big.txt");
+    {
+        std::FILE* f = std::fopen(source.c_str(), "wb");
+        for (int k = 0; k < 300000; ++k) std::fprintf(f, "\x81\xA1word%d  {n} : striped animal\r\n", k);
+        std::fclose(f);
+    }
+    const std::string fifo = cli.dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string source;
+        std::string output;
+        int exit_code;
+        const char* message;
+    } cases[] = {
+        {fifo, output, 2, "not a regular file"},
+        {"/dev/zero", output, 2, "not a regular file"},
+        {source, source, 2, "is the source itself"},
+        {source, cli.dir.file("none/out.dic"), 2, "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        write_file(output, "old\r\n");
+        auto run = run_program({LUMOSPELL_PROGRAM, "build-dict", c.source, c.output}, "",
+                               {"LC_ALL=C.UTF-8"});
+        EXPECT_EQ(run.exit_code, c.exit_code) << c.source;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(read_file(output), "old\r\n");
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(LUMOSPELL_PROGRAM, LUMOSPELL_PROGRAM, "build-dict", source.c_str(), output.c_str(),
+              nullptr);
+        _exit(127);
+    }
+    usleep(50000);
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    // Cancelled, or ended by the signal before it could take it.
+    EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 130)) << status;
+    EXPECT_EQ(read_file(output), "old\r\n");
+    auto done = run_program({LUMOSPELL_PROGRAM, "build-dict", source, output});
+    EXPECT_EQ(done.exit_code, 0) << done.err;
+    EXPECT_EQ(done.out.rfind("built " + output + ": 300002 words in ", 0), 0u) << done.out;
 }
