@@ -16,7 +16,7 @@ namespace {
 
 constexpr size_t BlockBytes = 64 * 1024;
 // A line longer than this is checked in pieces cut at blanks.
-constexpr size_t LongestPiece = 256 * 1024;
+constexpr size_t LongestPiece = 64 * 1024;
 constexpr size_t ShownPrefix = 32;
 
 bool is_word_byte(char c) { return is_word_char(static_cast<unsigned char>(c)); }
