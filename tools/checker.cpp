@@ -50,7 +50,7 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
         const size_t start = pos + static_cast<uint16_t>(result.wordOffset);
         if (start >= piece.size()) return true;
         // The word runs over the engine's word bytes; one final apostrophe
-        // is not part of it.
+        // is not part of it (the front's view holds no two in a row).
         size_t end = start;
         while (end < piece.size() && is_word_char(static_cast<unsigned char>(piece[end]))) ++end;
         size_t length = end - start;
@@ -85,6 +85,14 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
 }
 
 bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& findings) {
+    if (!raw_encoding_) return check_view(text, suggest, findings);
+    std::string view(text);
+    make_checker_view(view, *raw_encoding_);
+    prepare_for_front(view, true);
+    return check_view(view, suggest, findings);
+}
+
+bool Checker::check_view(std::string_view text, bool suggest, std::vector<Finding>& findings) {
     size_t start = 0;
     while (start < text.size()) {
         // Short pieces: every reported word makes the front filter the rest again.
@@ -94,7 +102,6 @@ bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& f
         // the very start of a checked text).
         std::string piece = " ";
         piece.append(text.substr(start, end - start));
-        prepare_for_check(piece, encoding_);
         if (!check_piece(piece, start, suggest, findings)) return false;
         start = end;
     }

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <optional>
 #include <vector>
 
 #include "host_libraries.h"
 #include "ranked_suggestions.h"
+#include "text_encoding.h"
 #include "text_prepare.h"
 
 namespace lumo::tool {
@@ -19,13 +21,21 @@ struct Finding {
     std::string word;
     int status = 0;  // CheckUnknownWord or CheckChangeAlways
     std::vector<std::string> suggestions;  // for a change-always word: its replacement
+    bool too_long = false;  // a run of word bytes too long to be a word; word holds its start
 };
 
 class Checker {
 public:
-    Checker(const FrontApi& api, TextEncoding encoding) : api_(api), encoding_(encoding) {}
+    explicit Checker(const FrontApi& api) : api_(api) {}
+    // For hosts that hand over raw text of one encoding rather than the
+    // front's view of a document: check makes the view itself.
+    Checker(const FrontApi& api, TextEncoding encoding)
+        : api_(api),
+          raw_encoding_(encoding == TextEncoding::ShiftJis ? FileEncoding::ShiftJis
+                                                           : FileEncoding::Utf8) {}
 
-    // Every word of text to report, in order.  Suggestions are collected
+    // Every word of text, the front's view of a document (see
+    // prepare_for_front), to report, in order.  Suggestions are collected
     // when asked for.  Returns false when the front failed.
     bool check(std::string_view text, bool suggest, std::vector<Finding>& findings);
 
@@ -42,9 +52,8 @@ public:
         if (ranked_ != nullptr) ranked_->learn_change(word, replacement);
     }
 
-    TextEncoding encoding() const { return encoding_; }
-
 private:
+    bool check_view(std::string_view text, bool suggest, std::vector<Finding>& findings);
     // piece holds the text from base on, behind one leading blank.
     bool check_piece(const std::string& piece, size_t base, bool suggest,
                      std::vector<Finding>& findings);
@@ -54,7 +63,8 @@ private:
     std::vector<std::string> suggestions_for(const std::string& word);
 
     const FrontApi& api_;
-    TextEncoding encoding_;
+    // Set for hosts that hand over raw text in this encoding.
+    std::optional<FileEncoding> raw_encoding_;
     RankedSuggestions* ranked_ = nullptr;
 };
 

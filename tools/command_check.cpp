@@ -1,11 +1,13 @@
 #include <errno.h>
+#include <fcntl.h>
+#include <langinfo.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
-#include <vector>
 
-#include "checker.h"
 #include "commands.h"
+#include "document_reader.h"
 #include "report.h"
 
 namespace lumo::tool {
@@ -17,47 +19,69 @@ bool read_all(std::FILE* in, std::string& text) {
     return !std::ferror(in);
 }
 
-int run_check(const Options& o, Session& s) {
-    Checker checker(s.api, encoding_from_locale());
+ModeChoice mode_of(const Options& o, const std::string& file) {
+    if (o.text_mode) return *o.text_mode;
+    return file == "-" ? ModeChoice() : mode_for_file_name(file);
+}
+
+unsigned engine_mode(const Options& o, TextMode mode) {
+    return o.mode | (mode_accepts_words_with_digits(mode) ? static_cast<unsigned>(ModeIgnoreWordsWithDigits) : 0u);
+}
+
+int for_each_document(const Options& o, Session& s, const DocumentWord& word) {
+    Checker checker(s.api);
     s.ranked.set_max(o.max_suggestions);
     checker.use_ranked(&s.ranked);
     std::vector<std::string> files = o.arguments;
     if (files.empty()) files.emplace_back("-");
     int result = ExitClean;
     for (const std::string& file : files) {
-        std::string text;
         const bool from_stdin = (file == "-");
-        std::FILE* in = from_stdin ? stdin : std::fopen(file.c_str(), "rb");
+        const std::string name = from_stdin ? "<stdin>" : file;
+        const int fd = from_stdin ? 0 : open(file.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st;
-        if (in != nullptr && !from_stdin && fstat(fileno(in), &st) == 0 && S_ISDIR(st.st_mode)) {
-            std::fclose(in);
-            in = nullptr;
-            errno = EISDIR;
-        }
-        if (in == nullptr) {
-            std::fprintf(stderr, "lumospell: %s: %s\n", file.c_str(), std::strerror(errno));
+        if (fd < 0 || (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) {
+            std::fprintf(stderr, "lumospell: %s: %s\n", file.c_str(),
+                         std::strerror(fd < 0 ? errno : EISDIR));
+            if (fd > 0) close(fd);
             result = ExitError;
             continue;
         }
-        const bool ok = read_all(in, text);
-        if (!from_stdin) std::fclose(in);
+        DocumentSettings settings;
+        settings.encoding = o.encoding;
+        settings.mode = mode_of(o, file);
+        settings.skip_web = (o.mode & ModeWebAddresses) != 0;
+        settings.suggest = o.suggest && o.command == "check";
+        s.api.mode(engine_mode(o, settings.mode.mode));
+        DocumentOutcome outcome;
+        std::unique_ptr<OutputConverter> convert;
+        const auto found = [&](const Finding& f, const TextPosition& at) {
+            if (!convert) convert = std::make_unique<OutputConverter>(outcome.encoding, nl_langinfo(CODESET));
+            word(name, f, at, *convert);
+            if (result == ExitClean) result = ExitFound;
+        };
+        const bool ok = check_document(fd, checker, settings, found, [] { std::fflush(stdout); },
+                                       outcome);
+        if (o.verbose)
+            std::fprintf(stderr, "lumospell: %s: %s (%s), mode %s\n", name.c_str(),
+                         encoding_name(outcome.encoding), outcome.encoding_detected ? "detected" : "given",
+                         mode_name(settings.mode.mode));
+        if (!from_stdin) close(fd);
         if (!ok) {
-            std::fprintf(stderr, "lumospell: %s: read error\n", file.c_str());
+            std::fprintf(stderr, "lumospell: %s: %s\n", name.c_str(), outcome.error.c_str());
             result = ExitError;
-            continue;
         }
-        std::vector<Finding> findings;
-        if (!checker.check(text, o.suggest, findings)) {
-            std::fprintf(stderr, "lumospell: %s: the checker failed\n", file.c_str());
-            result = ExitError;
-            continue;
-        }
-        report(o, from_stdin ? "<stdin>" : file, text, findings, checker.encoding());
-        if (!findings.empty() && result == ExitClean) result = ExitFound;
     }
     std::fflush(stdout);
     if (std::ferror(stdout)) return ExitError;
     return result;
+}
+
+int run_check(const Options& o, Session& s) {
+    return for_each_document(o, s, [&](const std::string& name, const Finding& f,
+                                       const TextPosition& at, OutputConverter& convert) {
+        report(o, name, f, at, convert);
+    });
 }
 
 }  // namespace lumo::tool

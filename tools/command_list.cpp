@@ -1,11 +1,15 @@
 #include "commands.h"
-#include "ispell_pipe.h"
+#include "report.h"
 
 namespace lumo::tool {
 
-int run_list_command(Session& s) {
-    Checker checker(s.api, encoding_from_locale());
-    return run_list(checker, stdin, stdout);
+int run_list_command(const Options& o, Session& s) {
+    const int result = for_each_document(
+        o, s, [](const std::string&, const Finding& f, const TextPosition&, OutputConverter& convert) {
+            std::printf("%s\n", convert.convert(listed_word(f)).c_str());
+        });
+    // Like the peers' list, finding words is no failure.
+    return result == ExitFound ? ExitClean : result;
 }
 
 }  // namespace lumo::tool

@@ -23,10 +23,13 @@ void strip_carriage_return(std::string& line) {
 
 // Answers one line of text: "*" for each accepted word unless terse, "&"
 // with suggestions or "#" without for each reported one, then a blank line.
-void answer_line(PipeSession& s, const std::string& text, size_t shift, bool terse,
+void answer_line(PipeSession& s, const std::string& line, size_t shift, bool terse,
                  std::FILE* out) {
+    std::string text = line;
+    s.view.make(text);
     std::vector<Finding> findings;
     s.checker.check(text, true, findings);
+    PositionCounter positions(line, s.view.encoding());
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
     size_t i = 0;
     auto accept_words_before = [&](size_t limit) {
@@ -43,8 +46,7 @@ void answer_line(PipeSession& s, const std::string& text, size_t shift, bool ter
     };
     for (const Finding& f : findings) {
         accept_words_before(f.offset);
-        const size_t offset =
-            shift + count_characters(std::string_view(text).substr(0, f.offset), s.checker.encoding());
+        const size_t offset = shift + positions.at(f.offset).column - 1;
         if (f.suggestions.empty()) {
             std::fprintf(out, "# %s %zu\n", f.word.c_str(), offset);
         } else {
@@ -61,8 +63,8 @@ void answer_line(PipeSession& s, const std::string& text, size_t shift, bool ter
 
 }  // namespace
 
-int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out) {
-    std::fprintf(out, "%s\n", PipeBanner);
+int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out, bool banner) {
+    if (banner) std::fprintf(out, "%s\n", PipeBanner);
     std::fflush(out);
     bool terse = false;
     std::string line;
@@ -118,18 +120,6 @@ int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out) {
         if (std::ferror(out)) return 2;
     }
     return 0;
-}
-
-int run_list(Checker& checker, std::FILE* input, std::FILE* out) {
-    std::string text;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, input)) > 0) text.append(buffer, n);
-    std::vector<Finding> findings;
-    if (!checker.check(text, false, findings)) return 2;
-    for (const Finding& f : findings) std::fprintf(out, "%s\n", f.word.c_str());
-    std::fflush(out);
-    return std::ferror(out) ? 2 : 0;
 }
 
 }  // namespace lumo::tool

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "checker.h"
+#include "document_reader.h"
 
 namespace lumo::tool {
 
@@ -15,6 +16,8 @@ constexpr char PipeBanner[] = "@(#) International Ispell Version 3.1.20 (but rea
 
 struct PipeSession {
     Checker& checker;
+    // The view of the lines an editor sends, in its encoding and mode.
+    DocumentView& view;
     const FrontApi& api;
     // Saves the user dictionary ("#"); returns false when that failed, after
     // telling why, with the session's words kept.
@@ -23,11 +26,8 @@ struct PipeSession {
     std::vector<std::string>& session_ignores;
 };
 
-// Answers every line of input on output until the input ends.  Returns the
-// process exit code.
-int run_pipe(PipeSession& session, std::FILE* input, std::FILE* output);
-
-// Prints every reported word of input, one per line.
-int run_list(Checker& checker, std::FILE* input, std::FILE* output);
+// Answers every line of input on output until the input ends, after the
+// banner when asked.  Returns the process exit code.
+int run_pipe(PipeSession& session, std::FILE* input, std::FILE* output, bool banner = true);
 
 }  // namespace lumo::tool

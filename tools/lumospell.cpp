@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
     if (o.command != "check" && o.command != "pipe" && o.command != "list" && o.command != "add" &&
         o.command != "fix")
         usage_error("unknown command '" + o.command + "'");
+    if (o.verbose && !o.ignored_dictionary_name.empty())
+        std::fprintf(stderr, "lumospell: ignoring the ispell dictionary name '%s'\n",
+                     o.ignored_dictionary_name.c_str());
     Session session;
     std::string error;
     if (!open_session(o, session, error)) {
@@ -31,9 +34,9 @@ int main(int argc, char** argv) {
     } else if (o.command == "fix") {
         result = run_fix(o, session);
     } else if (o.command == "list") {
-        result = run_list_command(session);
+        result = run_list_command(o, session);
     } else {
-        result = run_pipe_command(session);
+        result = run_pipe_command(o, session);
     }
     if (!session.close()) {
         report_save_failure(session);

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "lumospell/orthbridge.h"
+#include "text_encoding.h"
+#include "text_modes.h"
 
 namespace lumo::tool {
 
@@ -24,6 +27,10 @@ struct Options {
     bool json = false;
     bool engine_order = false;  // the engine's own order instead of ranked suggestions
     bool verbose = false;
+    std::optional<FileEncoding> encoding;  // none: decided per file
+    std::optional<ModeChoice> text_mode;   // none: from each file's name
+    // An ispell dictionary name an editor passed, which names nothing of ours.
+    std::string ignored_dictionary_name;
     std::vector<std::string> arguments;
 };
 

@@ -121,12 +121,31 @@ bool open_session(const Options& o, Session& s, std::string& error) {
         return false;
     }
     s.user_dict = o.user_dict.empty() ? default_user_dictionary(error) : o.user_dict;
-    if (s.user_dict.empty() || !ensure_user_dictionary(s.user_dict, error)) return false;
+    bool scratch = false;
+    if (s.user_dict.empty() || !ensure_user_dictionary(s.user_dict, error)) {
+        // Commands that only read need no default user dictionary: an
+        // empty one that nothing is ever saved to stands in.
+        if (!o.user_dict.empty() || (o.command != "check" && o.command != "list")) return false;
+        std::fprintf(stderr, "lumospell: %s; checking without it, additions cannot be saved\n",
+                     error.c_str());
+        error.clear();
+        const char* tmp = std::getenv("TMPDIR");
+        std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/lumospell-user-XXXXXX";
+        const int fd = mkstemp(&name[0]);
+        if (fd < 0) {
+            error = "cannot create a stand-in user dictionary: " + std::string(std::strerror(errno));
+            return false;
+        }
+        close(fd);
+        s.user_dict = name;
+        scratch = true;
+    }
     s.mode = o.mode;
     s.double_byte = encoding_from_locale() == TextEncoding::ShiftJis ? 1 : 0;
-    if (!s.open(error)) return false;
-    open_ranked(o, s);
-    return true;
+    const bool opened = s.open(error);
+    if (scratch) unlink(s.user_dict.c_str());
+    if (opened) open_ranked(o, s);
+    return opened;
 }
 
 }  // namespace lumo::tool

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "text_prepare.h"
+
 namespace lumo::tool {
 
 namespace {
@@ -25,41 +27,45 @@ void json_string(std::FILE* out, const std::string& s) {
 
 }  // namespace
 
-void report(const Options& o, const std::string& name, const std::string& text,
-            const std::vector<Finding>& findings, TextEncoding encoding) {
-    size_t line = 1, line_start = 0, scanned = 0;
-    for (const Finding& f : findings) {
-        for (; scanned < f.offset; ++scanned)
-            if (text[scanned] == '\n') {
-                ++line;
-                line_start = scanned + 1;
-            }
-        const size_t column =
-            1 + count_characters(std::string_view(text).substr(line_start, f.offset - line_start),
-                                 encoding);
-        if (o.json) {
-            std::fputs("{\"file\":", stdout);
-            json_string(stdout, name);
-            std::printf(",\"line\":%zu,\"column\":%zu,\"offset\":%zu,\"word\":", line, column,
-                        f.offset);
-            json_string(stdout, f.word);
-            std::printf(",\"kind\":\"%s\",\"suggestions\":[",
-                        f.status == CheckChangeAlways ? "change-always" : "unknown");
-            for (size_t k = 0; k < f.suggestions.size(); ++k) {
-                if (k) std::fputc(',', stdout);
-                json_string(stdout, f.suggestions[k]);
-            }
-            std::fputs("]}\n", stdout);
-            continue;
+std::string listed_word(const Finding& f) {
+    if (!f.too_long) return f.word;
+    return f.word + "... (" + std::to_string(f.length) + " characters, too long to be a word)";
+}
+
+void report(const Options& o, const std::string& name, const Finding& f,
+            const TextPosition& position, OutputConverter& convert) {
+    const std::string word = convert.convert(f.word);
+    const size_t shown = (o.max_suggestions == 0 || f.status == CheckChangeAlways)
+                             ? f.suggestions.size()
+                             : std::min(f.suggestions.size(), o.max_suggestions);
+    if (o.json) {
+        std::fputs("{\"file\":", stdout);
+        json_string(stdout, name);
+        std::printf(",\"line\":%zu,\"column\":%zu,\"offset\":%zu,\"word\":", position.line,
+                    position.column, f.offset);
+        json_string(stdout, word);
+        const char* kind = f.too_long                          ? "too-long"
+                           : f.status == CheckChangeAlways ? "change-always"
+                                                               : "unknown";
+        std::printf(",\"kind\":\"%s\",", kind);
+        if (f.too_long) std::printf("\"length\":%zu,", f.length);
+        std::fputs("\"suggestions\":[", stdout);
+        for (size_t k = 0; k < shown; ++k) {
+            if (k) std::fputc(',', stdout);
+            json_string(stdout, convert.convert(f.suggestions[k]));
         }
-        std::printf("%s:%zu:%zu: %s", name.c_str(), line, column, f.word.c_str());
-        const size_t shown = (o.max_suggestions == 0 || f.status == CheckChangeAlways)
-                                 ? f.suggestions.size()
-                                 : std::min(f.suggestions.size(), o.max_suggestions);
-        for (size_t k = 0; k < shown; ++k)
-            std::printf("%s%s", k ? ", " : ": ", f.suggestions[k].c_str());
-        std::fputc('\n', stdout);
+        std::fputs("]}\n", stdout);
+        return;
     }
+    if (f.too_long) {
+        std::printf("%s:%zu:%zu: %s...: too long to be a word (%zu characters)\n", name.c_str(),
+                    position.line, position.column, word.c_str(), f.length);
+        return;
+    }
+    std::printf("%s:%zu:%zu: %s", name.c_str(), position.line, position.column, word.c_str());
+    for (size_t k = 0; k < shown; ++k)
+        std::printf("%s%s", k ? ", " : ": ", convert.convert(f.suggestions[k]).c_str());
+    std::fputc('\n', stdout);
 }
 
 }  // namespace lumo::tool

@@ -3,14 +3,19 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "checker.h"
 #include "options.h"
+#include "text_encoding.h"
 
 namespace lumo::tool {
 
-void report(const Options& o, const std::string& name, const std::string& text,
-            const std::vector<Finding>& findings, TextEncoding encoding);
+// Prints one reported word of the file called name, at position, with
+// its text converted by convert to the locale's encoding.
+void report(const Options& o, const std::string& name, const Finding& f,
+            const TextPosition& position, OutputConverter& convert);
+
+// The word as list prints it; a run too long to be a word with its length.
+std::string listed_word(const Finding& f);
 
 }  // namespace lumo::tool

@@ -4,17 +4,20 @@
 
 #include <cerrno>
 
-#include "text_prepare.h"
+#include "common/char_class.h"
+#include "common/shift_jis.h"
 
 namespace lumo::tool {
 
 namespace {
 
+using common::is_word_char;
+
 std::string normalised_name(std::string_view name) {
     std::string out;
     for (char c : name) {
         if (c == '-' || c == '_') continue;
-        out.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+        out.push_back(common::to_lower(c));
     }
     return out;
 }
@@ -42,7 +45,7 @@ const char* iconv_name(FileEncoding encoding) {
     return "UTF-8";
 }
 
-bool is_sjis_lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+using common::is_shift_jis_lead_byte;
 bool is_sjis_trail(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 bool is_euc_byte(unsigned char c) { return c >= 0xA1 && c <= 0xFE; }
 
@@ -90,7 +93,7 @@ Character utf8_character(const unsigned char* p, size_t n) {
 bool is_foreign_jis_row(unsigned row) { return row == 6 || row == 7; }
 
 Character sjis_character(const unsigned char* p, size_t n) {
-    if (!is_sjis_lead(p[0]) || n < 2 || !is_sjis_trail(p[1])) return {1, false};
+    if (!is_shift_jis_lead_byte(p[0]) || n < 2 || !is_sjis_trail(p[1])) return {1, false};
     const unsigned pair = (p[0] <= 0x9F ? p[0] - 0x81u : p[0] - 0xC1u) * 2;
     return {2, is_foreign_jis_row(pair + (p[1] >= 0x9F ? 2u : 1u))};
 }
@@ -110,7 +113,7 @@ Character euc_character(const unsigned char* p, size_t n) {
 // The bytes a character that starts with lead takes when it is valid.
 size_t expected_length(unsigned char lead, FileEncoding encoding) {
     switch (encoding) {
-        case FileEncoding::ShiftJis: return is_sjis_lead(lead) ? 2 : 1;
+        case FileEncoding::ShiftJis: return is_shift_jis_lead_byte(lead) ? 2 : 1;
         case FileEncoding::EucJp:
             return lead == 0x8F ? 3 : (lead == 0x8E || is_euc_byte(lead)) ? 2 : 1;
         case FileEncoding::Latin1: return 1;
@@ -186,7 +189,7 @@ void EncodingDetector::feed(std::string_view bytes) {
             sjis_pending_ = is_sjis_trail(c) ? 0 : -1;
             sjis_kana_ = sjis_kana_ || (sjis_pending_ == 0 && sjis_lead_ <= 0x84);
         } else if (sjis_pending_ == 0 && c >= 0x80) {
-            if (is_sjis_lead(c)) {
+            if (is_shift_jis_lead_byte(c)) {
                 sjis_pending_ = 1;
                 sjis_lead_ = c;
             } else if (c < 0xA1 || c > 0xDF) {

@@ -4,23 +4,26 @@
 #include <cstring>
 #include <iterator>
 
+#include "common/char_class.h"
+
 namespace lumo::tool {
 
 namespace {
 
-bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_alnum(char c) { return is_alpha(c) || is_digit(c); }
+// The shared byte classes, taking the char that the masks work on.
+bool is_alpha(char c) { return common::is_letter(static_cast<unsigned char>(c)); }
+bool is_digit(char c) { return common::is_digit(static_cast<unsigned char>(c)); }
+bool is_alnum(char c) { return common::is_alnum(static_cast<unsigned char>(c)); }
 bool is_hex(char c) { return is_digit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f'); }
 bool is_ident(char c) { return is_alnum(c) || c == '_'; }
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using common::to_lower;
 
 bool equal_ci(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
+        if (to_lower(a[i]) != to_lower(b[i])) return false;
     return true;
 }
 
@@ -474,7 +477,7 @@ const char* mode_name(TextMode mode) {
 ModeChoice mode_for_file_name(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");
     std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
-    for (char& c : name) c = lower(c);
+    for (char& c : name) c = to_lower(c);
     if (name.size() > 3 && name.compare(name.size() - 3, 3, ".in") == 0)
         name.resize(name.size() - 3);
     if (one_of(name, {"makefile", "gnumakefile", "cmakelists.txt", "dockerfile", ".bashrc",
@@ -670,7 +673,7 @@ void ProseFilter::html_span(char* p, size_t n, size_t i) {
                 const std::string_view element(p + i + 1, end - i - 1);
                 if (equal_ci(element, "script") || equal_ci(element, "style")) {
                     opening_element_.assign(element);
-                    for (char& e : opening_element_) e = lower(e);
+                    for (char& e : opening_element_) e = to_lower(e);
                 }
                 in_tag_ = true;
                 tag_quote_ = 0;

@@ -44,11 +44,6 @@ size_t decode_utf8(const unsigned char* p, size_t available, unsigned* code_poin
     return len;
 }
 
-bool is_foreign_letter(unsigned cp) {
-    if (cp >= 0xC0 && cp <= 0x24F) return cp != 0xD7 && cp != 0xF7;  // Latin
-    return cp >= 0x300 && cp < 0x2000;  // combining marks, Greek, Cyrillic, ...
-}
-
 }  // namespace
 
 bool is_valid_utf8(std::string_view text) {
@@ -84,59 +79,18 @@ static void blank_addresses(std::string& text) {
     }
 }
 
-void prepare_for_check(std::string& text, TextEncoding encoding) {
+void prepare_for_front(std::string& text, bool skip_web) {
     for (char& c : text)
         if (c == '\0') c = ' ';
-    blank_addresses(text);
-    if (encoding == TextEncoding::ShiftJis) return;
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        if (bytes[i] < 0x80 && !is_word_char(bytes[i])) {
-            ++i;
-            continue;
-        }
-        // A run of word bytes and non-ASCII characters.
-        const size_t start = i;
-        bool foreign = false;
-        while (i < n) {
-            if (bytes[i] < 0x80) {
-                if (!is_word_char(bytes[i])) break;
-                ++i;
-                continue;
-            }
-            unsigned cp = 0;
-            const size_t len = decode_utf8(bytes + i, n - i, &cp);
-            if (!is_foreign_letter(cp)) {
-                // A separator: blank it and end the run here.
-                for (size_t k = 0; k < len; ++k) text[i + k] = ' ';
-                break;
-            }
-            foreign = true;
-            i += len;
-        }
-        if (foreign)
-            for (size_t k = start; k < i; ++k) text[k] = ' ';
-        if (i == start) ++i;
+    if (skip_web) blank_addresses(text);
+    // Two or more apostrophes are quotation marks (TeX's closing '' in
+    // "AS IS''"), never part of a word.
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '\'' || text[i + 1] != '\'') continue;
+        size_t end = i;
+        while (end < text.size() && text[end] == '\'') text[end++] = ' ';
+        i = end;
     }
-}
-
-size_t count_characters(std::string_view text, TextEncoding encoding) {
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    size_t chars = 0;
-    for (size_t i = 0; i < text.size(); ++chars) {
-        if (bytes[i] < 0x80) {
-            ++i;
-        } else if (encoding == TextEncoding::ShiftJis) {
-            const bool lead = lumo::common::is_shift_jis_lead_byte(bytes[i]);
-            i += (lead && i + 1 < text.size()) ? 2 : 1;
-        } else {
-            unsigned cp;
-            i += decode_utf8(bytes + i, text.size() - i, &cp);
-        }
-    }
-    return chars;
 }
 
 size_t piece_end(std::string_view text, size_t start, size_t limit) {

@@ -20,15 +20,11 @@ enum class TextEncoding {
 // The encoding the user's locale implies.
 TextEncoding encoding_from_locale();
 
-// Blanks what must not reach the checker, byte for byte in place: NUL
-// bytes, addresses of any scheme ("https://...", "ftp://...") up to the
-// next blank, and (UTF-8) every word that holds a non-ASCII letter, so that
-// "naïve" is not checked as "na" and "ve"; other non-ASCII characters
-// (CJK, punctuation) become spaces and separate words.
-void prepare_for_check(std::string& text, TextEncoding encoding);
-
-// The number of characters in the bytes [0, byte_count) of text.
-size_t count_characters(std::string_view text, TextEncoding encoding);
+// Blanks what must not reach the front, byte for byte in place, in a view
+// that holds ASCII only: NUL bytes, runs of two or more apostrophes and,
+// when web addresses are skipped, addresses of any scheme ("ftp://...")
+// up to the next blank; the front itself knows only "http://".
+void prepare_for_front(std::string& text, bool skip_web);
 
 // Where the piece that starts at start should end so that it holds at
 // most limit bytes and never splits a word, an address or a path: after

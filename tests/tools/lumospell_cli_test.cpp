@@ -4,6 +4,11 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "run_program.h"
 #include "test_support.h"
 
@@ -289,4 +294,166 @@ TEST(RankedSuggestions, FallBackToTheEngineOrderWhenTheRankerOrItsFilesAreMissin
                                  "teh\n", cli.env);
         EXPECT_EQ(quiet.err, "");
     }
+}
+
+TEST(DocumentReading, DefectsOfANewUserStayFixed) {
+    Cli cli;
+    const std::string text = cli.dir.file("words.txt");
+    write_file(text, "the wrod\n");
+    const std::string markdown = cli.dir.file("notes.md");
+    write_file(markdown, "the `wrod` fox\n\n```\nteh\n```\nx86y ovr\n");
+    const std::string sjis = cli.dir.file("sjis.txt");
+    write_file(sjis, "\x83\x65\x83\x58\x83\x67" "fox \x83\x61table\n");
+    const std::string long_run(100000, 'a');
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        std::string out;
+        int exit_code;
+    } cases[] = {
+        {{"list", "--no-web", "--no-paths"}, "the http://exampel.com/pathh\n", "http\nexampel\ncom\npathh\n", 0},
+        {{"list", text}, "", "wrod\n", 0},
+        {{"list", cli.dir.file("none.txt")}, "", "", 2},
+        {{"pipe", "--engine-order", text}, "", "@(#) International Ispell Version 3.1.20 (but really LumoSpell 1.0.0)\n*\n& wrod 1 4: word\n\n", 0},
+        {{"check", "--engine-order", "--json", "--max-suggestions", "1"}, "wordz\n",
+         "{\"file\":\"<stdin>\",\"line\":1,\"column\":1,\"offset\":0,\"word\":\"wordz\","
+         "\"kind\":\"unknown\",\"suggestions\":[\"word\"]}\n", 1},
+        {{"check"}, "the dog'' fox\n", "", 0},
+        {{"check", "--no-suggest"}, "``the dogz''\n", "<stdin>:1:7: dogz\n", 1},
+        {{"check"}, long_run + "\n",
+         "<stdin>:1:1: " + long_run.substr(0, 32) + "...: too long to be a word (100000 characters)\n", 1},
+        {{"check", "--no-suggest", markdown}, "", markdown + ":6:6: ovr\n", 1},
+        {{"check", "--no-suggest", "--mode", "text"}, "x86y ovr\n", "<stdin>:1:1: x86y\n<stdin>:1:6: ovr\n", 1},
+        {{"check", "--no-suggest", sjis}, "", sjis + ":1:9: table\n", 1},
+        {{"check", "--no-suggest", "--encoding", "cp932"}, read_file(sjis), "<stdin>:1:9: table\n", 1},
+    };
+    for (const Case& c : cases) {
+        auto run = cli.run(c.args, c.input);
+        EXPECT_EQ(run.out, c.out) << c.args[0] << " " << c.input.substr(0, 40) << run.err;
+        EXPECT_EQ(run.exit_code, c.exit_code) << c.input.substr(0, 40) << run.err;
+    }
+}
+
+TEST(DocumentReading, DictionaryNamesHelpAndAMissingHome) {
+    Cli cli;
+    auto missing = run_program({LUMOSPELL_PROGRAM, "check", "-d", "missing.dic"}, "x\n", cli.env);
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_NE(missing.err.find("missing.dic"), std::string::npos);
+    auto named = cli.run({"check", "-v", "-d", "english"}, "the fox\n");
+    EXPECT_EQ(named.exit_code, 0) << named.err;
+    EXPECT_NE(named.err.find("ignoring the ispell dictionary name 'english'"), std::string::npos);
+    EXPECT_NE(named.err.find("<stdin>: utf-8 (detected), mode text"), std::string::npos);
+    for (const char* command : {"check", "list", "pipe", "add", "build-dict"}) {
+        auto help = run_program({LUMOSPELL_PROGRAM, command, "--help"});
+        EXPECT_EQ(help.out.rfind(std::string("usage: lumospell ") + command, 0), 0u) << help.out;
+    }
+    auto homeless = run_program({LUMOSPELL_PROGRAM, "check", "--engine-order", "--main-dict", cli.main_dict}, "teh\n",
+                                {"HOME=", "XDG_DATA_HOME="});
+    EXPECT_EQ(homeless.exit_code, 1) << homeless.err;
+    EXPECT_EQ(homeless.out, "<stdin>:1:1: teh: the\n");
+    EXPECT_NE(homeless.err.find("additions cannot be saved"), std::string::npos);
+}
+
+// The program answers a line while its input is still open, and reads
+// any amount of input in bounded memory.
+TEST(DocumentReading, StreamsInBoundedMemory) {
+    Cli cli;
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+        execl(LUMOSPELL_PROGRAM, LUMOSPELL_PROGRAM, "check", "--no-suggest", "--main-dict",
+              cli.main_dict.c_str(), "--user-dict", cli.user_dict.c_str(), nullptr);
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    ASSERT_EQ(write(in[1], "teh\n", 4), 4);
+    pollfd ready{out[0], POLLIN, 0};
+    EXPECT_EQ(poll(&ready, 1, 60000), 1);
+    char answer[64] = {};
+    EXPECT_GT(read(out[0], answer, sizeof answer - 1), 0);
+    EXPECT_STREQ(answer, "<stdin>:1:1: teh\n");
+    close(in[1]);
+    close(out[0]);
+    waitpid(child, nullptr, 0);
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "address space limits do not apply under the address sanitizer";
+#else
+    // 50 MB on one line, checked under an address space far smaller.
+    const std::string big = cli.dir.file("big.txt");
+    {
+        std::string chunk;
+        while (chunk.size() < (1u << 20)) chunk += "the quick brown fox jumps over the lazy dog ";
+        std::FILE* f = std::fopen(big.c_str(), "wb");
+        for (int k = 0; k < 50; ++k) std::fwrite(chunk.data(), 1, chunk.size(), f);
+        std::fclose(f);
+    }
+    const pid_t lister = fork();
+    if (lister == 0) {
+        const rlimit limit{64u << 20, 64u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        execl(LUMOSPELL_PROGRAM, LUMOSPELL_PROGRAM, "list", "--main-dict", cli.main_dict.c_str(),
+              "--user-dict", cli.user_dict.c_str(), big.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(lister, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+#endif
+}
+
+// A rebuild replaces the old output only when it completed.
+TEST(BuildDict, KeepsTheOldOutputWhenCancelledOrRefused) {
+    Cli cli;
+    const std::string output = cli.dir.file("out.dic");
+    const std::string source = cli.dir.file("big.txt");
+    {
+        std::FILE* f = std::fopen(source.c_str(), "wb");
+        for (int k = 0; k < 300000; ++k) std::fprintf(f, "\x81\xA1word%d  {n} : striped animal\r\n", k);
+        std::fclose(f);
+    }
+    const std::string fifo = cli.dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string source;
+        std::string output;
+        int exit_code;
+        const char* message;
+    } cases[] = {
+        {fifo, output, 2, "not a regular file"},
+        {"/dev/zero", output, 2, "not a regular file"},
+        {source, source, 2, "is the source itself"},
+        {source, cli.dir.file("none/out.dic"), 2, "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        write_file(output, "old\r\n");
+        auto run = run_program({LUMOSPELL_PROGRAM, "build-dict", c.source, c.output}, "",
+                               {"LC_ALL=C.UTF-8"});
+        EXPECT_EQ(run.exit_code, c.exit_code) << c.source;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(read_file(output), "old\r\n");
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        execl(LUMOSPELL_PROGRAM, LUMOSPELL_PROGRAM, "build-dict", source.c_str(), output.c_str(),
+              nullptr);
+        _exit(127);
+    }
+    usleep(50000);
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    // Cancelled, or ended by the signal before it could take it.
+    EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 130)) << status;
+    EXPECT_EQ(read_file(output), "old\r\n");
+    auto done = run_program({LUMOSPELL_PROGRAM, "build-dict", source, output});
+    EXPECT_EQ(done.exit_code, 0) << done.err;
+    EXPECT_EQ(done.out.rfind("built " + output + ": 300002 words in ", 0), 0u) << done.out;
 }
