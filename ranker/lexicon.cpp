@@ -231,12 +231,12 @@ void GrowingTrie::within(const char* key, size_t len, unsigned max,
     GrowingWalk::descend(*this, 0, 0, w);
 }
 
-uint32_t frozen_find(const std::vector<FrozenNode>& nodes, const char* key, size_t len) {
+uint32_t frozen_find(NodeView nodes, const char* key, size_t len) {
     if (nodes.empty() || len == 0) return 0;
-    const FrozenNode* node = nodes.data();
+    const FrozenNode* node = nodes.data;
     for (size_t i = 0; i < len && node != nullptr; ++i)
-        node = frozen_child(nodes.data(), *node, static_cast<uint8_t>(key[i]));
-    return node != nullptr ? static_cast<uint32_t>(node - nodes.data()) : 0;
+        node = frozen_child(nodes.data, *node, static_cast<uint8_t>(key[i]));
+    return node != nullptr ? static_cast<uint32_t>(node - nodes.data) : 0;
 }
 
 uint32_t Lexicon::new_entry(const char* word, size_t len) {
@@ -271,30 +271,40 @@ void Lexicon::build(const std::vector<std::pair<const char*, size_t>>& words) {
         std::reverse(key, key + len);
         backward.entry_at(backward.insert(key, len)) = id;
     }
-    forward_ = forward.freeze();
-    backward_ = backward.freeze();
+    built_forward_ = forward.freeze();
+    built_backward_ = backward.freeze();
+    adopted_.reset();
+    forward_ = NodeView{built_forward_.data(), built_forward_.size()};
+    backward_ = NodeView{built_backward_.data(), built_backward_.size()};
 }
 
-bool Lexicon::adopt(std::vector<FrozenNode> forward, std::vector<FrozenNode> backward,
-                    std::vector<Entry> entries, std::vector<char> arena) {
-    auto fits = [&](const std::vector<FrozenNode>& nodes) {
-        if (nodes.empty()) return false;
-        for (size_t i = 0; i < nodes.size(); ++i) {
-            const FrozenNode& n = nodes[i];
-            if (n.children != 0 && (n.first <= i || n.first > nodes.size() ||
-                                    n.children > nodes.size() - n.first))
+bool Lexicon::adopt(std::shared_ptr<const FrozenNode> nodes, size_t forward_nodes,
+                    size_t backward_nodes, std::vector<Entry> entries, std::vector<char> arena) {
+    // One pass over the nodes: every child block and entry lies within its
+    // trie, so that no walk can leave the data however the file was damaged.
+    auto fits = [&](const FrozenNode* trie, size_t size) {
+        if (size == 0) return false;
+        for (size_t i = 0; i < size; ++i) {
+            const FrozenNode& n = trie[i];
+            if (n.children != 0 &&
+                (n.first <= i || n.first > size || n.children > size - n.first))
                 return false;
             if (n.entry != NoEntry && n.entry >= entries.size()) return false;
             if (static_cast<unsigned>(__builtin_popcount(n.letters)) > n.children) return false;
         }
         return true;
     };
-    bool ok = fits(forward) && fits(backward) && !arena.empty() && arena.back() == '\0';
+    bool ok = nodes != nullptr && fits(nodes.get(), forward_nodes) &&
+              fits(nodes.get() + forward_nodes, backward_nodes) && !arena.empty() &&
+              arena.back() == '\0';
     for (size_t i = 0; ok && i < entries.size(); ++i) ok = entries[i].form < arena.size();
     if (!ok) return false;
     for (Entry& e : entries) e.user = e.blocked = 0;
-    forward_ = std::move(forward);
-    backward_ = std::move(backward);
+    built_forward_.clear();
+    built_backward_.clear();
+    adopted_ = std::move(nodes);
+    forward_ = NodeView{adopted_.get(), forward_nodes};
+    backward_ = NodeView{adopted_.get() + forward_nodes, backward_nodes};
     entries_ = std::move(entries);
     arena_ = std::move(arena);
     seen_.assign(entries_.size(), 0);
@@ -333,7 +343,7 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance,
     if (!forward_.empty()) {
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
-            descend_frozen(forward_.data(), 0, 0, w);
+            descend_frozen(forward_.data, 0, 0, w);
         } else {
             // Split the key in halves: a word within two edits leaves the
             // first half untouched, or the second, or has one edit in each.
@@ -341,11 +351,11 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance,
             char reversed[LexiconKeyMax];
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, half, half);
-            descend_frozen(forward_.data(), 0, 0, w);
+            descend_frozen(forward_.data, 0, 0, w);
             start_walk(w, key, len, max_distance, 0, half);
-            descend_frozen(forward_.data(), 0, 0, w);
+            descend_frozen(forward_.data, 0, 0, w);
             start_walk(w, reversed, len, max_distance, len - half, len - half);
-            descend_frozen(backward_.data(), 0, 0, w);
+            descend_frozen(backward_.data, 0, 0, w);
         }
     }
     start_walk(w, key, len, max_distance, 0, 0);
@@ -360,7 +370,7 @@ void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distan
     w.out = &out;
     w.seen = nullptr;
     start_walk(w, key, len, max_distance, 0, 0);
-    descend_frozen(forward_.data(), 0, 0, w);
+    descend_frozen(forward_.data, 0, 0, w);
 }
 
 }  // namespace lumo::ranker

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,15 @@ inline unsigned label_code(uint8_t label) {
     return label == '\'' ? 26u : label == '-' ? 27u : 28u;
 }
 
+// A frozen trie's nodes, owned by the lexicon (built, or an index file's
+// view).
+struct NodeView {
+    const FrozenNode* data = nullptr;
+    size_t size = 0;
+    bool empty() const { return size == 0; }
+    const FrozenNode& operator[](size_t i) const { return data[i]; }
+};
+
 class GrowingTrie {
 public:
     GrowingTrie();
@@ -81,12 +91,18 @@ private:
 
 class Lexicon {
 public:
+    Lexicon() = default;
+    // The views point into the lexicon's own storage.
+    Lexicon(const Lexicon&) = delete;
+    Lexicon& operator=(const Lexicon&) = delete;
+
     // Builds the frozen tries from every spelling given (any case); the
     // first spelling of a lower-cased key is the one kept.
     void build(const std::vector<std::pair<const char*, size_t>>& words);
-    // Takes frozen data (from an index file) as it is; false when the
-    // pieces do not fit together, and the lexicon is then empty.
-    bool adopt(std::vector<FrozenNode> forward, std::vector<FrozenNode> backward,
+    // Takes frozen data (from an index file) as it is: nodes holds the
+    // forward trie's nodes, then the backward trie's.  False when the
+    // pieces do not fit together, and the lexicon is then unchanged.
+    bool adopt(std::shared_ptr<const FrozenNode> nodes, size_t forward_nodes, size_t backward_nodes,
                std::vector<Entry> entries, std::vector<char> arena);
 
     // Adds a spelling after the build and returns its entry; a spelling
@@ -110,16 +126,19 @@ public:
     const char* form(uint32_t id) const { return arena_.data() + entries_[id].form; }
     size_t size() const { return entries_.size(); }
 
-    const std::vector<FrozenNode>& forward() const { return forward_; }
-    const std::vector<FrozenNode>& backward() const { return backward_; }
+    NodeView forward() const { return forward_; }
+    NodeView backward() const { return backward_; }
     const std::vector<Entry>& entries() const { return entries_; }
     const std::vector<char>& arena() const { return arena_; }
 
 private:
     uint32_t new_entry(const char* word, size_t len);
 
-    std::vector<FrozenNode> forward_;
-    std::vector<FrozenNode> backward_;
+    std::vector<FrozenNode> built_forward_;
+    std::vector<FrozenNode> built_backward_;
+    std::shared_ptr<const FrozenNode> adopted_;
+    NodeView forward_;
+    NodeView backward_;
     GrowingTrie added_;
     std::vector<Entry> entries_;
     std::vector<char> arena_;
@@ -129,6 +148,6 @@ private:
 inline char fold(char c) { return lumo::common::to_lower(c); }
 
 // The node of key in a frozen trie, 0 when absent (the root is node 0).
-uint32_t frozen_find(const std::vector<FrozenNode>& nodes, const char* key, size_t len);
+uint32_t frozen_find(NodeView nodes, const char* key, size_t len);
 
 }  // namespace lumo::ranker

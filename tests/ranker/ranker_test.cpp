@@ -13,6 +13,7 @@
 
 #include "lexicon.h"
 #include "lumospell/orthex.h"
+#include "platform/files.h"
 #include "ranker.h"
 #include "test_support.h"
 
@@ -171,6 +172,8 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
     std::string damaged = index;
     for (size_t i = 96; i < damaged.size(); i += 4099) damaged[i] = '\xff';
     write_file(dir.file("damaged.rank"), damaged);
+    write_file(dir.file("empty.rank"), "");
+    write_file(dir.file("longer.rank"), index + "x");
     const struct {
         std::string main, frequency, index;
         int32_t code;
@@ -187,6 +190,9 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("header.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("foreign.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("damaged.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("empty.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("longer.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.path(), LumoRankOk, 0},
         // An index made with other frequencies is stale for these.
         {LUMOSPELL_MAIN_DICT, "", LUMORANK_INDEX, LumoRankOk, 0},
     };
@@ -204,6 +210,22 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
         LumoRankClose(r);
     }
     EXPECT_EQ(LumoRankOpen(LUMOSPELL_MAIN_DICT, nullptr, nullptr, nullptr), LumoRankErrArgument);
+}
+
+TEST(RankerBadInput, IndexRewrittenUnderAnOpenRanker) {
+    ScratchDir dir;
+    const std::string index = dir.file("main.rank");
+    const std::string frequency = LUMORANK_FREQUENCY;
+    lumo::ranker::Ranker maker;
+    ASSERT_EQ(maker.open(LUMOSPELL_MAIN_DICT, &frequency), lumo::ranker::OpenStatus::Ok);
+    ASSERT_TRUE(maker.write_index(index));
+    lumo::ranker::Ranker reader;
+    ASSERT_EQ(reader.open(LUMOSPELL_MAIN_DICT, &frequency, &index), lumo::ranker::OpenStatus::Ok);
+    ASSERT_TRUE(reader.from_index());
+    // The open ranker's view of the old file stays whole.
+    ASSERT_TRUE(maker.write_index(index));
+    EXPECT_EQ(reader.suggest("becuase", 7, 1), std::vector<std::string>{"because"});
+    EXPECT_FALSE(lumo::platform::path_exists((index + ".part").c_str()));
 }
 
 TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
