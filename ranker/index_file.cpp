@@ -17,12 +17,12 @@ namespace lumo::ranker {
 
 namespace {
 
-constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '1'};
+constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '2'};
 
 struct Header {
     char magic[8];
     uint64_t dict_size, dict_hash, frequency_size, frequency_hash;
-    uint64_t forward_nodes, backward_nodes, entries, arena_bytes;
+    uint64_t forward_nodes, backward_nodes, sounds, entries, arena_bytes;
 };
 
 uint64_t mix(uint64_t h, const unsigned char* p, size_t n) {
@@ -75,11 +75,13 @@ bool write_index(const std::string& path, const Lexicon& lexicon, const Fingerpr
     h.frequency_hash = frequency.hash;
     h.forward_nodes = lexicon.forward().size;
     h.backward_nodes = lexicon.backward().size;
+    h.sounds = lexicon.sound_count();
     h.entries = lexicon.entries().size();
     h.arena_bytes = lexicon.arena().size();
     bool ok = std::fwrite(&h, sizeof h, 1, f) == 1 &&
               put(f, lexicon.forward().data, lexicon.forward().size) &&
               put(f, lexicon.backward().data, lexicon.backward().size) &&
+              put(f, lexicon.sounds(), lexicon.sound_count()) &&
               put(f, lexicon.entries().data(), lexicon.entries().size()) &&
               put(f, lexicon.arena().data(), lexicon.arena().size());
     ok = (std::fclose(f) == 0) && ok;
@@ -155,25 +157,32 @@ IndexResult read_index(const std::string& path, const Fingerprint& dict,
     // Sizes beyond any real dictionary mean a damaged header; they must not
     // overflow the sums below.
     constexpr uint64_t Limit = 1u << 26;
-    if (h.forward_nodes > Limit || h.backward_nodes > Limit || h.entries > Limit ||
-        h.arena_bytes > Limit)
+    if (h.forward_nodes > Limit || h.backward_nodes > Limit || h.sounds > Limit ||
+        h.entries > Limit || h.arena_bytes > Limit)
         return IndexResult::Damaged;
     const uint64_t nodes = h.forward_nodes + h.backward_nodes;
-    const uint64_t need = sizeof h + nodes * sizeof(FrozenNode) + h.entries * sizeof(Entry) +
-                          h.arena_bytes;
+    const uint64_t need = sizeof h + nodes * sizeof(FrozenNode) + h.sounds * sizeof(SoundEntry) +
+                          h.entries * sizeof(Entry) + h.arena_bytes;
     if (size < need) return IndexResult::Truncated;
     if (size > need) return IndexResult::Damaged;
     // The tries stay in the file's view; entries and spellings are copied,
     // since sessions change and extend them.
     const unsigned char* p = file.get() + sizeof h;
-    std::shared_ptr<const FrozenNode> tries(file, reinterpret_cast<const FrozenNode*>(p));
+    FrozenParts parts;
+    parts.forward = reinterpret_cast<const FrozenNode*>(p);
+    parts.forward_nodes = static_cast<size_t>(h.forward_nodes);
+    parts.backward = parts.forward + parts.forward_nodes;
+    parts.backward_nodes = static_cast<size_t>(h.backward_nodes);
     p += nodes * sizeof(FrozenNode);
+    parts.sounds = reinterpret_cast<const SoundEntry*>(p);
+    parts.sound_count = static_cast<size_t>(h.sounds);
+    p += h.sounds * sizeof(SoundEntry);
+    parts.owner = std::move(file);
     std::vector<Entry> entries(static_cast<size_t>(h.entries));
     if (!entries.empty()) std::memcpy(entries.data(), p, entries.size() * sizeof(Entry));
     p += h.entries * sizeof(Entry);
     std::vector<char> arena(p, p + h.arena_bytes);
-    if (!lexicon.adopt(std::move(tries), static_cast<size_t>(h.forward_nodes),
-                       static_cast<size_t>(h.backward_nodes), std::move(entries), std::move(arena)))
+    if (!lexicon.adopt(std::move(parts), std::move(entries), std::move(arena)))
         return IndexResult::Damaged;
     return IndexResult::Ok;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "channel.h"
+
 namespace lumo::ranker {
 
 namespace {
@@ -239,6 +241,23 @@ uint32_t frozen_find(NodeView nodes, const char* key, size_t len) {
     return node != nullptr ? static_cast<uint32_t>(node - nodes.data) : 0;
 }
 
+uint32_t sound_hash(const std::string& sound) {
+    uint32_t h = 2166136261u;
+    for (const char c : sound) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+    return h;
+}
+
+namespace {
+
+// Keys of one or two sounds would make most short words alike.
+constexpr size_t SoundKeyMin = 3;
+
+bool sound_order(const SoundEntry& a, const SoundEntry& b) {
+    return a.key != b.key ? a.key < b.key : a.entry < b.entry;
+}
+
+}  // namespace
+
 uint32_t Lexicon::new_entry(const char* word, size_t len) {
     const auto id = static_cast<uint32_t>(entries_.size());
     entries_.push_back(Entry{static_cast<uint32_t>(arena_.size()), 0, 0, 0, 0, 0});
@@ -273,17 +292,26 @@ void Lexicon::build(const std::vector<std::pair<const char*, size_t>>& words) {
     }
     built_forward_ = forward.freeze();
     built_backward_ = backward.freeze();
+    built_sounds_.clear();
+    for (uint32_t id = 0; id < entries_.size(); ++id) {
+        const std::string sound = sound_key(form(id), std::strlen(form(id)));
+        if (sound.size() >= SoundKeyMin)
+            built_sounds_.push_back(SoundEntry{sound_hash(sound), id});
+    }
+    std::sort(built_sounds_.begin(), built_sounds_.end(), sound_order);
+    sounds_ = built_sounds_.data();
+    sound_count_ = built_sounds_.size();
     adopted_.reset();
     forward_ = NodeView{built_forward_.data(), built_forward_.size()};
     backward_ = NodeView{built_backward_.data(), built_backward_.size()};
 }
 
-bool Lexicon::adopt(std::shared_ptr<const FrozenNode> nodes, size_t forward_nodes,
-                    size_t backward_nodes, std::vector<Entry> entries, std::vector<char> arena) {
-    // One pass over the nodes: every child block and entry lies within its
-    // trie, so that no walk can leave the data however the file was damaged.
+bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<char> arena) {
+    // One pass over the nodes and sounds: every child block and entry lies
+    // within its table, so that no walk can leave the data however the
+    // file was damaged.
     auto fits = [&](const FrozenNode* trie, size_t size) {
-        if (size == 0) return false;
+        if (trie == nullptr || size == 0) return false;
         for (size_t i = 0; i < size; ++i) {
             const FrozenNode& n = trie[i];
             if (n.children != 0 &&
@@ -294,21 +322,44 @@ bool Lexicon::adopt(std::shared_ptr<const FrozenNode> nodes, size_t forward_node
         }
         return true;
     };
-    bool ok = nodes != nullptr && fits(nodes.get(), forward_nodes) &&
-              fits(nodes.get() + forward_nodes, backward_nodes) && !arena.empty() &&
-              arena.back() == '\0';
+    bool ok = fits(parts.forward, parts.forward_nodes) &&
+              fits(parts.backward, parts.backward_nodes) && !arena.empty() &&
+              arena.back() == '\0' && (parts.sounds != nullptr || parts.sound_count == 0);
+    for (size_t i = 0; ok && i < parts.sound_count; ++i)
+        ok = parts.sounds[i].entry < entries.size() &&
+             (i == 0 || !sound_order(parts.sounds[i], parts.sounds[i - 1]));
     for (size_t i = 0; ok && i < entries.size(); ++i) ok = entries[i].form < arena.size();
     if (!ok) return false;
     for (Entry& e : entries) e.user = e.blocked = 0;
     built_forward_.clear();
     built_backward_.clear();
-    adopted_ = std::move(nodes);
-    forward_ = NodeView{adopted_.get(), forward_nodes};
-    backward_ = NodeView{adopted_.get() + forward_nodes, backward_nodes};
+    built_sounds_.clear();
+    added_sounds_.clear();
+    adopted_ = std::move(parts.owner);
+    forward_ = NodeView{parts.forward, parts.forward_nodes};
+    backward_ = NodeView{parts.backward, parts.backward_nodes};
+    sounds_ = parts.sounds;
+    sound_count_ = parts.sound_count;
     entries_ = std::move(entries);
     arena_ = std::move(arena);
     seen_.assign(entries_.size(), 0);
     return true;
+}
+
+void Lexicon::sound_alike(const std::string& sound, size_t limit,
+                          std::vector<uint32_t>& out) const {
+    if (sound.size() < SoundKeyMin) return;
+    const uint32_t key = sound_hash(sound);
+    const SoundEntry* end = sounds_ + sound_count_;
+    const SoundEntry* lo = std::lower_bound(sounds_, end, SoundEntry{key, 0}, sound_order);
+    const SoundEntry* hi = std::lower_bound(lo, end, SoundEntry{key + 1, 0}, sound_order);
+    if (key == 0xFFFFFFFFu) hi = end;
+    size_t found = static_cast<size_t>(hi - lo);
+    for (const SoundEntry& s : added_sounds_) found += s.key == key;
+    if (found > limit) return;
+    for (const SoundEntry* s = lo; s < hi; ++s) out.push_back(s->entry);
+    for (const SoundEntry& s : added_sounds_)
+        if (s.key == key) out.push_back(s.entry);
 }
 
 uint32_t Lexicon::find(const char* key, size_t len) const {
@@ -330,6 +381,8 @@ uint32_t Lexicon::add(const char* word, size_t len) {
     const uint32_t node = added_.insert(key, len);
     const uint32_t id = new_entry(word, len);
     added_.entry_at(node) = id;
+    const std::string sound = sound_key(word, len);
+    if (sound.size() >= SoundKeyMin) added_sounds_.push_back(SoundEntry{sound_hash(sound), id});
     return id;
 }
 

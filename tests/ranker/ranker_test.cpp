@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "channel.h"
 #include "lexicon.h"
 #include "lumospell/orthex.h"
 #include "platform/files.h"
@@ -71,8 +72,33 @@ TEST(RankerFirstSuggestion, TypoKinds) {
         {"re-enter", "reenter"},  // hyphen put in
         {"wrod", "word"},
         {"becuase", "because"},
+        {"beaurocracy", "bureaucracy"},  // sounds alike, beyond two edits
     };
     for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
+}
+
+TEST(RankerCandidates, SoundAlikeBeyondTwoEdits) {
+    lumo::ranker::Ranker ranker;
+    const std::string frequency = LUMORANK_FREQUENCY, index = LUMORANK_INDEX;
+    for (const std::string* from : {static_cast<const std::string*>(nullptr), &index}) {
+        ASSERT_EQ(ranker.open(LUMOSPELL_MAIN_DICT, &frequency, from), lumo::ranker::OpenStatus::Ok);
+        EXPECT_EQ(ranker.from_index(), from != nullptr);
+        ASSERT_TRUE(ranker.add_word("Zorblax", 7));
+        for (const auto& [typed, meant] : {std::pair{"fisiks", "physics"}, {"nolij", "knowledge"},
+                                           {"beaurocracy", "bureaucracy"},
+                                           {"sorbllacks", "Zorblax"}}) {
+            std::vector<uint32_t> alike;
+            ranker.lexicon().sound_alike(lumo::ranker::sound_key(typed, std::strlen(typed)), 40,
+                                         alike);
+            Words forms;
+            for (const uint32_t id : alike) forms.emplace_back(ranker.lexicon().form(id));
+            EXPECT_NE(std::find(forms.begin(), forms.end(), meant), forms.end()) << typed;
+        }
+        // More words of the key than the limit give none.
+        std::vector<uint32_t> alike;
+        ranker.lexicon().sound_alike("fsks", 1, alike);
+        EXPECT_TRUE(alike.empty());
+    }
 }
 
 TEST(RankerFirstSuggestion, CapitalPatterns) {
