@@ -260,10 +260,14 @@ TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
     const lumo::ranker::Lexicon& lexicon = ranker.lexicon();
     std::mt19937 random(11);
     auto pick = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
-    for (int i = 0; i < 300; ++i) {
-        std::string w = lexicon.form(pick(lexicon.size()));
+    // Two edits at the start, two at the end, one in each half, and none.
+    const char* const placed[] = {"xxknowledge", "nkowledge", "knowledgxx", "knowleegd",
+                                  "kmowledgr",   "knowledge", "ab",        "abc"};
+    const size_t fixed = std::size(placed);
+    for (size_t i = 0; i < 300 + fixed; ++i) {
+        std::string w = i < fixed ? std::string(placed[i]) : lexicon.form(pick(lexicon.size()));
         for (char& c : w) c = lumo::ranker::fold(c);
-        for (unsigned e = pick(3); e > 0 && w.size() > 1; --e) {
+        for (unsigned e = i < fixed ? 0 : pick(3); e > 0 && w.size() > 1; --e) {
             const size_t at = pick(w.size());
             switch (pick(4)) {
                 case 0: w.erase(at, 1); break;
@@ -283,6 +287,7 @@ TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
         for (const auto& m : whole) b.insert({m.entry, m.distance});
         EXPECT_EQ(a.size(), split.size()) << w;
         EXPECT_EQ(a, b) << w;
+        EXPECT_TRUE(w != "knowledge" || b.size() > 1) << w;
     }
 }
 
