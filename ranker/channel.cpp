@@ -1,6 +1,7 @@
 #include "channel.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "common/char_class.h"
@@ -9,24 +10,47 @@ namespace lumo::ranker {
 
 namespace {
 
-bool is_vowel(char c) { return std::strchr("aeiouy", c) != nullptr && c != 0; }
+// Letter classes by table: the cost of an edit is asked for every cell of
+// every candidate's table.
+struct LetterTables {
+    bool vowel[256] = {};
+    int8_t row[256], column[256];
+    uint32_t alike[26] = {};  // bit b of alike[a]: a and b often stand for one sound
+    LetterTables() {
+        for (const char c : {'a', 'e', 'i', 'o', 'u', 'y'}) vowel[static_cast<uint8_t>(c)] = true;
+        std::memset(row, -1, sizeof row);
+        std::memset(column, 0, sizeof column);
+        const char* const rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; rows[r][k] != 0; ++k) {
+                row[static_cast<uint8_t>(rows[r][k])] = static_cast<int8_t>(r);
+                column[static_cast<uint8_t>(rows[r][k])] = static_cast<int8_t>(k);
+            }
+        for (const char* pair : {"ck", "cs", "sz", "iy", "gj", "fv", "mn", "kq", "sx", "td", "bp",
+                                 "ae", "ei", "ou"}) {
+            alike[pair[0] - 'a'] |= 1u << (pair[1] - 'a');
+            alike[pair[1] - 'a'] |= 1u << (pair[0] - 'a');
+        }
+    }
+};
+
+const LetterTables& tables() {
+    static const LetterTables t;
+    return t;
+}
+
+bool is_vowel(char c) { return tables().vowel[static_cast<uint8_t>(c)]; }
 using lumo::common::to_lower;
 using lumo::common::to_upper;
 bool is_lower(char c) { return lumo::common::is_lower(static_cast<unsigned char>(c)); }
 bool is_capital(char c) { return lumo::common::is_capital(static_cast<unsigned char>(c)); }
 bool is_mark(char c) { return c == '\'' || c == '-'; }
 
-const char* const KeyboardRows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
-
 bool neighbours(char a, char b) {
-    int ra = -1, ca = 0, rb = -1, cb = 0;
-    for (int r = 0; r < 3; ++r) {
-        const char* hit = std::strchr(KeyboardRows[r], a);
-        if (hit != nullptr && a != 0) ra = r, ca = static_cast<int>(hit - KeyboardRows[r]);
-        hit = std::strchr(KeyboardRows[r], b);
-        if (hit != nullptr && b != 0) rb = r, cb = static_cast<int>(hit - KeyboardRows[r]);
-    }
+    const LetterTables& t = tables();
+    const int ra = t.row[static_cast<uint8_t>(a)], rb = t.row[static_cast<uint8_t>(b)];
     if (ra < 0 || rb < 0) return false;
+    const int ca = t.column[static_cast<uint8_t>(a)], cb = t.column[static_cast<uint8_t>(b)];
     // Each row sits about half a key right of the one above it.
     if (ra == rb) return ca - cb == 1 || cb - ca == 1;
     if (ra - rb == 1) return cb == ca || cb == ca + 1;
@@ -35,11 +59,8 @@ bool neighbours(char a, char b) {
 }
 
 bool alike(char a, char b) {
-    static const char* const Pairs[] = {"ck", "cs", "sz", "iy", "gj", "fv", "mn",
-                                        "kq", "sx", "td", "bp", "ae", "ei", "ou"};
-    for (const char* pair : Pairs)
-        if ((a == pair[0] && b == pair[1]) || (a == pair[1] && b == pair[0])) return true;
-    return false;
+    if (!is_lower(a) || !is_lower(b)) return false;
+    return (tables().alike[a - 'a'] >> (b - 'a') & 1u) != 0;
 }
 
 float substitute_cost(char typed, char meant, const ChannelWeights& w) {

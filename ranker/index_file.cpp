@@ -1,19 +1,28 @@
 #include "index_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace lumo::ranker {
 
 namespace {
 
-constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '1'};
+constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '2'};
 
 struct Header {
     char magic[8];
     uint64_t dict_size, dict_hash, frequency_size, frequency_hash;
-    uint64_t forward_nodes, backward_nodes, entries, arena_bytes;
+    uint64_t forward_nodes, backward_nodes, sounds, entries, arena_bytes;
 };
 
 uint64_t mix(uint64_t h, const unsigned char* p, size_t n) {
@@ -29,15 +38,10 @@ uint64_t mix(uint64_t h, const unsigned char* p, size_t n) {
 }
 
 template <class T>
-bool put(std::FILE* f, const std::vector<T>& v) {
-    return v.empty() || std::fwrite(v.data(), sizeof(T), v.size(), f) == v.size();
+bool put(std::FILE* f, const T* data, size_t n) {
+    return n == 0 || std::fwrite(data, sizeof(T), n, f) == n;
 }
 
-template <class T>
-bool take(std::FILE* f, std::vector<T>& v, uint64_t n) {
-    v.resize(static_cast<size_t>(n));
-    return n == 0 || std::fread(v.data(), sizeof(T), v.size(), f) == v.size();
-}
 
 }  // namespace
 
@@ -58,7 +62,10 @@ bool fingerprint_file(const std::string& path, Fingerprint& out) {
 
 bool write_index(const std::string& path, const Lexicon& lexicon, const Fingerprint& dict,
                  const Fingerprint& frequency) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    // Written aside and renamed over the old one: programs that have the old
+    // index mapped keep reading it whole.
+    const std::string temporary = path + ".part";
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
     if (f == nullptr) return false;
     Header h{};
     std::memcpy(h.magic, Magic, sizeof Magic);
@@ -66,55 +73,116 @@ bool write_index(const std::string& path, const Lexicon& lexicon, const Fingerpr
     h.dict_hash = dict.hash;
     h.frequency_size = frequency.size;
     h.frequency_hash = frequency.hash;
-    h.forward_nodes = lexicon.forward().size();
-    h.backward_nodes = lexicon.backward().size();
+    h.forward_nodes = lexicon.forward().size;
+    h.backward_nodes = lexicon.backward().size;
+    h.sounds = lexicon.sound_count();
     h.entries = lexicon.entries().size();
     h.arena_bytes = lexicon.arena().size();
-    bool ok = std::fwrite(&h, sizeof h, 1, f) == 1 && put(f, lexicon.forward()) &&
-              put(f, lexicon.backward()) && put(f, lexicon.entries()) && put(f, lexicon.arena());
+    bool ok = std::fwrite(&h, sizeof h, 1, f) == 1 &&
+              put(f, lexicon.forward().data, lexicon.forward().size) &&
+              put(f, lexicon.backward().data, lexicon.backward().size) &&
+              put(f, lexicon.sounds(), lexicon.sound_count()) &&
+              put(f, lexicon.entries().data(), lexicon.entries().size()) &&
+              put(f, lexicon.arena().data(), lexicon.arena().size());
     ok = (std::fclose(f) == 0) && ok;
-    if (!ok) std::remove(path.c_str());
+    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+        // Where renaming cannot replace a file.
+        std::remove(path.c_str());
+        ok = std::rename(temporary.c_str(), path.c_str()) == 0;
+    }
+    if (!ok) std::remove(temporary.c_str());
     return ok;
 }
 
+namespace {
+
+// The whole file, mapped where the system can (the page cache is used as
+// it is, with nothing copied or zero-filled), read otherwise.
+std::shared_ptr<const unsigned char> load_file(const std::string& path, size_t& size) {
+#if defined(_WIN32)
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return nullptr;
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[1 << 16];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    std::fclose(f);
+    auto owned = std::make_shared<std::vector<unsigned char>>(std::move(bytes));
+    size = owned->size();
+    return std::shared_ptr<const unsigned char>(owned, owned->data());
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+        ::close(fd);
+        return st.st_size == 0 && S_ISREG(st.st_mode)
+                   ? std::shared_ptr<const unsigned char>(std::make_shared<unsigned char>(0))
+                   : nullptr;
+    }
+    size = static_cast<size_t>(st.st_size);
+#if defined(MAP_POPULATE)
+    constexpr int Flags = MAP_PRIVATE | MAP_POPULATE;  // one fault-in instead of many
+#else
+    constexpr int Flags = MAP_PRIVATE;
+#endif
+    void* at = ::mmap(nullptr, size, PROT_READ, Flags, fd, 0);
+    ::close(fd);
+    if (at == MAP_FAILED) return nullptr;
+    const size_t mapped = size;
+    return std::shared_ptr<const unsigned char>(static_cast<const unsigned char*>(at),
+                                                [mapped](const unsigned char* p) {
+                                                    ::munmap(const_cast<unsigned char*>(p),
+                                                             mapped);
+                                                });
+#endif
+}
+
+}  // namespace
+
 IndexResult read_index(const std::string& path, const Fingerprint& dict,
                        const Fingerprint& frequency, Lexicon& lexicon) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return IndexResult::Missing;
+    size_t size = 0;
+    std::shared_ptr<const unsigned char> file = load_file(path, size);
+    if (file == nullptr) return IndexResult::Missing;
     Header h{};
-    if (std::fread(&h, sizeof h, 1, f) != 1) {
-        std::fclose(f);
-        return std::memcmp(h.magic, Magic, sizeof Magic) == 0 ? IndexResult::Truncated
-                                                               : IndexResult::Foreign;
-    }
-    if (std::memcmp(h.magic, Magic, sizeof Magic) != 0) {
-        std::fclose(f);
+    std::memcpy(&h, file.get(), std::min(size, sizeof h));
+    if (std::memcmp(h.magic, Magic, sizeof Magic) != 0 || size < sizeof Magic)
         return IndexResult::Foreign;
-    }
+    if (size < sizeof h) return IndexResult::Truncated;
     if (h.dict_size != dict.size || h.dict_hash != dict.hash ||
-        h.frequency_size != frequency.size || h.frequency_hash != frequency.hash) {
-        std::fclose(f);
+        h.frequency_size != frequency.size || h.frequency_hash != frequency.hash)
         return IndexResult::Stale;
-    }
     // Sizes beyond any real dictionary mean a damaged header; they must not
-    // turn into huge allocations.
+    // overflow the sums below.
     constexpr uint64_t Limit = 1u << 26;
-    if (h.forward_nodes > Limit || h.backward_nodes > Limit || h.entries > Limit ||
-        h.arena_bytes > Limit) {
-        std::fclose(f);
+    if (h.forward_nodes > Limit || h.backward_nodes > Limit || h.sounds > Limit ||
+        h.entries > Limit || h.arena_bytes > Limit)
         return IndexResult::Damaged;
-    }
-    std::vector<FrozenNode> forward, backward;
-    std::vector<Entry> entries;
-    std::vector<char> arena;
-    const bool whole = take(f, forward, h.forward_nodes) && take(f, backward, h.backward_nodes) &&
-                       take(f, entries, h.entries) && take(f, arena, h.arena_bytes);
-    const bool extra = whole && std::fgetc(f) != EOF;
-    std::fclose(f);
-    if (!whole) return IndexResult::Truncated;
-    if (extra) return IndexResult::Damaged;
-    if (!lexicon.adopt(std::move(forward), std::move(backward), std::move(entries),
-                       std::move(arena)))
+    const uint64_t nodes = h.forward_nodes + h.backward_nodes;
+    const uint64_t need = sizeof h + nodes * sizeof(FrozenNode) + h.sounds * sizeof(SoundEntry) +
+                          h.entries * sizeof(Entry) + h.arena_bytes;
+    if (size < need) return IndexResult::Truncated;
+    if (size > need) return IndexResult::Damaged;
+    // The tries stay in the file's view; entries and spellings are copied,
+    // since sessions change and extend them.
+    const unsigned char* p = file.get() + sizeof h;
+    FrozenParts parts;
+    parts.forward = reinterpret_cast<const FrozenNode*>(p);
+    parts.forward_nodes = static_cast<size_t>(h.forward_nodes);
+    parts.backward = parts.forward + parts.forward_nodes;
+    parts.backward_nodes = static_cast<size_t>(h.backward_nodes);
+    p += nodes * sizeof(FrozenNode);
+    parts.sounds = reinterpret_cast<const SoundEntry*>(p);
+    parts.sound_count = static_cast<size_t>(h.sounds);
+    p += h.sounds * sizeof(SoundEntry);
+    parts.owner = std::move(file);
+    std::vector<Entry> entries(static_cast<size_t>(h.entries));
+    if (!entries.empty()) std::memcpy(entries.data(), p, entries.size() * sizeof(Entry));
+    p += h.entries * sizeof(Entry);
+    std::vector<char> arena(p, p + h.arena_bytes);
+    if (!lexicon.adopt(std::move(parts), std::move(entries), std::move(arena)))
         return IndexResult::Damaged;
     return IndexResult::Ok;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "channel.h"
+
 namespace lumo::ranker {
 
 namespace {
@@ -136,6 +138,9 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
         }
         return;
     }
+    // The children's own blocks are fetched while the first ones are
+    // stepped: the walk waits on memory more than it computes.
+    for (uint32_t c = first; c < end; ++c) __builtin_prefetch(nodes + nodes[c].first);
     for (uint32_t c = first; c < end; ++c) visit(nodes, c, d, w);
 }
 
@@ -231,13 +236,30 @@ void GrowingTrie::within(const char* key, size_t len, unsigned max,
     GrowingWalk::descend(*this, 0, 0, w);
 }
 
-uint32_t frozen_find(const std::vector<FrozenNode>& nodes, const char* key, size_t len) {
+uint32_t frozen_find(NodeView nodes, const char* key, size_t len) {
     if (nodes.empty() || len == 0) return 0;
-    const FrozenNode* node = nodes.data();
+    const FrozenNode* node = nodes.data;
     for (size_t i = 0; i < len && node != nullptr; ++i)
-        node = frozen_child(nodes.data(), *node, static_cast<uint8_t>(key[i]));
-    return node != nullptr ? static_cast<uint32_t>(node - nodes.data()) : 0;
+        node = frozen_child(nodes.data, *node, static_cast<uint8_t>(key[i]));
+    return node != nullptr ? static_cast<uint32_t>(node - nodes.data) : 0;
 }
+
+uint32_t sound_hash(const std::string& sound) {
+    uint32_t h = 2166136261u;
+    for (const char c : sound) h = (h ^ static_cast<uint8_t>(c)) * 16777619u;
+    return h;
+}
+
+namespace {
+
+// Keys of one or two sounds would make most short words alike.
+constexpr size_t SoundKeyMin = 3;
+
+bool sound_order(const SoundEntry& a, const SoundEntry& b) {
+    return a.key != b.key ? a.key < b.key : a.entry < b.entry;
+}
+
+}  // namespace
 
 uint32_t Lexicon::new_entry(const char* word, size_t len) {
     const auto id = static_cast<uint32_t>(entries_.size());
@@ -271,34 +293,76 @@ void Lexicon::build(const std::vector<std::pair<const char*, size_t>>& words) {
         std::reverse(key, key + len);
         backward.entry_at(backward.insert(key, len)) = id;
     }
-    forward_ = forward.freeze();
-    backward_ = backward.freeze();
+    built_forward_ = forward.freeze();
+    built_backward_ = backward.freeze();
+    built_sounds_.clear();
+    for (uint32_t id = 0; id < entries_.size(); ++id) {
+        const std::string sound = sound_key(form(id), std::strlen(form(id)));
+        if (sound.size() >= SoundKeyMin)
+            built_sounds_.push_back(SoundEntry{sound_hash(sound), id});
+    }
+    std::sort(built_sounds_.begin(), built_sounds_.end(), sound_order);
+    sounds_ = built_sounds_.data();
+    sound_count_ = built_sounds_.size();
+    adopted_.reset();
+    forward_ = NodeView{built_forward_.data(), built_forward_.size()};
+    backward_ = NodeView{built_backward_.data(), built_backward_.size()};
 }
 
-bool Lexicon::adopt(std::vector<FrozenNode> forward, std::vector<FrozenNode> backward,
-                    std::vector<Entry> entries, std::vector<char> arena) {
-    auto fits = [&](const std::vector<FrozenNode>& nodes) {
-        if (nodes.empty()) return false;
-        for (size_t i = 0; i < nodes.size(); ++i) {
-            const FrozenNode& n = nodes[i];
-            if (n.children != 0 && (n.first <= i || n.first > nodes.size() ||
-                                    n.children > nodes.size() - n.first))
+bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<char> arena) {
+    // One pass over the nodes and sounds: every child block and entry lies
+    // within its table, so that no walk can leave the data however the
+    // file was damaged.
+    auto fits = [&](const FrozenNode* trie, size_t size) {
+        if (trie == nullptr || size == 0) return false;
+        for (size_t i = 0; i < size; ++i) {
+            const FrozenNode& n = trie[i];
+            if (n.children != 0 &&
+                (n.first <= i || n.first > size || n.children > size - n.first))
                 return false;
             if (n.entry != NoEntry && n.entry >= entries.size()) return false;
             if (static_cast<unsigned>(__builtin_popcount(n.letters)) > n.children) return false;
         }
         return true;
     };
-    bool ok = fits(forward) && fits(backward) && !arena.empty() && arena.back() == '\0';
+    bool ok = fits(parts.forward, parts.forward_nodes) &&
+              fits(parts.backward, parts.backward_nodes) && !arena.empty() &&
+              arena.back() == '\0' && (parts.sounds != nullptr || parts.sound_count == 0);
+    for (size_t i = 0; ok && i < parts.sound_count; ++i)
+        ok = parts.sounds[i].entry < entries.size() &&
+             (i == 0 || !sound_order(parts.sounds[i], parts.sounds[i - 1]));
     for (size_t i = 0; ok && i < entries.size(); ++i) ok = entries[i].form < arena.size();
     if (!ok) return false;
     for (Entry& e : entries) e.user = e.blocked = 0;
-    forward_ = std::move(forward);
-    backward_ = std::move(backward);
+    built_forward_.clear();
+    built_backward_.clear();
+    built_sounds_.clear();
+    added_sounds_.clear();
+    adopted_ = std::move(parts.owner);
+    forward_ = NodeView{parts.forward, parts.forward_nodes};
+    backward_ = NodeView{parts.backward, parts.backward_nodes};
+    sounds_ = parts.sounds;
+    sound_count_ = parts.sound_count;
     entries_ = std::move(entries);
     arena_ = std::move(arena);
     seen_.assign(entries_.size(), 0);
     return true;
+}
+
+void Lexicon::sound_alike(const std::string& sound, size_t limit,
+                          std::vector<uint32_t>& out) const {
+    if (sound.size() < SoundKeyMin) return;
+    const uint32_t key = sound_hash(sound);
+    const SoundEntry* end = sounds_ + sound_count_;
+    const SoundEntry* lo = std::lower_bound(sounds_, end, SoundEntry{key, 0}, sound_order);
+    const SoundEntry* hi = std::lower_bound(lo, end, SoundEntry{key + 1, 0}, sound_order);
+    if (key == 0xFFFFFFFFu) hi = end;
+    size_t found = static_cast<size_t>(hi - lo);
+    for (const SoundEntry& s : added_sounds_) found += s.key == key;
+    if (found > limit) return;
+    for (const SoundEntry* s = lo; s < hi; ++s) out.push_back(s->entry);
+    for (const SoundEntry& s : added_sounds_)
+        if (s.key == key) out.push_back(s.entry);
 }
 
 uint32_t Lexicon::find(const char* key, size_t len) const {
@@ -320,6 +384,8 @@ uint32_t Lexicon::add(const char* word, size_t len) {
     const uint32_t node = added_.insert(key, len);
     const uint32_t id = new_entry(word, len);
     added_.entry_at(node) = id;
+    const std::string sound = sound_key(word, len);
+    if (sound.size() >= SoundKeyMin) added_sounds_.push_back(SoundEntry{sound_hash(sound), id});
     return id;
 }
 
@@ -333,19 +399,18 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance,
     if (!forward_.empty()) {
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
-            descend_frozen(forward_.data(), 0, 0, w);
+            descend_frozen(forward_.data, 0, 0, w);
         } else {
-            // Split the key in halves: a word within two edits leaves the
-            // first half untouched, or the second, or has one edit in each.
+            // Split the key in halves: a word within two edits has at most
+            // one of them in the first half (the forward walk), or none in
+            // the second (the backward walk).
             const size_t half = len / 2;
             char reversed[LexiconKeyMax];
             std::reverse_copy(key, key + len, reversed);
-            start_walk(w, key, len, max_distance, half, half);
-            descend_frozen(forward_.data(), 0, 0, w);
             start_walk(w, key, len, max_distance, 0, half);
-            descend_frozen(forward_.data(), 0, 0, w);
+            descend_frozen(forward_.data, 0, 0, w);
             start_walk(w, reversed, len, max_distance, len - half, len - half);
-            descend_frozen(backward_.data(), 0, 0, w);
+            descend_frozen(backward_.data, 0, 0, w);
         }
     }
     start_walk(w, key, len, max_distance, 0, 0);
@@ -360,7 +425,7 @@ void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distan
     w.out = &out;
     w.seen = nullptr;
     start_walk(w, key, len, max_distance, 0, 0);
-    descend_frozen(forward_.data(), 0, 0, w);
+    descend_frozen(forward_.data, 0, 0, w);
 }
 
 }  // namespace lumo::ranker

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,35 @@ inline unsigned label_code(uint8_t label) {
     return label == '\'' ? 26u : label == '-' ? 27u : 28u;
 }
 
+// A word's sound key by its hash; a table of them sorted by key, then entry.
+struct SoundEntry {
+    uint32_t key;
+    uint32_t entry;
+};
+
+uint32_t sound_hash(const std::string& sound);
+
+// What an index file holds besides entries and spellings, all within
+// owner's memory.
+struct FrozenParts {
+    std::shared_ptr<const void> owner;
+    const FrozenNode* forward = nullptr;
+    size_t forward_nodes = 0;
+    const FrozenNode* backward = nullptr;
+    size_t backward_nodes = 0;
+    const SoundEntry* sounds = nullptr;
+    size_t sound_count = 0;
+};
+
+// A frozen trie's nodes, owned by the lexicon (built, or an index file's
+// view).
+struct NodeView {
+    const FrozenNode* data = nullptr;
+    size_t size = 0;
+    bool empty() const { return size == 0; }
+    const FrozenNode& operator[](size_t i) const { return data[i]; }
+};
+
 class GrowingTrie {
 public:
     GrowingTrie();
@@ -81,13 +111,17 @@ private:
 
 class Lexicon {
 public:
+    Lexicon() = default;
+    // The views point into the lexicon's own storage.
+    Lexicon(const Lexicon&) = delete;
+    Lexicon& operator=(const Lexicon&) = delete;
+
     // Builds the frozen tries from every spelling given (any case); the
     // first spelling of a lower-cased key is the one kept.
     void build(const std::vector<std::pair<const char*, size_t>>& words);
-    // Takes frozen data (from an index file) as it is; false when the
-    // pieces do not fit together, and the lexicon is then empty.
-    bool adopt(std::vector<FrozenNode> forward, std::vector<FrozenNode> backward,
-               std::vector<Entry> entries, std::vector<char> arena);
+    // Takes frozen data (from an index file) as it is.  False when the
+    // pieces do not fit together, and the lexicon is then unchanged.
+    bool adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<char> arena);
 
     // Adds a spelling after the build and returns its entry; a spelling
     // whose lower-cased form is known returns the existing entry.  NoEntry
@@ -101,6 +135,10 @@ public:
     void within(const char* key, size_t len, unsigned max_distance,
                 std::vector<Match>& out) const;
 
+    // Appends every entry whose sound key hashes as sound's does; nothing
+    // when more than limit do (a key that common says little).
+    void sound_alike(const std::string& sound, size_t limit, std::vector<uint32_t>& out) const;
+
     // The same by one walk without the split, for checking the split.
     void within_exhaustive(const char* key, size_t len, unsigned max_distance,
                            std::vector<Match>& out) const;
@@ -110,16 +148,25 @@ public:
     const char* form(uint32_t id) const { return arena_.data() + entries_[id].form; }
     size_t size() const { return entries_.size(); }
 
-    const std::vector<FrozenNode>& forward() const { return forward_; }
-    const std::vector<FrozenNode>& backward() const { return backward_; }
+    NodeView forward() const { return forward_; }
+    NodeView backward() const { return backward_; }
+    const SoundEntry* sounds() const { return sounds_; }
+    size_t sound_count() const { return sound_count_; }
     const std::vector<Entry>& entries() const { return entries_; }
     const std::vector<char>& arena() const { return arena_; }
 
 private:
     uint32_t new_entry(const char* word, size_t len);
 
-    std::vector<FrozenNode> forward_;
-    std::vector<FrozenNode> backward_;
+    std::vector<FrozenNode> built_forward_;
+    std::vector<FrozenNode> built_backward_;
+    std::vector<SoundEntry> built_sounds_;
+    std::vector<SoundEntry> added_sounds_;  // words added later, unsorted
+    std::shared_ptr<const void> adopted_;
+    const SoundEntry* sounds_ = nullptr;
+    size_t sound_count_ = 0;
+    NodeView forward_;
+    NodeView backward_;
     GrowingTrie added_;
     std::vector<Entry> entries_;
     std::vector<char> arena_;
@@ -129,6 +176,6 @@ private:
 inline char fold(char c) { return lumo::common::to_lower(c); }
 
 // The node of key in a frozen trie, 0 when absent (the root is node 0).
-uint32_t frozen_find(const std::vector<FrozenNode>& nodes, const char* key, size_t len);
+uint32_t frozen_find(NodeView nodes, const char* key, size_t len);
 
 }  // namespace lumo::ranker

@@ -167,6 +167,20 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     for (const Match& m : matches)
         if (!lexicon_.entry(m.entry).blocked) score_word(m.entry, 0.0f);
 
+    // Words that sound alike however many edits away ("beaurocracy").
+    std::vector<uint32_t> alike;
+    lexicon_.sound_alike(typed_sound, weights_.sound_limit, alike);
+    if (!alike.empty()) {
+        std::vector<uint32_t> matched;
+        matched.reserve(matches.size());
+        for (const Match& m : matches) matched.push_back(m.entry);
+        std::sort(matched.begin(), matched.end());
+        for (const uint32_t id : alike)
+            if (!lexicon_.entry(id).blocked &&
+                !std::binary_search(matched.begin(), matched.end(), id))
+                score_word(id, 0.0f);
+    }
+
     if (!near) {
         // What the engine offers when no single edit gives a known word.
         std::string stem = key;

@@ -21,6 +21,7 @@ struct RankWeights {
     ChannelWeights channel;
     float per_cost = 6.44f;  // nats of likelihood one unit of typo cost is worth
     float sound_bonus = 1.555f;  // the word sounds like the typo
+    size_t sound_limit = 40;  // most words of one sound key taken as candidates
     float split_penalty = 4.0f;  // the left-out space
     float split_corpus = 17.75f;  // log of the frequency list's word count
     float self_penalty = 8.4f;  // the checked word itself, when known

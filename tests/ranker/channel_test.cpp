@@ -32,10 +32,15 @@ TEST(TypoCost, CommonSlipsCostLessThanOtherEdits) {
         {"bred", "bread", "brand"},     // a dropped vowel below two edits
         {"dont", "don't", "done"},      // a left-out apostrophe is cheap
         {"xat", "cxat", "bat"},         // first letters cost more
+        {"qord", "word", "pord"},       // neighbours across rows, not across the board
+        {"bxt", "bzt", "bnt"},          // letters alike in sound, whatever the keys
     };
     for (const auto& c : cases)
         EXPECT_LT(cost(c.typed, c.cheaper), cost(c.typed, c.dearer)) << c.typed;
     EXPECT_EQ(cost("word", "word"), 0.0f);
+    // Bytes beyond the letters are neither vowels, keys nor sounds.
+    EXPECT_GT(cost("b\xe9t", "bet"), cost("bat", "bet"));
+    EXPECT_GT(cost("b\xe9t", "bxt"), cost("bzt", "bxt"));
 }
 
 TEST(SoundKey, WordsThatSoundAlikeShareIt) {

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "channel.h"
 #include "lexicon.h"
 #include "lumospell/orthex.h"
+#include "platform/files.h"
 #include "ranker.h"
 #include "test_support.h"
 
@@ -70,8 +72,33 @@ TEST(RankerFirstSuggestion, TypoKinds) {
         {"re-enter", "reenter"},  // hyphen put in
         {"wrod", "word"},
         {"becuase", "because"},
+        {"beaurocracy", "bureaucracy"},  // sounds alike, beyond two edits
     };
     for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
+}
+
+TEST(RankerCandidates, SoundAlikeBeyondTwoEdits) {
+    lumo::ranker::Ranker ranker;
+    const std::string frequency = LUMORANK_FREQUENCY, index = LUMORANK_INDEX;
+    for (const std::string* from : {static_cast<const std::string*>(nullptr), &index}) {
+        ASSERT_EQ(ranker.open(LUMOSPELL_MAIN_DICT, &frequency, from), lumo::ranker::OpenStatus::Ok);
+        EXPECT_EQ(ranker.from_index(), from != nullptr);
+        ASSERT_TRUE(ranker.add_word("Zorblax", 7));
+        for (const auto& [typed, meant] : {std::pair{"fisiks", "physics"}, {"nolij", "knowledge"},
+                                           {"beaurocracy", "bureaucracy"},
+                                           {"sorbllacks", "Zorblax"}}) {
+            std::vector<uint32_t> alike;
+            ranker.lexicon().sound_alike(lumo::ranker::sound_key(typed, std::strlen(typed)), 40,
+                                         alike);
+            Words forms;
+            for (const uint32_t id : alike) forms.emplace_back(ranker.lexicon().form(id));
+            EXPECT_NE(std::find(forms.begin(), forms.end(), meant), forms.end()) << typed;
+        }
+        // More words of the key than the limit give none.
+        std::vector<uint32_t> alike;
+        ranker.lexicon().sound_alike("fsks", 1, alike);
+        EXPECT_TRUE(alike.empty());
+    }
 }
 
 TEST(RankerFirstSuggestion, CapitalPatterns) {
@@ -171,6 +198,8 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
     std::string damaged = index;
     for (size_t i = 96; i < damaged.size(); i += 4099) damaged[i] = '\xff';
     write_file(dir.file("damaged.rank"), damaged);
+    write_file(dir.file("empty.rank"), "");
+    write_file(dir.file("longer.rank"), index + "x");
     const struct {
         std::string main, frequency, index;
         int32_t code;
@@ -187,6 +216,9 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("header.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("foreign.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("damaged.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("empty.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("longer.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.path(), LumoRankOk, 0},
         // An index made with other frequencies is stale for these.
         {LUMOSPELL_MAIN_DICT, "", LUMORANK_INDEX, LumoRankOk, 0},
     };
@@ -206,16 +238,36 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
     EXPECT_EQ(LumoRankOpen(LUMOSPELL_MAIN_DICT, nullptr, nullptr, nullptr), LumoRankErrArgument);
 }
 
+TEST(RankerBadInput, IndexRewrittenUnderAnOpenRanker) {
+    ScratchDir dir;
+    const std::string index = dir.file("main.rank");
+    const std::string frequency = LUMORANK_FREQUENCY;
+    lumo::ranker::Ranker maker;
+    ASSERT_EQ(maker.open(LUMOSPELL_MAIN_DICT, &frequency), lumo::ranker::OpenStatus::Ok);
+    ASSERT_TRUE(maker.write_index(index));
+    lumo::ranker::Ranker reader;
+    ASSERT_EQ(reader.open(LUMOSPELL_MAIN_DICT, &frequency, &index), lumo::ranker::OpenStatus::Ok);
+    ASSERT_TRUE(reader.from_index());
+    // The open ranker's view of the old file stays whole.
+    ASSERT_TRUE(maker.write_index(index));
+    EXPECT_EQ(reader.suggest("becuase", 7, 1), std::vector<std::string>{"because"});
+    EXPECT_FALSE(lumo::platform::path_exists((index + ".part").c_str()));
+}
+
 TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
     lumo::ranker::Ranker ranker;
     ASSERT_EQ(ranker.open(LUMOSPELL_MAIN_DICT, nullptr), lumo::ranker::OpenStatus::Ok);
     const lumo::ranker::Lexicon& lexicon = ranker.lexicon();
     std::mt19937 random(11);
     auto pick = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
-    for (int i = 0; i < 300; ++i) {
-        std::string w = lexicon.form(pick(lexicon.size()));
+    // Two edits at the start, two at the end, one in each half, and none.
+    const char* const placed[] = {"xxknowledge", "nkowledge", "knowledgxx", "knowleegd",
+                                  "kmowledgr",   "knowledge", "ab",        "abc"};
+    const size_t fixed = std::size(placed);
+    for (size_t i = 0; i < 300 + fixed; ++i) {
+        std::string w = i < fixed ? std::string(placed[i]) : lexicon.form(pick(lexicon.size()));
         for (char& c : w) c = lumo::ranker::fold(c);
-        for (unsigned e = pick(3); e > 0 && w.size() > 1; --e) {
+        for (unsigned e = i < fixed ? 0 : pick(3); e > 0 && w.size() > 1; --e) {
             const size_t at = pick(w.size());
             switch (pick(4)) {
                 case 0: w.erase(at, 1); break;
@@ -235,6 +287,7 @@ TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
         for (const auto& m : whole) b.insert({m.entry, m.distance});
         EXPECT_EQ(a.size(), split.size()) << w;
         EXPECT_EQ(a, b) << w;
+        EXPECT_TRUE(w != "knowledge" || b.size() > 1) << w;
     }
 }
 
