@@ -628,7 +628,10 @@ void failed_save(const Paths& paths, const ScratchFolder& scratch) {
     CHECK_EQ(engine.at<decltype(&SpellCloseUdr)>(16)(session, 0, 1), SpellErrUdrSave);
     CHECK_EQ(read_file(user), std::string("first\r\n"));
     CHECK(!exists(folder + "~~$LUMOSP$.TMP"));
-    CHECK_EQ(engine.at<decltype(&SpellTerminate)>(5)(session, 1), 0);
+    // The unsaved addition is kept, so the session's end tries again and
+    // says so rather than dropping it.
+    CHECK_EQ(engine.at<decltype(&SpellTerminate)>(5)(session, 1), SpellErrUdrSave);
+    CHECK_EQ(read_file(user), std::string("first\r\n"));
     FreeLibrary(engine.module);
 }
 
