@@ -6,12 +6,7 @@
 #include <memory>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include "mapped_file.h"
 
 namespace lumo::ranker {
 
@@ -94,57 +89,10 @@ bool write_index(const std::string& path, const Lexicon& lexicon, const Fingerpr
     return ok;
 }
 
-namespace {
-
-// The whole file, mapped where the system can (the page cache is used as
-// it is, with nothing copied or zero-filled), read otherwise.
-std::shared_ptr<const unsigned char> load_file(const std::string& path, size_t& size) {
-#if defined(_WIN32)
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return nullptr;
-    std::vector<unsigned char> bytes;
-    unsigned char chunk[1 << 16];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    std::fclose(f);
-    auto owned = std::make_shared<std::vector<unsigned char>>(std::move(bytes));
-    size = owned->size();
-    return std::shared_ptr<const unsigned char>(owned, owned->data());
-#else
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
-        ::close(fd);
-        return st.st_size == 0 && S_ISREG(st.st_mode)
-                   ? std::shared_ptr<const unsigned char>(std::make_shared<unsigned char>(0))
-                   : nullptr;
-    }
-    size = static_cast<size_t>(st.st_size);
-#if defined(MAP_POPULATE)
-    constexpr int Flags = MAP_PRIVATE | MAP_POPULATE;  // one fault-in instead of many
-#else
-    constexpr int Flags = MAP_PRIVATE;
-#endif
-    void* at = ::mmap(nullptr, size, PROT_READ, Flags, fd, 0);
-    ::close(fd);
-    if (at == MAP_FAILED) return nullptr;
-    const size_t mapped = size;
-    return std::shared_ptr<const unsigned char>(static_cast<const unsigned char*>(at),
-                                                [mapped](const unsigned char* p) {
-                                                    ::munmap(const_cast<unsigned char*>(p),
-                                                             mapped);
-                                                });
-#endif
-}
-
-}  // namespace
-
 IndexResult read_index(const std::string& path, const Fingerprint& dict,
                        const Fingerprint& frequency, Lexicon& lexicon) {
     size_t size = 0;
-    std::shared_ptr<const unsigned char> file = load_file(path, size);
+    std::shared_ptr<const unsigned char> file = platform::map_file_for_reading(path, size);
     if (file == nullptr) return IndexResult::Missing;
     Header h{};
     std::memcpy(&h, file.get(), std::min(size, sizeof h));
