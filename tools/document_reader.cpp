@@ -17,7 +17,6 @@ namespace {
 constexpr size_t BlockBytes = 64 * 1024;
 // A line longer than this is checked in pieces cut at blanks.
 constexpr size_t LongestPiece = 64 * 1024;
-constexpr size_t ShownPrefix = 32;
 
 bool is_word_byte(char c) { return is_word_char(static_cast<unsigned char>(c)); }
 
@@ -176,6 +175,28 @@ bool detect_seekable(int fd, FileEncoding& encoding) {
 }
 
 }  // namespace
+
+std::vector<Finding> take_too_long_runs(std::string& view) {
+    std::vector<Finding> runs;
+    for (size_t i = 0; i < view.size();) {
+        if (!is_word_byte(view[i])) {
+            ++i;
+            continue;
+        }
+        const size_t start = i;
+        while (i < view.size() && is_word_byte(view[i])) ++i;
+        if (i - start <= LongestWord) continue;
+        Finding run;
+        run.offset = start;
+        run.length = i - start;
+        run.word = view.substr(start, ShownPrefix);
+        run.too_long = true;
+        runs.push_back(std::move(run));
+        std::fill(view.begin() + static_cast<std::ptrdiff_t>(start),
+                  view.begin() + static_cast<std::ptrdiff_t>(i), ' ');
+    }
+    return runs;
+}
 
 void DocumentView::make(std::string& text) {
     make_checker_view(text, encoding_);

@@ -14,8 +14,14 @@
 
 namespace lumo::tool {
 
-// A run of word bytes longer than this is no word; it is reported once.
+// A run of word bytes longer than this is no word; it is reported once,
+// shown by its first ShownPrefix bytes.
 constexpr size_t LongestWord = LumoSpellWordSize - 1;
+constexpr size_t ShownPrefix = 32;
+
+// Blanks every run of word bytes too long to be a word in view, the
+// checker's view of whole lines, and returns each as one finding, in order.
+std::vector<Finding> take_too_long_runs(std::string& view);
 
 // The checker's view of successive whole lines of one document, in place
 // and byte for byte: ASCII words only, what the mode says is not prose

@@ -1,6 +1,8 @@
 #include "ispell_pipe.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace lumo::tool {
@@ -27,8 +29,16 @@ void answer_line(PipeSession& s, const std::string& line, size_t shift, bool ter
                  std::FILE* out) {
     std::string text = line;
     s.view.make(text);
-    std::vector<Finding> findings;
-    s.checker.check(text, true, findings);
+    // A run too long to be a word is answered once, not piece by piece.
+    std::vector<Finding> findings = take_too_long_runs(text);
+    std::vector<Finding> words;
+    s.checker.check(text, true, words);
+    const size_t runs = findings.size();
+    findings.insert(findings.end(), std::make_move_iterator(words.begin()),
+                    std::make_move_iterator(words.end()));
+    std::inplace_merge(findings.begin(), findings.begin() + static_cast<std::ptrdiff_t>(runs),
+                       findings.end(),
+                       [](const Finding& a, const Finding& b) { return a.offset < b.offset; });
     PositionCounter positions(line, s.view.encoding());
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
     size_t i = 0;

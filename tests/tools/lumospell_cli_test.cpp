@@ -320,6 +320,10 @@ TEST(DocumentReading, DefectsOfANewUserStayFixed) {
          "\"kind\":\"unknown\",\"suggestions\":[\"word\"]}\n", 1},
         {{"check"}, "the dog'' fox\n", "", 0},
         {{"check", "--no-suggest"}, "``the dogz''\n", "<stdin>:1:7: dogz\n", 1},
+        {{"pipe"}, long_run + "\n",
+         "@(#) International Ispell Version 3.1.20 (but really LumoSpell 1.0.0)\n# " +
+             long_run.substr(0, 32) + " 0\n\n",
+         0},
         {{"check"}, long_run + "\n",
          "<stdin>:1:1: " + long_run.substr(0, 32) + "...: too long to be a word (100000 characters)\n", 1},
         {{"check", "--no-suggest", markdown}, "", markdown + ":6:6: ovr\n", 1},
