@@ -27,12 +27,11 @@ struct NamedEncoding {
     FileEncoding encoding;
 };
 
+// Shift-JIS goes by the shared list of its names.
 constexpr NamedEncoding Names[] = {
-    {"utf8", FileEncoding::Utf8},           {"shiftjis", FileEncoding::ShiftJis},
-    {"sjis", FileEncoding::ShiftJis},       {"cp932", FileEncoding::ShiftJis},
-    {"windows31j", FileEncoding::ShiftJis}, {"mskanji", FileEncoding::ShiftJis},
-    {"eucjp", FileEncoding::EucJp},         {"latin1", FileEncoding::Latin1},
-    {"iso88591", FileEncoding::Latin1},     {"l1", FileEncoding::Latin1},
+    {"utf8", FileEncoding::Utf8},       {"eucjp", FileEncoding::EucJp},
+    {"latin1", FileEncoding::Latin1},   {"iso88591", FileEncoding::Latin1},
+    {"l1", FileEncoding::Latin1},
 };
 
 const char* iconv_name(FileEncoding encoding) {
@@ -147,6 +146,12 @@ bool parse_encoding_name(std::string_view name, std::optional<FileEncoding>& enc
     for (const NamedEncoding& named : Names) {
         if (key == named.name) {
             encoding = named.encoding;
+            return true;
+        }
+    }
+    for (const char* sjis : common::ShiftJisNames) {
+        if (key == normalised_name(sjis)) {
+            encoding = FileEncoding::ShiftJis;
             return true;
         }
     }

@@ -44,6 +44,8 @@ TEST(TextEncoding, ParsesTheNamesUsersAndLocalesGive) {
         {"UTF-8", true, FileEncoding::Utf8},
         {"shift_jis", true, FileEncoding::ShiftJis},
         {"CP932", true, FileEncoding::ShiftJis},
+        {"Windows-31J", true, FileEncoding::ShiftJis},
+        {"csShiftJIS", true, FileEncoding::ShiftJis},
         {"euc-jp", true, FileEncoding::EucJp},
         {"ISO-8859-1", true, FileEncoding::Latin1},
         {"auto", true, std::nullopt},
