@@ -6,6 +6,7 @@
 
 #include "fuzz_support.h"
 #include "prefilter.h"
+#include "prefilter_input.h"
 
 using namespace lumo::front;
 
@@ -24,12 +25,7 @@ bool allowed_after_filter(unsigned char b, bool double_byte) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    static const lumo::platform::LeadByteSet shift_jis = lumo::platform::shift_jis_lead_bytes();
-    PrefilterFlags flags;
-    flags.doubleByteText = (data[0] & 1) != 0;
-    flags.maskWebAddresses = (data[0] & 2) != 0;
-    flags.maskPaths = (data[0] & 4) != 0;
-    flags.leadBytes = (data[0] & 8) != 0 ? nullptr : &shift_jis;
+    const PrefilterFlags flags = prefilter_flags_of(data[0]);
     ++data;
     --size;
 
