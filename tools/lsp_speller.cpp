@@ -86,14 +86,16 @@ bool LspSpeller::add_word(const std::string& word, std::string& error) {
     lines_.clear();
     // Reopening saves the words added so far; the session stays open with
     // them when that fails.
-    if (session_.api.init2(session_.main_dict.c_str(), session_.user_dict.c_str(), 0,
-                           session_.double_byte) != 1) {
-        error = "the user dictionary " + session_.user_dict + " could not be saved";
-        return false;
+    switch (reopen_saving(session_)) {
+        case Reopened::Done: return true;
+        case Reopened::SaveFailed:
+            error = "the user dictionary " + session_.user_dict + " could not be saved: " +
+                    session_.save_error;
+            return false;
+        case Reopened::OpenFailed: break;
     }
-    session_.api.mode(session_.mode);
-    for (const std::string& w : session_.session_ignores) session_.api.ignore_always(w.c_str());
-    return true;
+    error = "the dictionaries could not be opened again";
+    return false;
 }
 
 void LspSpeller::ignore_for_session(const std::string& word) {

@@ -82,20 +82,27 @@ void report_save_failure(const Session& s) {
                  s.user_dict.c_str(), s.save_error.c_str());
 }
 
-bool save_and_reopen(Session& s) {
+Reopened reopen_saving(Session& s) {
     if (s.api.init2(s.main_dict.c_str(), s.user_dict.c_str(), 0, s.double_byte) == 1) {
         s.save_error.clear();
         s.apply_settings();
-        return true;
+        return Reopened::Done;
     }
-    if (!s.last_save_worked()) {
-        // The front keeps the session open with its words: they are saved
-        // at the next try.
-        std::fprintf(stderr,
-                     "lumospell: could not save the user dictionary %s: %s; its new words are "
-                     "kept for this session\n",
-                     s.user_dict.c_str(), s.save_error.c_str());
-        return false;
+    // After a failed save the front keeps the session open with its words:
+    // they are saved at the next try.
+    return s.last_save_worked() ? Reopened::OpenFailed : Reopened::SaveFailed;
+}
+
+bool save_and_reopen(Session& s) {
+    switch (reopen_saving(s)) {
+        case Reopened::Done: return true;
+        case Reopened::SaveFailed:
+            std::fprintf(stderr,
+                         "lumospell: could not save the user dictionary %s: %s; its new words are "
+                         "kept for this session\n",
+                         s.user_dict.c_str(), s.save_error.c_str());
+            return false;
+        case Reopened::OpenFailed: break;
     }
     std::fprintf(stderr, "lumospell: cannot reopen the dictionaries (main %s, user %s)\n",
                  s.main_dict.c_str(), s.user_dict.c_str());

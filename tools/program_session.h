@@ -40,6 +40,12 @@ struct Session {
 // reopen fails otherwise.
 bool save_and_reopen(Session& s);
 
+// The same without a word to the user: whether the session was saved and
+// reopened with its settings, could not be saved (it stays open with its
+// words; save_error says why), or could not be opened again.
+enum class Reopened { Done, SaveFailed, OpenFailed };
+Reopened reopen_saving(Session& s);
+
 // Tells the user that the session's save failed, with the reason.
 void report_save_failure(const Session& s);
 
