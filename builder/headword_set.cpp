@@ -18,13 +18,17 @@ char* (*copy_headword)(const char* word, size_t length) = heap_copy_headword;
 
 namespace {
 
+// One byte of the hash, case folded.
+constexpr uint32_t hash_step(uint32_t h, unsigned char b) {
+    h += static_cast<uint32_t>(b | 0x20u);
+    return (h << 3) + (h >> 21);
+}
+
 // The hash before it is reduced to a slot number.
 uint32_t full_hash(const char* word) {
     uint32_t h = 0;
-    for (const unsigned char* b = reinterpret_cast<const unsigned char*>(word); *b != 0; ++b) {
-        h += static_cast<uint32_t>(*b | 0x20u);
-        h = (h << 3) + (h >> 21);
-    }
+    for (const unsigned char* b = reinterpret_cast<const unsigned char*>(word); *b != 0; ++b)
+        h = hash_step(h, *b);
     return h;
 }
 
@@ -76,10 +80,7 @@ uint32_t HeadwordHash(const char* word) noexcept { return full_hash(word) % Head
 
 void prefetch_headword(const char* word, size_t length) noexcept {
     uint32_t h = 0;
-    for (size_t i = 0; i < length; ++i) {
-        h += static_cast<uint32_t>(static_cast<unsigned char>(word[i]) | 0x20u);
-        h = (h << 3) + (h >> 21);
-    }
+    for (size_t i = 0; i < length; ++i) h = hash_step(h, static_cast<unsigned char>(word[i]));
     const uint32_t slot = h % HeadwordSlotCount;
 #if defined(__GNUC__)
     __builtin_prefetch(&slot_check[slot]);
