@@ -30,6 +30,17 @@ case "$1" in
       mkdir -p "$WINEPREFIX"
       "$wine" wineboot -i
       "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+      # A crashing program ends at once with its exception code: no crash
+      # dialog, no debugger started to wait on it.
+      "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+      for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+                 'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
+        "$wine" reg add "$key" /v Auto /d 0 /f
+        "$wine" reg delete "$key" /v Debugger /f 2>/dev/null || true
+      done
+      # Wine's own fonts (Marlett draws the caption buttons) are loaded
+      # from the prefix's font folder.
+      cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
       "$wineserver" -w
       touch "$WINEPREFIX/.lumospell-ready"
     fi ;;
