@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "dictionary_locations.h"
-#include "user_dictionary_recovery.h"
+#include "speller/dictionary_locations.h"
+#include "speller/user_dictionary_recovery.h"
 
 namespace lumo::enchant {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "checker.h"
-#include "host_libraries.h"
-#include "ranked_suggestions.h"
+#include "speller/checker.h"
+#include "speller/host_libraries.h"
+#include "speller/ranked_suggestions.h"
 
 namespace lumo::enchant {
 

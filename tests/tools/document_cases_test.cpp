@@ -13,9 +13,9 @@
 #include <iterator>
 #include <sstream>
 
-#include "text_encoding.h"
-#include "text_modes.h"
-#include "text_prepare.h"
+#include "documents/text_encoding.h"
+#include "documents/text_modes.h"
+#include "documents/text_prepare.h"
 
 using namespace lumo::tool;
 

@@ -1,4 +1,4 @@
-#include "fix_session.h"
+#include "fix/fix_session.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "fix_file.h"
+#include "fix/fix_file.h"
 
 namespace lumo::tool {
 namespace {

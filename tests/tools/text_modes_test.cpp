@@ -1,4 +1,4 @@
-#include "text_modes.h"
+#include "documents/text_modes.h"
 
 #include <gtest/gtest.h>
 
