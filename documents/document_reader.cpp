@@ -36,10 +36,9 @@ ssize_t read_some(int fd, char* buffer, size_t size) {
 
 class DocumentRun {
 public:
-    DocumentRun(Checker& checker, const DocumentSettings& settings, FileEncoding encoding,
+    DocumentRun(const CheckView& check, const DocumentSettings& settings, FileEncoding encoding,
                 const FoundWord& found)
-        : checker_(checker),
-          settings_(settings),
+        : check_(check),
           view_(encoding, settings.mode, settings.skip_web),
           found_(found) {}
 
@@ -49,19 +48,18 @@ public:
 
 private:
     bool check_block(std::string_view block, bool cut_in_run);
-    void take_long_runs(std::string& view, bool cut_in_run, PositionCounter& counter,
-                        std::vector<std::pair<Finding, TextPosition>>& out);
+    // The long runs of view, blanked, with their positions.
+    std::vector<std::pair<Finding, TextPosition>> take_long_runs(std::string_view block,
+                                                                 std::string& view,
+                                                                 bool cut_in_run);
 
-    Checker& checker_;
-    const DocumentSettings& settings_;
+    const CheckView& check_;
     DocumentView view_;
     const FoundWord& found_;
     size_t base_ = 0;  // offset of the next block in the document
     TextPosition base_position_;
-    // A long run cut at the end of the last block.
-    bool run_open_ = false;
-    Finding run_;
-    TextPosition run_position_;
+    LongRuns runs_;
+    TextPosition run_position_;  // of the run held open at the end of the last block
 };
 
 bool DocumentRun::take(std::string& buffer, bool at_end) {
@@ -89,56 +87,32 @@ bool DocumentRun::take(std::string& buffer, bool at_end) {
     return ok;
 }
 
-void DocumentRun::take_long_runs(std::string& view, bool cut_in_run, PositionCounter& counter,
-                                 std::vector<std::pair<Finding, TextPosition>>& out) {
-    for (size_t i = 0; i < view.size();) {
-        if (!is_word_byte(view[i])) {
-            if (run_open_) {
-                out.emplace_back(run_, run_position_);
-                run_open_ = false;
-            }
-            ++i;
-            continue;
-        }
-        const size_t start = i;
-        while (i < view.size() && is_word_byte(view[i])) ++i;
-        const bool continues = run_open_ && start == 0;
-        if (run_open_ && !continues) {
-            out.emplace_back(run_, run_position_);
-            run_open_ = false;
-        }
-        const size_t length = (continues ? run_.length : 0) + (i - start);
-        const bool open_at_end = cut_in_run && i == view.size();
-        if (length > LongestWord || open_at_end || continues) {
-            if (!continues) {
-                run_ = Finding();
-                run_.offset = base_ + start;
-                run_.word = view.substr(start, std::min(i - start, ShownPrefix));
-                run_.too_long = true;
-                run_position_ = combine(base_position_, counter.at(start));
-            }
-            run_.length = length;
-            std::fill(view.begin() + static_cast<std::ptrdiff_t>(start),
-                      view.begin() + static_cast<std::ptrdiff_t>(i), ' ');
-            if (open_at_end) {
-                run_open_ = true;
-            } else {
-                run_open_ = false;
-                if (length > LongestWord) out.emplace_back(run_, run_position_);
-            }
-        }
+std::vector<std::pair<Finding, TextPosition>> DocumentRun::take_long_runs(
+    std::string_view block, std::string& view, bool cut_in_run) {
+    std::vector<Finding> found;
+    runs_.take(view, base_, cut_in_run, found);
+    PositionCounter counter(block, view_.encoding());
+    std::vector<std::pair<Finding, TextPosition>> runs;
+    for (Finding& run : found) {
+        // A run that began in an earlier block has its position from there.
+        const TextPosition at = run.offset < base_
+                                    ? run_position_
+                                    : combine(base_position_, counter.at(run.offset - base_));
+        runs.emplace_back(std::move(run), at);
     }
+    if (runs_.open() && runs_.run().offset >= base_)
+        run_position_ = combine(base_position_, counter.at(runs_.run().offset - base_));
+    return runs;
 }
 
 bool DocumentRun::check_block(std::string_view block, bool cut_in_run) {
     std::string view(block);
     view_.make(view);
-    PositionCounter run_counter(block, view_.encoding());
-    std::vector<std::pair<Finding, TextPosition>> runs;
-    take_long_runs(view, cut_in_run, run_counter, runs);
+    const std::vector<std::pair<Finding, TextPosition>> runs =
+        take_long_runs(block, view, cut_in_run);
     PositionCounter counter(block, view_.encoding());
     std::vector<Finding> words;
-    if (!checker_.check(view, settings_.suggest, words)) return false;
+    if (!check_(view, words)) return false;
     // Both lists are in order; long runs were blanked out of the words.
     size_t r = 0;
     for (Finding& w : words) {
@@ -151,9 +125,9 @@ bool DocumentRun::check_block(std::string_view block, bool cut_in_run) {
     for (; r < runs.size(); ++r) found_(runs[r].first, runs[r].second);
     base_position_ = combine(base_position_, counter.at(block.size()));
     base_ += block.size();
-    if (run_open_ && !cut_in_run) {
-        found_(run_, run_position_);
-        run_open_ = false;
+    if (runs_.open() && !cut_in_run) {
+        found_(runs_.run(), run_position_);
+        runs_.close();
     }
     return true;
 }
@@ -176,35 +150,13 @@ bool detect_seekable(int fd, FileEncoding& encoding) {
 
 }  // namespace
 
-std::vector<Finding> take_too_long_runs(std::string& view) {
-    std::vector<Finding> runs;
-    for (size_t i = 0; i < view.size();) {
-        if (!is_word_byte(view[i])) {
-            ++i;
-            continue;
-        }
-        const size_t start = i;
-        while (i < view.size() && is_word_byte(view[i])) ++i;
-        if (i - start <= LongestWord) continue;
-        Finding run;
-        run.offset = start;
-        run.length = i - start;
-        run.word = view.substr(start, ShownPrefix);
-        run.too_long = true;
-        runs.push_back(std::move(run));
-        std::fill(view.begin() + static_cast<std::ptrdiff_t>(start),
-                  view.begin() + static_cast<std::ptrdiff_t>(i), ' ');
-    }
-    return runs;
-}
-
 void DocumentView::make(std::string& text) {
     make_checker_view(text, encoding_);
     filter_.mask(text);
     prepare_for_front(text, skip_web_);
 }
 
-bool check_document(int fd, Checker& checker, const DocumentSettings& settings,
+bool check_document(int fd, const CheckView& check, const DocumentSettings& settings,
                     const FoundWord& found, const std::function<void()>& after_block,
                     DocumentOutcome& outcome) {
     std::string buffer;
@@ -230,7 +182,7 @@ bool check_document(int fd, Checker& checker, const DocumentSettings& settings,
             outcome.encoding = detect_encoding(buffer);
         }
     }
-    DocumentRun run(checker, settings, outcome.encoding, found);
+    DocumentRun run(check, settings, outcome.encoding, found);
     for (;;) {
         if (!run.take(buffer, at_end)) {
             outcome.error = "the checker failed";

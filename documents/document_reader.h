@@ -1,27 +1,22 @@
 // Reading one document as it arrives: blocks of whole lines turned into
-// the checker's view (encoding, mode), checked, and every reported word
-// handed on with its line and column while the rest is still being read.
+// the checker's view (encoding, mode) and handed to the caller to check,
+// and every reported word handed on with its line and column while the
+// rest is still being read.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "speller/checker.h"
+#include "documents/finding.h"
+#include "documents/long_runs.h"
 #include "documents/text_encoding.h"
 #include "documents/text_modes.h"
 
 namespace lumo::tool {
-
-// A run of word bytes longer than this is no word; it is reported once,
-// shown by its first ShownPrefix bytes.
-constexpr size_t LongestWord = LumoSpellWordSize - 1;
-constexpr size_t ShownPrefix = 32;
-
-// Blanks every run of word bytes too long to be a word in view, the
-// checker's view of whole lines, and returns each as one finding, in order.
-std::vector<Finding> take_too_long_runs(std::string& view);
 
 // The checker's view of successive whole lines of one document, in place
 // and byte for byte: ASCII words only, what the mode says is not prose
@@ -47,9 +42,11 @@ struct DocumentSettings {
     std::optional<FileEncoding> encoding;
     ModeChoice mode;
     bool skip_web = true;
-    bool suggest = true;
 };
 
+// Checks the checker's view of a block and adds its words to report, in
+// order, with offsets into the view; false when the checker failed.
+using CheckView = std::function<bool(std::string_view view, std::vector<Finding>& words)>;
 using FoundWord = std::function<void(const Finding&, const TextPosition&)>;
 
 struct DocumentOutcome {
@@ -58,9 +55,10 @@ struct DocumentOutcome {
     std::string error;  // set when reading or checking failed
 };
 
-// Reads fd to its end in bounded memory and calls found for every reported
-// word in order, then after_block once the words of each block are out.
-bool check_document(int fd, Checker& checker, const DocumentSettings& settings,
+// Reads fd to its end in bounded memory, has check check each block's
+// view and calls found for every reported word in order, then after_block
+// once the words of each block are out.
+bool check_document(int fd, const CheckView& check, const DocumentSettings& settings,
                     const FoundWord& found, const std::function<void()>& after_block,
                     DocumentOutcome& outcome);
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "speller/checker.h"
-#include "program/commands.h"
+#include "fix/command_fix.h"
 #include "fix/fix_file.h"
 #include "fix/fix_screen.h"
 #include "fix/fix_session.h"
@@ -14,15 +14,15 @@ namespace lumo::tool {
 
 namespace {
 
+constexpr int ExitClean = 0;
+constexpr int ExitError = 2;
 constexpr size_t ShownSuggestions = 10;
 
 // The front as the correction session asks it.  Decisions of the files
 // already done stay with it when undo makes it forget the current one's.
 class FrontFixSpeller : public FixSpeller {
 public:
-    explicit FrontFixSpeller(Session& s) : s_(s), checker_(s.api, TextEncoding::Utf8) {
-        s_.ranked.set_max(ShownSuggestions);
-    }
+    explicit FrontFixSpeller(SpellSession& s) : s_(s), checker_(s, TextEncoding::Utf8) {}
 
     bool find(std::string_view view, size_t from, size_t to, FixFinding& found) override {
         while (from < to) {
@@ -44,58 +44,34 @@ public:
     }
 
     std::vector<std::string> suggest(const std::string& word) override {
-        if (s_.ranked.active()) {
-            std::vector<std::string> list = s_.ranked.suggest(word);
-            if (!list.empty()) return list;
-        }
-        CheckResult result;
-        if (s_.api.check(word.c_str(), &result) != CheckUnknownWord) return {};
-        std::vector<std::string> list = checker_.suggestions_for_last_check();
-        if (list.size() > ShownSuggestions) list.resize(ShownSuggestions);
-        return list;
+        return s_.suggest(word, ShownSuggestions);
     }
-
-    void ignore_always(const std::string& word) override {
-        s_.api.ignore_always(word.c_str());
-        s_.ranked.learn_word(word);
-        current_ignores_.push_back(word);
-    }
+    void ignore_always(const std::string& word) override { s_.ignore_always(word); }
     void change_always(const std::string& word, const std::string& with) override {
-        s_.api.change_always(word.c_str(), with.c_str());
-        s_.ranked.learn_change(word, with);
-        current_changes_.emplace_back(word, with);
+        s_.change_always(word, with);
     }
     void forget_decisions() override {
-        s_.close();
         std::string error;
-        if (!s_.open(error)) {
+        if (!s_.forget_decisions_since(kept_, error)) {
             std::fprintf(stderr, "lumospell: %s\n", error.c_str());
             std::exit(ExitError);
         }
-        set_mode();
-        for (const std::string& w : kept_ignores_) s_.api.ignore_always(w.c_str());
-        for (const auto& [w, with] : kept_changes_) s_.api.change_always(w.c_str(), with.c_str());
-        current_ignores_.clear();
-        current_changes_.clear();
+        set_mode(extra_mode_);
     }
     // The file is done: its decisions hold for the files after it.
-    void keep_decisions() {
-        kept_ignores_.insert(kept_ignores_.end(), current_ignores_.begin(), current_ignores_.end());
-        kept_changes_.insert(kept_changes_.end(), current_changes_.begin(), current_changes_.end());
-        current_ignores_.clear();
-        current_changes_.clear();
-    }
+    void keep_decisions() { kept_ = s_.mark(); }
     void set_mode(unsigned extra = 0) {
         extra_mode_ = extra;
-        s_.api.mode(s_.mode | extra_mode_);
+        s_.set_mode(base_mode_ | extra_mode_);
     }
 
 private:
-    Session& s_;
+    SpellSession& s_;
     Checker checker_;
+    const unsigned base_mode_ = s_.mode();
     unsigned extra_mode_ = 0;
-    std::vector<std::string> kept_ignores_, current_ignores_;
-    std::vector<std::pair<std::string, std::string>> kept_changes_, current_changes_;
+    // The decisions of the files already done.
+    SpellSession::Mark kept_;
 };
 
 extern "C" void on_stop_signal(int signal) { fix_stop_signal = signal; }
@@ -117,7 +93,7 @@ bool is_ascii(const std::string& text) {
 enum class FileOutcome { Next, Quit, Stopped };
 
 struct FixRun {
-    Session& session;
+    SpellSession& session;
     FrontFixSpeller& speller;
     FixScreen& screen;
     std::vector<std::string> problems;
@@ -151,7 +127,7 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
         view.suggestions = fix.at_end() ? std::vector<std::string>{} : run.speller.suggest(fix.current().word);
     };
     auto finish = [&](FileOutcome outcome) {
-        for (const std::string& word : fix.added_words()) run.session.api.add_word(word.c_str());
+        for (const std::string& word : fix.added_words()) run.session.add_word(word);
         run.speller.keep_decisions();
         return outcome;
     };
@@ -238,8 +214,7 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
 
 }  // namespace
 
-int run_fix(const Options& o, Session& s) {
-    if (o.arguments.empty()) usage_error("fix needs at least one FILE");
+int run_fix(const std::vector<std::string>& files, SpellSession& s) {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         std::fprintf(stderr,
                      "lumospell: fix needs a terminal on standard input and output; "
@@ -256,8 +231,8 @@ int run_fix(const Options& o, Session& s) {
     }
     FixRun run{s, speller, screen, {}};
     FileOutcome outcome = FileOutcome::Next;
-    for (size_t k = 0; k < o.arguments.size() && outcome == FileOutcome::Next; ++k)
-        outcome = fix_file(run, o.arguments[k], k, o.arguments.size());
+    for (size_t k = 0; k < files.size() && outcome == FileOutcome::Next; ++k)
+        outcome = fix_file(run, files[k], k, files.size());
     screen.close();
     for (const std::string& problem : run.problems) std::fprintf(stderr, "lumospell: %s\n", problem.c_str());
     if (outcome == FileOutcome::Stopped) return 128 + fix_stop_signal;

@@ -1,7 +1,7 @@
 #include "lsp/lsp_speller.h"
 
 #include <cctype>
-
+#include <cstdio>
 
 namespace lumo::tool {
 
@@ -12,29 +12,26 @@ constexpr size_t MaxRememberedLines = 200000;
 
 bool LspSpeller::open(const SpellerSettings& settings, std::string& error) {
     close();
-    Options o;
-    o.main_dict = settings.main_dict;
-    o.user_dict = settings.user_dict;
-    if (!open_session(o, session_, error)) return false;
+    SessionSettings session;
+    session.main_dict = settings.main_dict;
+    session.user_dict = settings.user_dict;
+    session.mode = ModeWebAddresses | ModePaths;
     // The protocol's text is UTF-8, whatever the server's locale.
-    if (session_.double_byte != 0) {
-        session_.double_byte = 0;
-        session_.close();
-        if (!session_.open(error)) return false;
-    }
+    session.double_byte = false;
+    session.message = [](const char* text, const char* caption) {
+        std::fprintf(stderr, "lumospell: %s: %s\n", caption ? caption : "", text ? text : "");
+    };
+    if (!session_.open(session, error)) return false;
     settings_ = settings;
-    base_mode_ = session_.mode;
+    base_mode_ = session_.mode();
     digits_ = false;
-    checker_ = std::make_unique<Checker>(session_.api, TextEncoding::Utf8);
-    std::string why;
-    ranker_.open(session_.main_dict, session_.user_dict, why);
+    checker_ = std::make_unique<Checker>(session_, TextEncoding::Utf8);
     return true;
 }
 
 void LspSpeller::close() {
     if (checker_ == nullptr) return;
     checker_.reset();
-    ranker_.close();
     lines_.clear();
     session_.close();
 }
@@ -42,8 +39,8 @@ void LspSpeller::close() {
 void LspSpeller::set_digits(bool digits_are_code) {
     if (digits_are_code == digits_) return;
     digits_ = digits_are_code;
-    session_.mode = base_mode_ | (digits_ ? static_cast<unsigned>(ModeIgnoreWordsWithDigits) : 0u);
-    session_.api.mode(session_.mode);
+    session_.set_mode(base_mode_ |
+                      (digits_ ? static_cast<unsigned>(ModeIgnoreWordsWithDigits) : 0u));
 }
 
 const std::vector<Finding>& LspSpeller::check_line(std::string_view line, bool digits_are_code) {
@@ -64,13 +61,8 @@ const std::vector<Finding>& LspSpeller::check_line(std::string_view line, bool d
 }
 
 std::vector<std::string> LspSpeller::suggestions(const std::string& word, size_t max_count) {
-    std::vector<std::string> list = ranker_.suggest(word, max_count);
-    if (!list.empty() || checker_ == nullptr) return list;
-    std::vector<Finding> findings;
-    checker_->check(word, true, findings);
-    if (!findings.empty()) list = std::move(findings.front().suggestions);
-    if (list.size() > max_count) list.resize(max_count);
-    return list;
+    if (checker_ == nullptr) return {};
+    return session_.suggest(word, max_count);
 }
 
 bool LspSpeller::add_word(const std::string& word, std::string& error) {
@@ -78,19 +70,18 @@ bool LspSpeller::add_word(const std::string& word, std::string& error) {
         error = "the speller is not open";
         return false;
     }
-    if (session_.api.add_word(word.c_str()) != 0) {
+    if (session_.add_word(word) != 0) {
         error = "the user dictionary cannot take '" + word + "'";
         return false;
     }
-    ranker_.learn_word(word);
     lines_.clear();
     // Reopening saves the words added so far; the session stays open with
     // them when that fails.
-    switch (reopen_saving(session_)) {
+    switch (session_.save_and_reopen()) {
         case Reopened::Done: return true;
         case Reopened::SaveFailed:
-            error = "the user dictionary " + session_.user_dict + " could not be saved: " +
-                    session_.save_error;
+            error = "the user dictionary " + session_.user_dict() + " could not be saved: " +
+                    session_.save_error();
             return false;
         case Reopened::OpenFailed: break;
     }
@@ -100,9 +91,7 @@ bool LspSpeller::add_word(const std::string& word, std::string& error) {
 
 void LspSpeller::ignore_for_session(const std::string& word) {
     if (checker_ == nullptr) return;
-    session_.api.ignore_always(word.c_str());
-    session_.session_ignores.push_back(word);
-    ranker_.learn_word(word);
+    session_.ignore_always(word);
     lines_.clear();
 }
 

@@ -11,7 +11,6 @@
 
 #include "speller/checker.h"
 #include "speller/spell_session.h"
-#include "speller/ranked_suggestions.h"
 
 namespace lumo::tool {
 
@@ -48,9 +47,8 @@ private:
     void set_digits(bool digits_are_code);
 
     SpellerSettings settings_;
-    Session session_;
+    SpellSession session_;
     std::unique_ptr<Checker> checker_;
-    RankedSuggestions ranker_;
     unsigned base_mode_ = 0;
     bool digits_ = false;
     std::unordered_map<std::string, std::vector<Finding>> lines_;

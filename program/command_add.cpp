@@ -6,7 +6,7 @@
 
 namespace lumo::tool {
 
-int run_add(const Options& o, Session& s) {
+int run_add(const Options& o, SpellSession& s) {
     if (o.arguments.empty()) usage_error("add needs at least one word");
     int result = ExitClean;
     std::vector<std::string> added;
@@ -18,11 +18,11 @@ int run_add(const Options& o, Session& s) {
             continue;
         }
         CheckResult check;
-        if (s.api.check(word.c_str(), &check) == CheckNoErrors) {
+        if (s.front().check(word.c_str(), &check) == CheckNoErrors) {
             std::printf("already known: %s\n", word.c_str());
             continue;
         }
-        const int code = s.api.add_word(word.c_str());
+        const int code = s.add_word(word);
         if (code != 0) {
             std::fprintf(stderr, "lumospell: cannot add '%s' (code 0x%x)\n", word.c_str(), code);
             result = ExitError;
@@ -38,11 +38,11 @@ int run_add(const Options& o, Session& s) {
     }
     // Read the file back as well: "added" only for what is really there.
     std::string saved;
-    read_user_dictionary(s.user_dict, saved);
+    read_user_dictionary(s.user_dict(), saved);
     for (const std::string& word : added) {
         if (saved.find(word + "\r\n") == std::string::npos) {
             std::fprintf(stderr, "lumospell: could not save '%s' to %s\n", word.c_str(),
-                         s.user_dict.c_str());
+                         s.user_dict().c_str());
             result = ExitError;
         } else {
             std::printf("added: %s\n", word.c_str());

@@ -28,10 +28,12 @@ unsigned engine_mode(const Options& o, TextMode mode) {
     return o.mode | (mode_accepts_words_with_digits(mode) ? static_cast<unsigned>(ModeIgnoreWordsWithDigits) : 0u);
 }
 
-int for_each_document(const Options& o, Session& s, const DocumentWord& word) {
-    Checker checker(s.api);
-    s.ranked.set_max(o.max_suggestions);
-    checker.use_ranked(&s.ranked);
+int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word) {
+    Checker checker(s);
+    const bool suggest = o.suggest && o.command == "check";
+    const CheckView check = [&](std::string_view view, std::vector<Finding>& words) {
+        return checker.check(view, suggest, words);
+    };
     std::vector<std::string> files = o.arguments;
     if (files.empty()) files.emplace_back("-");
     int result = ExitClean;
@@ -51,8 +53,7 @@ int for_each_document(const Options& o, Session& s, const DocumentWord& word) {
         settings.encoding = o.encoding;
         settings.mode = mode_of(o, file);
         settings.skip_web = (o.mode & ModeWebAddresses) != 0;
-        settings.suggest = o.suggest && o.command == "check";
-        s.api.mode(engine_mode(o, settings.mode.mode));
+        s.set_mode(engine_mode(o, settings.mode.mode));
         DocumentOutcome outcome;
         std::unique_ptr<OutputConverter> convert;
         const auto found = [&](const Finding& f, const TextPosition& at) {
@@ -60,7 +61,7 @@ int for_each_document(const Options& o, Session& s, const DocumentWord& word) {
             word(name, f, at, *convert);
             if (result == ExitClean) result = ExitFound;
         };
-        const bool ok = check_document(fd, checker, settings, found, [] { std::fflush(stdout); },
+        const bool ok = check_document(fd, check, settings, found, [] { std::fflush(stdout); },
                                        outcome);
         if (o.verbose)
             std::fprintf(stderr, "lumospell: %s: %s (%s), mode %s\n", name.c_str(),
@@ -77,7 +78,7 @@ int for_each_document(const Options& o, Session& s, const DocumentWord& word) {
     return result;
 }
 
-int run_check(const Options& o, Session& s) {
+int run_check(const Options& o, SpellSession& s) {
     return for_each_document(o, s, [&](const std::string& name, const Finding& f,
                                        const TextPosition& at, OutputConverter& convert) {
         report(o, name, f, at, convert);

@@ -84,26 +84,18 @@ int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out, bool banner) {
         const std::string rest = line.empty() ? std::string() : line.substr(1);
         switch (command) {
             case '*':  // add to the user dictionary
-                if (!rest.empty()) {
-                    s.api.add_word(rest.c_str());
-                    s.checker.learn_word(rest);
-                }
+                if (!rest.empty()) s.speller.add_word(rest);
                 break;
             case '&':  // add in lower case
                 if (!rest.empty()) {
                     std::string lower = rest;
                     for (char& c : lower)
                         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
-                    s.api.add_word(lower.c_str());
-                    s.checker.learn_word(lower);
+                    s.speller.add_word(lower);
                 }
                 break;
             case '@':  // accept for this session only
-                if (!rest.empty()) {
-                    s.api.ignore_always(rest.c_str());
-                    s.checker.learn_word(rest);
-                    s.session_ignores.push_back(rest);
-                }
+                if (!rest.empty()) s.speller.ignore_always(rest);
                 break;
             case '#':  // a failure is told on standard error, never in the answers
                 s.save_user_dictionary();

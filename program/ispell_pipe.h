@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "speller/checker.h"
 #include "documents/document_reader.h"
+#include "speller/checker.h"
+#include "speller/spell_session.h"
 
 namespace lumo::tool {
 
@@ -18,12 +19,11 @@ struct PipeSession {
     Checker& checker;
     // The view of the lines an editor sends, in its encoding and mode.
     DocumentView& view;
-    const FrontApi& api;
+    // Takes the words added ("*", "&") and accepted for the session ("@").
+    SpellSession& speller;
     // Saves the user dictionary ("#"); returns false when that failed, after
     // telling why, with the session's words kept.
     std::function<bool()> save_user_dictionary;
-    // Words accepted for this session ("@"), kept across a save.
-    std::vector<std::string>& session_ignores;
 };
 
 // Answers every line of input on output until the input ends, after the

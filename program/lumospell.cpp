@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "fix/command_fix.h"
 #include "program/commands.h"
 
 using namespace lumo::tool;
@@ -20,9 +21,9 @@ int main(int argc, char** argv) {
     if (o.verbose && !o.ignored_dictionary_name.empty())
         std::fprintf(stderr, "lumospell: ignoring the ispell dictionary name '%s'\n",
                      o.ignored_dictionary_name.c_str());
-    Session session;
+    SpellSession session;
     std::string error;
-    if (!open_session(o, session, error)) {
+    if (!session.open(session_settings(o), error)) {
         std::fprintf(stderr, "lumospell: %s\n", error.c_str());
         return ExitError;
     }
@@ -32,7 +33,8 @@ int main(int argc, char** argv) {
     } else if (o.command == "add") {
         return run_add(o, session);
     } else if (o.command == "fix") {
-        result = run_fix(o, session);
+        if (o.arguments.empty()) usage_error("fix needs at least one FILE");
+        result = run_fix(o.arguments, session);
     } else if (o.command == "list") {
         result = run_list_command(o, session);
     } else {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "speller/spell_session.h"
+
 namespace lumo::tool {
 
 namespace {
@@ -9,20 +11,24 @@ constexpr size_t PieceBytes = 512;
 static_assert(PieceBytes <= LumoSpellMaxTextLength, "a piece must fit one check");
 }  // namespace
 
-std::vector<std::string> Checker::suggestions_for_last_check() {
+std::vector<std::string> last_check_suggestions(const FrontApi& api) {
     std::vector<std::string> list;
     char out[LumoSpellWordSize];
-    for (int more = api_.suggestion_first(out); more; more = api_.suggestion_next(out))
+    for (int more = api.suggestion_first(out); more; more = api.suggestion_next(out))
         list.emplace_back(out);
     return list;
 }
 
+Checker::Checker(SpellSession& session) : session_(session), api_(session.front()) {}
+
+Checker::Checker(SpellSession& session, TextEncoding encoding)
+    : session_(session),
+      api_(session.front()),
+      raw_encoding_(encoding == TextEncoding::ShiftJis ? FileEncoding::ShiftJis
+                                                       : FileEncoding::Utf8) {}
+
 std::vector<std::string> Checker::suggestions_for(const std::string& word) {
-    if (ranked_ != nullptr && ranked_->active()) {
-        std::vector<std::string> ranked = ranked_->suggest(word);
-        if (!ranked.empty()) return ranked;
-    }
-    return suggestions_for_last_check();
+    return engine_order_ ? last_check_suggestions(api_) : session_.suggestions_after_check(word);
 }
 
 bool Checker::parts_are_known(const std::string& word) {

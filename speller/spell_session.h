@@ -1,55 +1,127 @@
-// One open session of the front with both dictionaries, as the commands
-// that check or add words use it.
+// One session of the speller for a host: the front, the engine and the
+// ranking library bound at run time once, the main and user dictionaries
+// open, and the session's decisions told to the front and the ranker
+// together and kept across a reopen.  It returns errors; it never prints
+// unless told where to, and never ends the process.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "speller/host_libraries.h"
-#include "program/options.h"
 #include "speller/ranked_suggestions.h"
 
 namespace lumo::tool {
 
-struct Session {
-    FrontApi api;
-    std::string engine_path;
-    std::string main_dict;
-    std::string user_dict;
+struct SessionSettings {
+    // Where liborthbridge.so, liborthex.so and liblumorank.so are; empty:
+    // beside the program.
+    std::string library_dir;
+    // The ranker's files (word-frequency.txt, main.rank); empty: the
+    // program's installed data folder.
+    std::string data_dir;
+    std::string main_dict;  // empty: the installed default
+    std::string user_dict;  // empty: the user's default
     unsigned mode = 0;
-    int double_byte = 0;
-    std::vector<std::string> session_ignores;
-    RankedSuggestions ranked;
-    // Why the last save failed; empty after one that worked.
-    std::string save_error;
-
-    // Opens again with what is kept here; false with a message in error.
-    bool open(std::string& error);
-    // Ends the session with its save; false with save_error set when the
-    // save failed.
-    bool close();
-    // Reads the last save's result into save_error; false when it failed.
-    bool last_save_worked();
-    // The check mode and the words accepted for the session, again.
-    void apply_settings();
+    bool double_byte = false;
+    // Ranked suggestions when the ranking library and its files are there.
+    bool ranked = true;
+    size_t max_suggestions = 10;
+    // Without a default user dictionary (no home), an empty stand-in that
+    // nothing is saved to, for hosts that only read.
+    bool stand_in_user_dict = false;
+    // The front's messages, but for a failed save: the session gives its
+    // reason with save_error().  None: the front's messages are dropped.
+    std::function<void(const char* text, const char* caption)> message;
+    // Notices for the user (a stand-in user dictionary) and, when
+    // detail is set, how suggestions are ranked.  None: kept silent.
+    std::function<void(const std::string&)> notice;
+    bool detail = false;
 };
 
-// Saves the words added so far and reopens, so that others' words come
-// in.  When the save fails, says so on standard error and keeps the
-// session open with its words; false then.  Exits with ExitError when the
-// reopen fails otherwise.
-bool save_and_reopen(Session& s);
-
-// The same without a word to the user: whether the session was saved and
-// reopened with its settings, could not be saved (it stays open with its
-// words; save_error says why), or could not be opened again.
 enum class Reopened { Done, SaveFailed, OpenFailed };
-Reopened reopen_saving(Session& s);
 
-// Tells the user that the session's save failed, with the reason.
-void report_save_failure(const Session& s);
+class SpellSession {
+public:
+    SpellSession() = default;
+    SpellSession(const SpellSession&) = delete;
+    SpellSession& operator=(const SpellSession&) = delete;
+    ~SpellSession() { close(); }
 
-// Finds and binds the libraries, settles both dictionaries and opens.
-bool open_session(const Options& o, Session& s, std::string& error);
+    // Binds the libraries (the first time), settles both dictionaries and
+    // opens; false with a message in error.
+    bool open(const SessionSettings& settings, std::string& error);
+    // Ends the session with its save; false when the save failed
+    // (save_error() says why).  True when nothing was open.  The
+    // ignore-always and change-always decisions hold for the next open.
+    bool close();
+    bool is_open() const { return open_; }
+
+    const FrontApi& front() const { return api_; }
+    const std::string& main_dict() const { return main_dict_; }
+    const std::string& user_dict() const { return user_dict_; }
+    unsigned mode() const { return mode_; }
+    // The front's options, kept across a reopen.
+    void set_mode(unsigned mode);
+    void set_max_suggestions(size_t max) { settings_.max_suggestions = max; }
+
+    // The session's decisions, told to the front and the ranker.  add_word
+    // returns the front's code, 0 when the word was taken.
+    int add_word(const std::string& word);
+    void ignore_always(const std::string& word);
+    void change_always(const std::string& word, const std::string& replacement);
+
+    // How many ignore-always and change-always decisions stand.
+    struct Mark {
+        size_t ignores = 0;
+        size_t changes = 0;
+    };
+    Mark mark() const { return {ignores_.size(), changes_.size()}; }
+    // Makes the front forget the decisions taken after mark (saving and
+    // reopening); false with a message in error when it cannot reopen.
+    bool forget_decisions_since(const Mark& mark, std::string& error);
+
+    // Saves the words added so far and reopens with the session's mode and
+    // decisions, so that others' words come in.  After a failed save the
+    // session stays open with its words (save_error() says why).
+    Reopened save_and_reopen();
+    const std::string& save_error() const { return save_error_; }
+
+    // Up to max suggestions for word, best first: ranked, else in the
+    // engine's order.  suggestions_after_check takes the engine's from the
+    // front's last check, which must have been of word.
+    std::vector<std::string> suggest(const std::string& word, size_t max);
+    std::vector<std::string> suggestions_after_check(const std::string& word);
+
+private:
+    static void on_message(const char* text, const char* caption, void* context);
+    bool settle_libraries(std::string& error);
+    bool settle_user_dictionary(std::string& error, bool& scratch);
+    bool open_front(std::string& error);
+    void end_front();
+    bool read_save_result();
+    void replay();
+    // The ranker, opened the first time ranked suggestions are asked for.
+    RankedSuggestions* ranker();
+
+    SessionSettings settings_;
+    FrontApi api_;
+    std::string engine_path_;
+    std::string main_dict_;
+    std::string user_dict_;
+    unsigned mode_ = 0;
+    bool open_ = false;
+    bool saving_ = false;
+    std::string save_error_;
+    std::vector<std::string> ignores_;
+    std::vector<std::pair<std::string, std::string>> changes_;
+    // Words added before the ranker opened, for it to learn then.
+    std::vector<std::string> added_;
+    RankedSuggestions ranked_;
+    bool ranker_tried_ = false;
+};
 
 }  // namespace lumo::tool

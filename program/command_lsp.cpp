@@ -1,8 +1,8 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "program/commands.h"
 #include "lsp/lsp_server.h"
+#include "program/commands.h"
 
 namespace lumo::tool {
 
