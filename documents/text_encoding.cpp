@@ -6,6 +6,7 @@
 
 #include "common/char_class.h"
 #include "common/shift_jis.h"
+#include "documents/utf8.h"
 
 namespace lumo::tool {
 
@@ -61,30 +62,9 @@ struct Character {
 };
 
 Character utf8_character(const unsigned char* p, size_t n) {
-    const unsigned char c = p[0];
-    size_t len = 0;
     unsigned cp = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1Fu;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0Fu;
-        if (c == 0xE0) low = 0xA0;
-        if (c == 0xED) high = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07u;
-        if (c == 0xF0) low = 0x90;
-        if (c == 0xF4) high = 0x8F;
-    }
-    bool valid = len != 0 && len <= n;
-    for (size_t i = 1; valid && i < len; ++i) {
-        if (p[i] < (i == 1 ? low : 0x80) || p[i] > (i == 1 ? high : 0xBF)) valid = false;
-        cp = (cp << 6) | (p[i] & 0x3Fu);
-    }
-    if (!valid) return {1, is_latin_letter(c)};  // read as Latin-1
+    const size_t len = utf8_sequence(p, n, &cp);
+    if (len == 0) return {1, is_latin_letter(p[0])};  // read as Latin-1
     return {len, is_latin_letter(cp)};
 }
 
@@ -118,10 +98,7 @@ size_t expected_length(unsigned char lead, FileEncoding encoding) {
         case FileEncoding::Latin1: return 1;
         case FileEncoding::Utf8: break;
     }
-    return lead >= 0xC2 && lead <= 0xDF   ? 2
-           : lead >= 0xE0 && lead <= 0xEF ? 3
-           : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                          : 1;
+    return utf8_lead(lead).length;
 }
 
 Character next_character(const unsigned char* p, size_t n, FileEncoding encoding) {
@@ -185,10 +162,10 @@ void EncodingDetector::feed(std::string_view bytes) {
             utf8_low_ = 0x80;
             utf8_high_ = 0xBF;
         } else if (utf8_pending_ == 0 && c >= 0x80) {
-            utf8_pending_ = static_cast<int>(expected_length(c, FileEncoding::Utf8)) - 1;
-            if (utf8_pending_ == 0) utf8_pending_ = -1;
-            utf8_low_ = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-            utf8_high_ = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+            const Utf8Lead lead = utf8_lead(c);
+            utf8_pending_ = lead.length == 1 ? -1 : static_cast<int>(lead.length) - 1;
+            utf8_low_ = lead.low;
+            utf8_high_ = lead.high;
         }
         if (sjis_pending_ > 0) {
             sjis_pending_ = is_sjis_trail(c) ? 0 : -1;

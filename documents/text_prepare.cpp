@@ -11,56 +11,6 @@ TextEncoding encoding_from_locale() {
                                                                  : TextEncoding::Utf8;
 }
 
-namespace {
-
-// Length of the UTF-8 sequence at p (1 for a byte that starts none) and
-// its code point.
-size_t decode_utf8(const unsigned char* p, size_t available, unsigned* code_point) {
-    const unsigned char c = p[0];
-    size_t len = 0;
-    unsigned cp = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-        len = 2;
-        cp = c & 0x1Fu;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        len = 3;
-        cp = c & 0x0Fu;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        len = 4;
-        cp = c & 0x07u;
-    }
-    if (len == 0 || len > available) {
-        *code_point = c;  // read as Latin-1
-        return 1;
-    }
-    for (size_t i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80) {
-            *code_point = c;
-            return 1;
-        }
-        cp = (cp << 6) | (p[i] & 0x3Fu);
-    }
-    *code_point = cp;
-    return len;
-}
-
-}  // namespace
-
-bool is_valid_utf8(std::string_view text) {
-    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    for (size_t i = 0; i < text.size();) {
-        if (bytes[i] < 0x80) {
-            ++i;
-            continue;
-        }
-        unsigned cp;
-        const size_t len = decode_utf8(bytes + i, text.size() - i, &cp);
-        if (len == 1) return false;
-        i += len;
-    }
-    return true;
-}
-
 // Blanks "scheme://..." runs; the front itself knows only "http://".
 static void blank_addresses(std::string& text) {
     for (size_t at = text.find("://"); at != std::string::npos; at = text.find("://", at + 3)) {

@@ -32,8 +32,6 @@ void prepare_for_front(std::string& text, bool skip_web);
 // punctuation mark that cannot join them, within the limit.
 size_t piece_end(std::string_view text, size_t start, size_t limit);
 
-bool is_valid_utf8(std::string_view text);
-
 // The bytes the engine counts as part of a word.
 using lumo::common::is_word_char;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "documents/text_prepare.h"
+#include "documents/utf8.h"
 
 namespace lumo::tool {
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -82,6 +83,25 @@ TEST(CheckCommand, WritesOneJsonObjectPerReportedWord) {
     EXPECT_EQ(run.out,
               "{\"file\":\"<stdin>\",\"line\":2,\"column\":1,\"offset\":5,\"word\":\"teh\","
               "\"kind\":\"unknown\",\"suggestions\":[\"the\"]}\n");
+}
+
+TEST(CheckCommand, JsonStaysValidForFileNamesThatAreNotUtf8) {
+    Cli cli;
+    // A surrogate and an overlong form: bytes that only look like UTF-8.
+    for (const char* bytes : {"\xED\xA0\x80", "\xE0\x80\xA0"}) {
+        const std::string file = cli.dir.file(std::string("name") + bytes + ".txt");
+        write_file(file, "teh\n");
+        auto run = cli.run({"check", "--json", "--no-suggest", file});
+        EXPECT_EQ(run.exit_code, 1) << run.err;
+        std::string escaped;
+        for (const char* b = bytes; *b; ++b) {
+            char unit[8];
+            std::snprintf(unit, sizeof unit, "\\u%04x", static_cast<unsigned char>(*b));
+            escaped += unit;
+        }
+        EXPECT_NE(run.out.find("name" + escaped + ".txt\""), std::string::npos) << run.out;
+        EXPECT_EQ(std::count_if(run.out.begin(), run.out.end(), [](char c) { return c & 0x80; }), 0);
+    }
 }
 
 TEST(CheckCommand, CountsColumnsInCharactersAndKeepsForeignWordsWhole) {
