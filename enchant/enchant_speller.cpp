@@ -1,4 +1,4 @@
-#include "enchant_speller.h"
+#include "enchant/enchant_speller.h"
 
 #include <cstdio>
 #include <cstdlib>
