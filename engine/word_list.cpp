@@ -115,7 +115,8 @@ platform::LockHandle lock_user_dictionary(const char* path, const platform::Lead
                                           bool exclusive, const SaveFileOps& ops) {
     std::string target;
     if (path == nullptr || !platform::resolve_link(path, &target)) return platform::NoLock;
-    return ops.lock(platform_save_paths(target.c_str(), lead).lock.c_str(), exclusive);
+    return lumo::common::lock_user_dictionary(
+        target.c_str(), [&lead](unsigned char c) { return lead.is_lead(c); }, exclusive, ops.lock);
 }
 
 namespace {

@@ -50,6 +50,15 @@ bool take_back(const std::string& from, const std::string& path, const char* wha
     return true;
 }
 
+bool is_lead_byte(unsigned char c) { return lumo::platform::system_lead_bytes().is_lead(c); }
+
+lumo::platform::LockHandle lock_save_folder(const std::string& path, bool exclusive) {
+    return lumo::common::lock_user_dictionary(
+        path.c_str(), is_lead_byte, exclusive, [](const char* name, bool exclusive_lock) {
+            return lumo::platform::lock_file(name, exclusive_lock, RecoveryLockWaitMs);
+        });
+}
+
 // Called with the dictionary missing and the folder's save lock held.
 bool recover_missing(const std::string& path, const lumo::common::SavePaths& names,
                      std::string& error) {
@@ -100,13 +109,7 @@ bool read_user_dictionary(const std::string& path, std::string& bytes) {
     bytes.clear();
     std::string target;
     if (!lumo::platform::resolve_link(path.c_str(), &target)) return false;
-    const lumo::platform::LeadByteSet& lead = lumo::platform::system_lead_bytes();
-    const lumo::common::SavePaths names =
-        lumo::common::native_save_paths(target.c_str(), [&lead](unsigned char c) {
-            return lead.is_lead(c);
-        });
-    const lumo::platform::LockHandle lock =
-        lumo::platform::lock_file(names.lock.c_str(), false, RecoveryLockWaitMs);
+    const lumo::platform::LockHandle lock = lock_save_folder(target, false);
     if (lock == lumo::platform::NoLock) return false;
     std::FILE* in = std::fopen(target.c_str(), "rb");
     bool ok = in != nullptr;
@@ -138,15 +141,11 @@ bool ensure_user_dictionary(const std::string& path, std::string& error) {
         error = "user dictionary " + path + " is a link to a file that does not exist";
         return false;
     }
-    const lumo::platform::LeadByteSet& lead = lumo::platform::system_lead_bytes();
     const lumo::common::SavePaths names =
-        lumo::common::native_save_paths(path.c_str(), [&lead](unsigned char c) {
-            return lead.is_lead(c);
-        });
+        lumo::common::native_save_paths(path.c_str(), is_lead_byte);
     // The same lock as the engine's saves, so that a save between its two
     // renames is never taken for a lost dictionary.
-    const lumo::platform::LockHandle lock =
-        lumo::platform::lock_file(names.lock.c_str(), true, RecoveryLockWaitMs);
+    const lumo::platform::LockHandle lock = lock_save_folder(path, true);
     if (lock == lumo::platform::NoLock) {
         error = "cannot create user dictionary " + path + ": cannot lock " + names.lock + ": " +
                 std::strerror(errno);
