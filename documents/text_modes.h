@@ -7,6 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "documents/modes/comment_walker.h"
+#include "documents/modes/email_walker.h"
+#include "documents/modes/html_walker.h"
+#include "documents/modes/markdown_walker.h"
+#include "documents/modes/nroff_walker.h"
+#include "documents/modes/tex_walker.h"
+
 namespace lumo::tool {
 
 enum class TextMode { Text, Markdown, Html, Tex, Email, Nroff, Comment };
@@ -43,7 +50,7 @@ inline bool mode_accepts_words_with_digits(TextMode mode) { return mode != TextM
 // a command's argument), which an empty line ends.
 class ProseFilter {
 public:
-    explicit ProseFilter(ModeChoice choice) : choice_(choice) {}
+    explicit ProseFilter(ModeChoice choice) : choice_(choice), comment_(choice.language) {}
 
     // text: one or more whole lines (the last may lack its line end when
     // the document ends there).  Line ends are kept; every other byte that
@@ -55,52 +62,15 @@ public:
 
 private:
     void mask_line(char* line, size_t size);
-    void markdown_line(char* p, size_t n);
-    void html_span(char* p, size_t n, size_t from);
-    void tex_line(char* p, size_t n);
-    void email_line(char* p, size_t n);
-    void nroff_line(char* p, size_t n);
-    void comment_line(char* p, size_t n);
-    size_t source_code(char* p, size_t n, size_t i);
-    size_t source_string(char* p, size_t n, size_t i);
 
     ModeChoice choice_;
-    size_t line_number_ = 0;
-
-    // Markdown
-    char fence_char_ = 0;
-    size_t fence_length_ = 0;
-    bool previous_blank_ = true;
-    bool indented_code_ = false;
-    bool in_list_ = false;
-
-    // HTML (and the tags and comments of Markdown)
-    bool html_comment_ = false;
-    bool in_tag_ = false;
-    char tag_quote_ = 0;
-    std::string raw_element_;      // "script" or "style" when its text runs
-    std::string opening_element_;  // the element of the tag under way
-
-    // TeX
-    char math_ = 0;                // '$' inline, 'D' $$display$$, '(' \( \), '[' \[ \]
-    std::string environment_end_;  // "\end{verbatim}" while skipping one
-    int arguments_to_skip_ = 0;
-    int argument_depth_ = 0;
-
-    // E-mail
-    bool in_header_ = false;
-    bool header_skipped_ = false;
-
-    // nroff
-    bool in_definition_ = false;  // .de or .ig until ".."
-    bool in_example_ = false;     // .EX until .EE, .Bd until .Ed
-
-    // Comment mode
-    int block_comment_ = 0;  // depth (Rust nests them)
-    char string_quote_ = 0;  // '"', '\'', '`', or 0 in code
-    bool triple_quote_ = false;
-    int raw_hashes_ = -1;  // Rust raw string: the '#'s that close it
-    std::string heredoc_end_;
+    // One walker per family; only the one of the mode is used.
+    modes::MarkdownWalker markdown_;
+    modes::HtmlWalker html_{false};
+    modes::TexWalker tex_;
+    modes::EmailWalker email_;
+    modes::NroffWalker nroff_;
+    modes::CommentWalker comment_;
 };
 
 }  // namespace lumo::tool
