@@ -1,145 +1,22 @@
 #include "lsp/lsp_server.h"
 
-#include <errno.h>
-#include <poll.h>
-#include <unistd.h>
-
-#include <strings.h>
-
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <set>
 
 #include <nlohmann/json.hpp>
 
+#include "lsp/diagnostics.h"
 #include "lsp/lsp_documents.h"
 #include "lsp/lsp_speller.h"
+#include "lsp/transport.h"
 
 namespace lumo::tool {
 
 using json = nlohmann::json;
 using Clock = std::chrono::steady_clock;
-
-namespace {
-
-constexpr size_t MaxHeaderBytes = 8192;
-
-bool starts_with_nocase(const std::string& line, const char* prefix) {
-    const size_t n = std::strlen(prefix);
-    return line.size() >= n && strncasecmp(line.c_str(), prefix, n) == 0;
-}
-
-}  // namespace
-
-FrameReader::Parse FrameReader::take(std::string& body) {
-    if (discard_ > 0) {
-        const size_t n = std::min(discard_, buffer_.size());
-        buffer_.erase(0, n);
-        discard_ -= n;
-        if (discard_ > 0) return Parse::NeedMore;
-    }
-    if (skipping_) {
-        skipping_ = false;
-        return Parse::Skipped;
-    }
-    size_t end = buffer_.find("\r\n\r\n");
-    size_t separator = 4;
-    if (end == std::string::npos) {
-        end = buffer_.find("\n\n");
-        separator = 2;
-    }
-    if (end == std::string::npos) {
-        // Junk without a header end: keep only what may start one.
-        if (buffer_.size() > MaxHeaderBytes) {
-            buffer_.erase(0, buffer_.size() - 16);
-            return Parse::Skipped;
-        }
-        return Parse::NeedMore;
-    }
-    bool has_length = false;
-    unsigned long long length = 0;
-    size_t start = 0;
-    while (start < end) {
-        size_t stop = buffer_.find('\n', start);
-        if (stop == std::string::npos || stop > end) stop = end;
-        std::string line = buffer_.substr(start, stop - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (starts_with_nocase(line, "Content-Length:")) {
-            const char* digits = line.c_str() + std::strlen("Content-Length:");
-            while (*digits == ' ' || *digits == '\t') ++digits;
-            char* after = nullptr;
-            errno = 0;
-            length = std::strtoull(digits, &after, 10);
-            has_length = after != digits && errno == 0 && *digits != '-';
-            while (has_length && (*after == ' ' || *after == '\t')) ++after;
-            if (has_length && *after != '\0') has_length = false;
-        }
-        start = stop + 1;
-    }
-    const size_t body_start = end + separator;
-    if (!has_length) {
-        buffer_.erase(0, body_start);
-        return Parse::Skipped;
-    }
-    if (length > max_body_) {
-        buffer_.erase(0, body_start);
-        discard_ = static_cast<size_t>(length);
-        skipping_ = true;
-        return take(body);
-    }
-    if (buffer_.size() - body_start < length) return Parse::NeedMore;
-    body.assign(buffer_, body_start, static_cast<size_t>(length));
-    buffer_.erase(0, body_start + static_cast<size_t>(length));
-    return Parse::Complete;
-}
-
-bool FrameReader::fill(int timeout_ms, bool& timed_out) {
-    timed_out = false;
-    pollfd p{fd_, POLLIN, 0};
-    int ready;
-    do {
-        ready = poll(&p, 1, timeout_ms);
-    } while (ready < 0 && errno == EINTR);
-    if (ready == 0) {
-        timed_out = true;
-        return true;
-    }
-    if (ready < 0) return false;
-    char chunk[65536];
-    ssize_t n;
-    do {
-        n = read(fd_, chunk, sizeof chunk);
-    } while (n < 0 && errno == EINTR);
-    if (n <= 0) return false;
-    // While passing over an oversized body, nothing of it is kept.
-    size_t from = 0;
-    if (discard_ > 0 && buffer_.empty()) {
-        from = std::min(discard_, static_cast<size_t>(n));
-        discard_ -= from;
-    }
-    buffer_.append(chunk + from, static_cast<size_t>(n) - from);
-    return true;
-}
-
-FrameReader::Result FrameReader::next(std::string& body, int timeout_ms) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        const Parse parsed = take(body);
-        if (parsed == Parse::Complete) return Result::Message;
-        if (parsed == Parse::Skipped) return Result::Skipped;
-        int wait = -1;
-        if (timeout_ms >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            wait = static_cast<int>(std::max<long long>(0, left.count()));
-        }
-        bool timed_out = false;
-        if (!fill(wait, timed_out)) return Result::Closed;
-        if (timed_out) return Result::Timeout;
-    }
-}
 
 namespace {
 
@@ -152,9 +29,6 @@ constexpr int InternalError = -32603;
 constexpr int ServerNotInitialized = -32002;
 constexpr int RequestFailed = -32803;
 
-constexpr size_t SuggestionsOffered = 5;
-constexpr const char* AddCommand = "lumospell.addToDictionary";
-constexpr const char* IgnoreCommand = "lumospell.ignoreForSession";
 
 struct OpenDocument {
     LspDocument document;
@@ -184,17 +58,21 @@ private:
     json request(const std::string& method, const json& params);
     void notification(const std::string& method, const json& params);
 
+    // The methods.
     json initialize(const json& params);
-    void settings_from(const json& settings);
-    void did_open(const json& params);
-    void did_change(const json& params);
+    json shutdown(const json& params);
     json code_action(const json& params);
     json execute_command(const json& params);
+    void did_open(const json& params);
+    void did_change(const json& params);
+    void did_close(const json& params);
+    void did_change_configuration(const json& params);
+
+    void settings_from(const json& settings);
 
     void publish_due();
     void publish(const std::string& uri, OpenDocument& d);
     std::vector<json> diagnose(OpenDocument& d);
-    json range_json(const LspDocument& doc, size_t from, size_t to) const;
     void schedule(const std::string& uri);
     void schedule_all();
 
@@ -297,53 +175,63 @@ void Server::dispatch(const std::string& body) {
     }
 }
 
+// The methods served: requests answer with a result, notifications not.
 json Server::request(const std::string& method, const json& params) {
-    if (method == "initialize") {
-        if (initialized_) throw Failure{InvalidRequest, "already initialized"};
-        return initialize(params);
-    }
-    if (method == "shutdown") {
-        shutting_down_ = true;
-        return nullptr;
-    }
-    if (method == "textDocument/codeAction") return code_action(params);
-    if (method == "workspace/executeCommand") return execute_command(params);
+    static const std::pair<const char*, json (Server::*)(const json&)> Requests[] = {
+        {"initialize", &Server::initialize},
+        {"shutdown", &Server::shutdown},
+        {"textDocument/codeAction", &Server::code_action},
+        {"workspace/executeCommand", &Server::execute_command},
+    };
+    for (const auto& [name, handler] : Requests)
+        if (method == name) return (this->*handler)(params);
     throw Failure{MethodNotFound, "unknown method " + method};
 }
 
 void Server::notification(const std::string& method, const json& params) {
+    static const std::pair<const char*, void (Server::*)(const json&)> Notifications[] = {
+        {"textDocument/didOpen", &Server::did_open},
+        {"textDocument/didChange", &Server::did_change},
+        {"textDocument/didClose", &Server::did_close},
+        {"workspace/didChangeConfiguration", &Server::did_change_configuration},
+    };
     if (method == "exit") {
         exit_ = true;
         return;
     }
     if (!initialized_ || shutting_down_) return;
-    if (method == "textDocument/didOpen") {
-        did_open(params);
-    } else if (method == "textDocument/didChange") {
-        did_change(params);
-    } else if (method == "textDocument/didClose") {
-        const std::string uri = params.at("textDocument").at("uri").get<std::string>();
-        pending_.erase(uri);
-        if (documents_.erase(uri) != 0)
-            send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
-                  {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
-    } else if (method == "workspace/didChangeConfiguration") {
-        const auto s = params.find("settings");
-        if (s != params.end()) {
-            const SpellerSettings before = speller_.settings();
-            settings_from(*s);
-            if (!(settings_ == before) || !speller_.is_open()) {
-                std::string error;
-                if (!speller_.open(settings_, error)) {
-                    // Settings that cannot be opened leave the ones in use.
-                    log(1, "lumospell: " + error + "; keeping the dictionaries before");
-                    settings_ = before;
-                    if (!speller_.open(settings_, error)) log(1, "lumospell: " + error);
-                }
-            }
-            schedule_all();
+    for (const auto& [name, handler] : Notifications)
+        if (method == name) return (this->*handler)(params);
+}
+
+json Server::shutdown(const json&) {
+    shutting_down_ = true;
+    return nullptr;
+}
+
+void Server::did_close(const json& params) {
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    pending_.erase(uri);
+    if (documents_.erase(uri) != 0)
+        send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
+              {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
+}
+
+void Server::did_change_configuration(const json& params) {
+    const auto s = params.find("settings");
+    if (s == params.end()) return;
+    const SpellerSettings before = speller_.settings();
+    settings_from(*s);
+    if (!(settings_ == before) || !speller_.is_open()) {
+        std::string error;
+        if (!speller_.open(settings_, error)) {
+            // Settings that cannot be opened leave the ones in use.
+            log(1, "lumospell: " + error + "; keeping the dictionaries before");
+            settings_ = before;
+            if (!speller_.open(settings_, error)) log(1, "lumospell: " + error);
         }
     }
+    schedule_all();
 }
 
 void Server::settings_from(const json& settings) {
@@ -362,6 +250,7 @@ void Server::settings_from(const json& settings) {
 }
 
 json Server::initialize(const json& params) {
+    if (initialized_) throw Failure{InvalidRequest, "already initialized"};
     const auto general = params.find("capabilities");
     if (general != params.end() && general->contains("general")) {
         const json& encodings = (*general)["general"].value("positionEncodings", json::array());
@@ -437,42 +326,15 @@ void Server::publish_due() {
     }
 }
 
-json Server::range_json(const LspDocument& doc, size_t from, size_t to) const {
-    const LspPosition a = doc.position_of(from, encoding_);
-    const LspPosition b = doc.position_of(to, encoding_);
-    return {{"start", {{"line", a.line}, {"character", a.character}}},
-            {"end", {{"line", b.line}, {"character", b.character}}}};
-}
-
 std::vector<json> Server::diagnose(OpenDocument& d) {
-    std::vector<json> out;
     const std::string& text = d.document.text();
     if (text.size() > options_.max_document_bytes) {
         if (!d.too_large_reported)
             log(2, "a document of " + std::to_string(text.size()) + " bytes is too large to check");
         d.too_large_reported = true;
-        return out;
+        return {};
     }
-    std::string prose = text;
-    ProseFilter(d.mode).mask(prose);
-    const bool digits = mode_accepts_words_with_digits(d.mode.mode);
-    for (size_t line = 0; line < d.document.line_count(); ++line) {
-        const size_t start = d.document.line_start(line);
-        const size_t end = d.document.line_end(line);
-        for (const Finding& f : speller_.check_line(std::string_view(prose).substr(start, end - start), digits)) {
-            const size_t from = start + f.offset;
-            const std::string message = f.status == CheckChangeAlways && !f.suggestions.empty()
-                                            ? "'" + f.word + "': change to '" + f.suggestions.front() + "'"
-                                            : "unknown word '" + f.word + "'";
-            out.push_back({{"range", range_json(d.document, from, from + f.length)},
-                           {"severity", 3},
-                           {"source", "lumospell"},
-                           {"code", f.status == CheckChangeAlways ? "change-always" : "unknown-word"},
-                           {"message", message},
-                           {"data", {{"word", f.word}}}});
-        }
-    }
-    return out;
+    return diagnostics_for(d.document, d.mode, speller_, encoding_);
 }
 
 void Server::publish(const std::string& uri, OpenDocument& d) {
@@ -499,24 +361,7 @@ json Server::code_action(const json& params) {
         const size_t a = at(diagnostic["range"]["start"]);
         const size_t b = at(diagnostic["range"]["end"]);
         if (b < from || a > to) continue;
-        const std::string word = diagnostic["data"]["word"].get<std::string>();
-        for (const std::string& s : speller_.suggestions(word, SuggestionsOffered)) {
-            json edit = {{"range", diagnostic["range"]}, {"newText", s}};
-            actions.push_back({{"title", "Replace with '" + s + "'"},
-                               {"kind", "quickfix"},
-                               {"diagnostics", {diagnostic}},
-                               {"edit", {{"changes", {{uri, {edit}}}}}}});
-        }
-        const auto command = [&](const char* title, const char* name) {
-            actions.push_back({{"title", title + word + "'"},
-                               {"kind", "quickfix"},
-                               {"diagnostics", {diagnostic}},
-                               {"command", {{"title", title + word + "'"},
-                                            {"command", name},
-                                            {"arguments", {word}}}}});
-        };
-        command("Add to the user dictionary: '", AddCommand);
-        command("Ignore for this session: '", IgnoreCommand);
+        add_actions(diagnostic, uri, speller_, actions);
     }
     return actions;
 }
@@ -542,17 +387,7 @@ json Server::execute_command(const json& params) {
 void Server::send(const json& message) {
     if (output_lost_) return;
     const std::string body = message.dump(-1, ' ', false, json::error_handler_t::replace);
-    const std::string frame = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-    size_t done = 0;
-    while (done < frame.size()) {
-        const ssize_t n = write(out_fd_, frame.data() + done, frame.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            output_lost_ = true;
-            return;
-        }
-        done += static_cast<size_t>(n);
-    }
+    if (!write_frame(out_fd_, body)) output_lost_ = true;
 }
 
 void Server::respond(const json& id, json result) {
