@@ -56,7 +56,8 @@ inline void apply_capitals(char* text, size_t text_len, const char* pattern, siz
     } else if (!any_lower) {
         for (size_t i = 0; i < text_len; ++i) text[i] = to_upper(text[i]);
     } else if (!is_lower(static_cast<unsigned char>(pattern[0])) && !later_capital) {
-        for (size_t i = 0; i < text_len; ++i) text[i] = i == 0 ? to_upper(text[i]) : to_lower(text[i]);
+        for (size_t i = 0; i < text_len; ++i)
+            text[i] = i == 0 ? to_upper(text[i]) : to_lower(text[i]);
     }
 }
 

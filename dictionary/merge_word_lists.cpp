@@ -68,7 +68,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "merge_word_lists: cannot read %s\n", argv[i]);
             return 2;
         }
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string text((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
         size_t at = 0;
         for (std::string_view word = lumo::common::next_word_list_word(text, &at); !word.empty();
              word = lumo::common::next_word_list_word(text, &at))

@@ -38,9 +38,7 @@ class DocumentRun {
 public:
     DocumentRun(const CheckView& check, const DocumentSettings& settings, FileEncoding encoding,
                 const FoundWord& found)
-        : check_(check),
-          view_(encoding, settings.mode, settings.skip_web),
-          found_(found) {}
+        : check_(check), view_(encoding, settings.mode, settings.skip_web), found_(found) {}
 
     // Checks what of buffer can be checked now (all of it at the end) and
     // drops it from buffer.
@@ -87,8 +85,9 @@ bool DocumentRun::take(std::string& buffer, bool at_end) {
     return ok;
 }
 
-std::vector<std::pair<Finding, TextPosition>> DocumentRun::take_long_runs(
-    std::string_view block, std::string& view, bool cut_in_run) {
+std::vector<std::pair<Finding, TextPosition>> DocumentRun::take_long_runs(std::string_view block,
+                                                                          std::string& view,
+                                                                          bool cut_in_run) {
     std::vector<Finding> found;
     runs_.take(view, base_, cut_in_run, found);
     PositionCounter counter(block, view_.encoding());

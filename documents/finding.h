@@ -11,7 +11,7 @@ struct Finding {
     size_t offset = 0;  // bytes from the start of the checked text
     size_t length = 0;
     std::string word;
-    int status = 0;  // CheckUnknownWord or CheckChangeAlways
+    int status = 0;                        // CheckUnknownWord or CheckChangeAlways
     std::vector<std::string> suggestions;  // for a change-always word: its replacement
     bool too_long = false;  // a run of word bytes too long to be a word; word holds its start
 };

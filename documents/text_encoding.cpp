@@ -30,8 +30,8 @@ struct NamedEncoding {
 
 // Shift-JIS goes by the shared list of its names.
 constexpr NamedEncoding Names[] = {
-    {"utf8", FileEncoding::Utf8},       {"eucjp", FileEncoding::EucJp},
-    {"latin1", FileEncoding::Latin1},   {"iso88591", FileEncoding::Latin1},
+    {"utf8", FileEncoding::Utf8},     {"eucjp", FileEncoding::EucJp},
+    {"latin1", FileEncoding::Latin1}, {"iso88591", FileEncoding::Latin1},
     {"l1", FileEncoding::Latin1},
 };
 

@@ -82,7 +82,9 @@ const char* provider_describe(EnchantProvider*) noexcept { return "LumoSpell Pro
 
 char** provider_list_dicts(EnchantProvider*, size_t* count) noexcept {
     if (count) *count = 0;
-    return guarded(static_cast<char**>(nullptr), [&] { return string_list({"en", "en_US"}, count); });
+    return guarded(static_cast<char**>(nullptr), [&] {
+        return string_list({"en", "en_US"}, count);
+    });
 }
 
 void provider_dispose(EnchantProvider* me) noexcept { g_free(me); }

@@ -26,7 +26,8 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
     uint64_t size = 0;
     if (!platform::file_size(path, &size)) return 1;
     retired.take_from(store);
-    if (size > SIZE_MAX - StoreSpareBytes - 1 || !store.start(static_cast<size_t>(size) + StoreSpareBytes))
+    if (size > SIZE_MAX - StoreSpareBytes - 1 ||
+        !store.start(static_cast<size_t>(size) + StoreSpareBytes))
         return 1;
     std::FILE* file = platform::open_file(path, "rb");
     if (file == nullptr) {
@@ -108,7 +109,8 @@ SavePaths save_paths_for(const char* path, const platform::LeadByteSet& lead) {
 }
 
 SavePaths platform_save_paths(const char* path, const platform::LeadByteSet& lead) {
-    return lumo::common::native_save_paths(path, [&lead](unsigned char c) { return lead.is_lead(c); });
+    return lumo::common::native_save_paths(path,
+                                           [&lead](unsigned char c) { return lead.is_lead(c); });
 }
 
 platform::LockHandle lock_user_dictionary(const char* path, const platform::LeadByteSet& lead,

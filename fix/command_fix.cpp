@@ -4,11 +4,11 @@
 #include <cctype>
 #include <cstring>
 
-#include "speller/checker.h"
 #include "fix/command_fix.h"
 #include "fix/fix_file.h"
 #include "fix/fix_screen.h"
 #include "fix/fix_session.h"
+#include "speller/checker.h"
 
 namespace lumo::tool {
 
@@ -35,7 +35,8 @@ public:
                 found.length = f.length;
                 found.word = f.word;
                 found.change_always = f.status == CheckChangeAlways;
-                if (found.change_always && !f.suggestions.empty()) found.replacement = f.suggestions[0];
+                if (found.change_always && !f.suggestions.empty())
+                    found.replacement = f.suggestions[0];
                 return true;
             }
             from = end;
@@ -124,7 +125,8 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
         view.at_end = fix.at_end();
         view.offset = fix.at_end() ? fix.text().size() : fix.current().offset;
         view.length = fix.at_end() ? 0 : fix.current().length;
-        view.suggestions = fix.at_end() ? std::vector<std::string>{} : run.speller.suggest(fix.current().word);
+        view.suggestions =
+            fix.at_end() ? std::vector<std::string>{} : run.speller.suggest(fix.current().word);
     };
     auto finish = [&](FileOutcome outcome) {
         for (const std::string& word : fix.added_words()) run.session.add_word(word);
@@ -234,7 +236,8 @@ int run_fix(const std::vector<std::string>& files, SpellSession& s) {
     for (size_t k = 0; k < files.size() && outcome == FileOutcome::Next; ++k)
         outcome = fix_file(run, files[k], k, files.size());
     screen.close();
-    for (const std::string& problem : run.problems) std::fprintf(stderr, "lumospell: %s\n", problem.c_str());
+    for (const std::string& problem : run.problems)
+        std::fprintf(stderr, "lumospell: %s\n", problem.c_str());
     if (outcome == FileOutcome::Stopped) return 128 + fix_stop_signal;
     return run.problems.empty() ? ExitClean : ExitError;
 }

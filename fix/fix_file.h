@@ -23,8 +23,8 @@ bool unchanged_on_disk(const std::string& path, const FileSnapshot& snapshot);
 // Writes text in place of the file: the bytes on disk go to path.bak, the
 // new ones to a temporary file in the same folder that is renamed over the
 // file, with its permissions.  The signals that end the program wait until
-// both renames are done.  A link stays a link to the new content.  False with a message in error; the file is then
-// as it was.
+// both renames are done.  A link stays a link to the new content.  False with a message in error;
+// the file is then as it was.
 bool write_fixed(const std::string& path, const FileSnapshot& snapshot, const std::string& text,
                  std::string& error);
 

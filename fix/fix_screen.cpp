@@ -2,14 +2,14 @@
 
 #define NCURSES_WIDECHAR 1
 #include <langinfo.h>
-#include <signal.h>
 #include <ncurses.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <climits>
+#include <cstring>
 #include <cwchar>
 
 namespace lumo::tool {
@@ -18,7 +18,8 @@ volatile int fix_stop_signal = 0;
 
 namespace {
 
-const char* const Keys = "1-9,0 pick  r type  R all  i/I ignore  a/l add  u undo  x save  q quit  ? help";
+const char* const Keys =
+    "1-9,0 pick  r type  R all  i/I ignore  a/l add  u undo  x save  q quit  ? help";
 
 const char* const Help[] = {
     "1..9, 0   replace with that suggestion",
@@ -52,8 +53,10 @@ std::wstring displayed(std::string_view bytes, FileEncoding encoding) {
             ++p;
             continue;
         }
-        if (c == L'\t') c = L' ';
-        else if (c < 0x20 || c == 0x7F) c = L'?';
+        if (c == L'\t')
+            c = L' ';
+        else if (c < 0x20 || c == 0x7F)
+            c = L'?';
         wide.push_back(c);
         p += n;
     }
@@ -87,9 +90,7 @@ void put(int row, int col, const std::wstring& text, attr_t attributes = A_NORMA
     attroff(attributes);
 }
 
-std::wstring wide_of(const std::string& text) {
-    return displayed(text, FileEncoding::Utf8);
-}
+std::wstring wide_of(const std::string& text) { return displayed(text, FileEncoding::Utf8); }
 
 size_t line_start(std::string_view text, size_t offset) {
     while (offset > 0 && text[offset - 1] != '\n') --offset;
@@ -145,7 +146,8 @@ void FixScreen::draw(const FixView& v) {
         1 + static_cast<size_t>(std::count(v.text.begin(), v.text.begin() + shown_offset, '\n'));
     std::string header = v.file_name;
     if (v.file_count > 1)
-        header += " (" + std::to_string(v.file_index + 1) + "/" + std::to_string(v.file_count) + ")";
+        header +=
+            " (" + std::to_string(v.file_index + 1) + "/" + std::to_string(v.file_count) + ")";
     if (!v.at_end) header += "  line " + std::to_string(line_number);
     attron(A_REVERSE);
     mvhline(0, 0, ' ', COLS);
@@ -186,13 +188,17 @@ void FixScreen::draw(const FixView& v) {
         size_t up = start;
         for (int row = middle - 1; row >= 1 && up > 0; --row) {
             const size_t s = line_start(v.text, up - 1);
-            put(row, 0, displayed(v.text.substr(s, std::min<size_t>(line_end(v.text, s) - s, 4 * COLS)), v.encoding));
+            put(row, 0,
+                displayed(v.text.substr(s, std::min<size_t>(line_end(v.text, s) - s, 4 * COLS)),
+                          v.encoding));
             up = s;
         }
         size_t down = v.text.find('\n', shown_offset + v.length);
         for (int row = middle + 1; row <= context_rows && down != std::string_view::npos; ++row) {
             const size_t s = down + 1;
-            put(row, 0, displayed(v.text.substr(s, std::min<size_t>(line_end(v.text, s) - s, 4 * COLS)), v.encoding));
+            put(row, 0,
+                displayed(v.text.substr(s, std::min<size_t>(line_end(v.text, s) - s, 4 * COLS)),
+                          v.encoding));
             down = v.text.find('\n', s);
         }
     }
@@ -203,8 +209,9 @@ void FixScreen::draw(const FixView& v) {
         const std::string item = std::to_string((k + 1) % 10) + " " + v.suggestions[k];
         put(row, static_cast<int>(k % per_row) * item_width, wide_of(item));
     }
-    draw_bottom(v.message.empty() ? std::string(v.at_end ? "no more words: x save, q quit, u undo" : Keys)
-                                  : v.message);
+    draw_bottom(v.message.empty()
+                    ? std::string(v.at_end ? "no more words: x save, q quit, u undo" : Keys)
+                    : v.message);
     refresh();
 }
 

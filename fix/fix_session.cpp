@@ -20,7 +20,10 @@ bool looks_binary(std::string_view bytes) {
 
 FixSession::FixSession(std::string text, FileEncoding encoding, ModeChoice mode,
                        FixSpeller& speller)
-    : original_(text), text_(std::move(text)), view_(text_), encoding_(encoding),
+    : original_(text),
+      text_(std::move(text)),
+      view_(text_),
+      encoding_(encoding),
       speller_(speller) {
     make_checker_view(view_, encoding_);
     ProseFilter(mode).mask(view_);
@@ -45,7 +48,8 @@ bool FixSession::advance() {
         auto rule = change_always_.find(found.word);
         if (found.change_always || rule != change_always_.end()) {
             Step step{Decision::ReplaceAll, true, found, position_, {}, {}};
-            const std::string with = rule != change_always_.end() ? rule->second : found.replacement;
+            const std::string with =
+                rule != change_always_.end() ? rule->second : found.replacement;
             splice(found.offset, found.length, with, step);
             position_ = found.offset + with.size();
             steps_.push_back(std::move(step));
@@ -70,34 +74,34 @@ void FixSession::decide(Decision decision, const std::string& replacement) {
     const FixFinding& f = current_;
     size_t next = f.offset + f.length;
     switch (decision) {
-    case Decision::Replace:
-        splice(f.offset, f.length, replacement, step);
-        next = f.offset + replacement.size();
-        break;
-    case Decision::ReplaceAll:
-        splice(f.offset, f.length, replacement, step);
-        next = f.offset + replacement.size();
-        change_always_[f.word] = replacement;
-        speller_.change_always(f.word, replacement);
-        break;
-    case Decision::IgnoreOnce:
-        break;
-    case Decision::IgnoreAlways:
-        ignored_.insert(f.word);
-        speller_.ignore_always(f.word);
-        break;
-    case Decision::Add:
-    case Decision::AddLower: {
-        std::string word = f.word;
-        if (decision == Decision::AddLower)
-            for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        step.word_added = word;
-        // Added to the user dictionary when the file is done, so that undo
-        // can still take it back; until then the front ignores it.  Only
-        // the form added: the front would save the word as first ignored.
-        speller_.ignore_always(word);
-        break;
-    }
+        case Decision::Replace:
+            splice(f.offset, f.length, replacement, step);
+            next = f.offset + replacement.size();
+            break;
+        case Decision::ReplaceAll:
+            splice(f.offset, f.length, replacement, step);
+            next = f.offset + replacement.size();
+            change_always_[f.word] = replacement;
+            speller_.change_always(f.word, replacement);
+            break;
+        case Decision::IgnoreOnce: break;
+        case Decision::IgnoreAlways:
+            ignored_.insert(f.word);
+            speller_.ignore_always(f.word);
+            break;
+        case Decision::Add:
+        case Decision::AddLower: {
+            std::string word = f.word;
+            if (decision == Decision::AddLower)
+                for (char& c : word)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            step.word_added = word;
+            // Added to the user dictionary when the file is done, so that undo
+            // can still take it back; until then the front ignores it.  Only
+            // the form added: the front would save the word as first ignored.
+            speller_.ignore_always(word);
+            break;
+        }
     }
     steps_.push_back(std::move(step));
     position_ = next;
@@ -149,7 +153,8 @@ bool FixSession::is_added(const std::string& word) const {
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (const Step& step : steps_) {
         if (step.word_added.empty()) continue;
-        if (step.word_added == word || (step.decision == Decision::AddLower && step.word_added == lower))
+        if (step.word_added == word ||
+            (step.decision == Decision::AddLower && step.word_added == lower))
             return true;
     }
     return false;

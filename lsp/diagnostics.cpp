@@ -56,12 +56,12 @@ void add_actions(const json& diagnostic, const std::string& uri, LspSpeller& spe
                            {"edit", {{"changes", {{uri, {edit}}}}}}});
     }
     const auto command = [&](const char* title, const char* name) {
-        actions.push_back({{"title", title + word + "'"},
-                           {"kind", "quickfix"},
-                           {"diagnostics", {diagnostic}},
-                           {"command", {{"title", title + word + "'"},
-                                        {"command", name},
-                                        {"arguments", {word}}}}});
+        actions.push_back(
+            {{"title", title + word + "'"},
+             {"kind", "quickfix"},
+             {"diagnostics", {diagnostic}},
+             {"command",
+              {{"title", title + word + "'"}, {"command", name}, {"arguments", {word}}}}});
     };
     command("Add to the user dictionary: '", AddCommand);
     command("Ignore for this session: '", IgnoreCommand);

@@ -20,8 +20,8 @@ size_t count_units(std::string_view text, PositionEncoding encoding) {
     if (encoding == PositionEncoding::Utf8) return text.size();
     size_t units = 0;
     for (size_t i = 0; i < text.size();) {
-        const size_t n = std::min(sequence_length(static_cast<unsigned char>(text[i])),
-                                  text.size() - i);
+        const size_t n =
+            std::min(sequence_length(static_cast<unsigned char>(text[i])), text.size() - i);
         units += n == 4 ? 2 : 1;
         i += n;
     }
@@ -98,13 +98,26 @@ ModeChoice mode_for_language(std::string_view language_id, std::string_view uri)
         std::string_view mode;
     };
     static const Alias aliases[] = {
-        {"plaintext", "text"},       {"bibtex", "tex"},          {"xhtml", "html"},
-        {"typescript", "js"},        {"typescriptreact", "js"},  {"javascriptreact", "js"},
-        {"shellscript", "sh"},       {"bash", "sh"},             {"zsh", "sh"},
-        {"java", "c"},               {"csharp", "c"},            {"objective-c", "c"},
-        {"objective-cpp", "cpp"},    {"cuda-cpp", "cpp"},        {"swift", "c"},
-        {"kotlin", "c"},             {"scala", "c"},             {"dart", "c"},
-        {"groff", "nroff"},          {"restructuredtext", "text"},
+        {"plaintext", "text"},
+        {"bibtex", "tex"},
+        {"xhtml", "html"},
+        {"typescript", "js"},
+        {"typescriptreact", "js"},
+        {"javascriptreact", "js"},
+        {"shellscript", "sh"},
+        {"bash", "sh"},
+        {"zsh", "sh"},
+        {"java", "c"},
+        {"csharp", "c"},
+        {"objective-c", "c"},
+        {"objective-cpp", "cpp"},
+        {"cuda-cpp", "cpp"},
+        {"swift", "c"},
+        {"kotlin", "c"},
+        {"scala", "c"},
+        {"dart", "c"},
+        {"groff", "nroff"},
+        {"restructuredtext", "text"},
     };
     std::string_view name = language_id;
     for (const Alias& a : aliases)

@@ -29,7 +29,6 @@ constexpr int InternalError = -32603;
 constexpr int ServerNotInitialized = -32002;
 constexpr int RequestFailed = -32803;
 
-
 struct OpenDocument {
     LspDocument document;
     ModeChoice mode;
@@ -101,8 +100,10 @@ int Server::run() {
     while (!exit_ && !output_lost_) {
         int timeout = -1;
         if (!pending_.empty()) {
-            const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_change_);
-            timeout = static_cast<int>(std::max<long long>(0, options_.debounce_ms - since.count()));
+            const auto since =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_change_);
+            timeout =
+                static_cast<int>(std::max<long long>(0, options_.debounce_ms - since.count()));
         }
         const FrameReader::Result r = reader_.next(body, timeout);
         if (r == FrameReader::Result::Closed) break;
@@ -142,7 +143,8 @@ void Server::dispatch(const std::string& body) {
     const bool has_id = id != message.end() && (id->is_number_integer() || id->is_string());
     if (method == message.end() || !method->is_string()) {
         // A response to a request of ours, or nonsense: nothing to answer.
-        if (has_id && message.find("result") == message.end() && message.find("error") == message.end())
+        if (has_id && message.find("result") == message.end() &&
+            message.find("error") == message.end())
             respond_error(*id, InvalidRequest, "no method");
         return;
     }
@@ -213,7 +215,8 @@ void Server::did_close(const json& params) {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
     pending_.erase(uri);
     if (documents_.erase(uri) != 0)
-        send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
+        send({{"jsonrpc", "2.0"},
+              {"method", "textDocument/publishDiagnostics"},
               {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
 }
 
@@ -246,7 +249,8 @@ void Server::settings_from(const json& settings) {
     text("userDictionary", settings_.user_dict);
     const auto debounce = s.find("debounceMs");
     if (debounce != s.end() && debounce->is_number_unsigned())
-        options_.debounce_ms = static_cast<int>(std::min<unsigned>(debounce->get<unsigned>(), 5000));
+        options_.debounce_ms =
+            static_cast<int>(std::min<unsigned>(debounce->get<unsigned>(), 5000));
 }
 
 json Server::initialize(const json& params) {
@@ -353,7 +357,8 @@ json Server::code_action(const json& params) {
     if (pending_.erase(uri) != 0) publish(uri, d);
     const json& range = params.at("range");
     const auto at = [&](const json& p) {
-        return d.document.offset_of({p.at("line").get<size_t>(), p.at("character").get<size_t>()}, encoding_);
+        return d.document.offset_of({p.at("line").get<size_t>(), p.at("character").get<size_t>()},
+                                    encoding_);
     };
     const size_t from = at(range.at("start"));
     const size_t to = at(range.at("end"));
@@ -401,7 +406,8 @@ void Server::respond_error(const json& id, int code, const std::string& message)
 void Server::log(int type, const std::string& message) {
     std::fprintf(stderr, "lumospell lsp: %s\n", message.c_str());
     if (initialized_)
-        send({{"jsonrpc", "2.0"}, {"method", "window/logMessage"},
+        send({{"jsonrpc", "2.0"},
+              {"method", "window/logMessage"},
               {"params", {{"type", type}, {"message", message}}}});
 }
 

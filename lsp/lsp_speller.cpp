@@ -47,7 +47,8 @@ const std::vector<Finding>& LspSpeller::check_line(std::string_view line, bool d
     static const std::vector<Finding> none;
     if (checker_ == nullptr) return none;
     bool any_letter = false;
-    for (const char c : line) any_letter = any_letter || (c & 0x80) || std::isalpha(static_cast<unsigned char>(c));
+    for (const char c : line)
+        any_letter = any_letter || (c & 0x80) || std::isalpha(static_cast<unsigned char>(c));
     if (!any_letter) return none;
     std::string key(1, digits_are_code ? 'd' : 't');
     key.append(line);
@@ -80,8 +81,8 @@ bool LspSpeller::add_word(const std::string& word, std::string& error) {
     switch (session_.save_and_reopen()) {
         case Reopened::Done: return true;
         case Reopened::SaveFailed:
-            error = "the user dictionary " + session_.user_dict() + " could not be saved: " +
-                    session_.save_error();
+            error = "the user dictionary " + session_.user_dict() +
+                    " could not be saved: " + session_.save_error();
             return false;
         case Reopened::OpenFailed: break;
     }

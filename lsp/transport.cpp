@@ -121,7 +121,8 @@ FrameReader::Result FrameReader::next(std::string& body, int timeout_ms) {
         if (parsed == Parse::Skipped) return Result::Skipped;
         int wait = -1;
         if (timeout_ms >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
             wait = static_cast<int>(std::max<long long>(0, left.count()));
         }
         bool timed_out = false;

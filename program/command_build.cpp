@@ -10,9 +10,9 @@
 #include <clocale>
 #include <cstring>
 
+#include "documents/text_encoding.h"
 #include "program/commands.h"
 #include "speller/host_libraries.h"
-#include "documents/text_encoding.h"
 
 namespace lumo::tool {
 
@@ -148,7 +148,8 @@ int run_build(const Options& o) {
             std::fprintf(stderr, "lumospell: cancelled; %s was left as it was\n", output.c_str());
             return ExitCancelled;
         }
-        std::fprintf(stderr, "lumospell: the build failed; %s was left as it was\n", output.c_str());
+        std::fprintf(stderr, "lumospell: the build failed; %s was left as it was\n",
+                     output.c_str());
         return ExitError;
     }
     if (rename(temporary.c_str(), output.c_str()) != 0) {

@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "program/commands.h"
 #include "documents/document_reader.h"
+#include "program/commands.h"
 #include "program/report.h"
 
 namespace lumo::tool {
@@ -25,7 +25,9 @@ ModeChoice mode_of(const Options& o, const std::string& file) {
 }
 
 unsigned engine_mode(const Options& o, TextMode mode) {
-    return o.mode | (mode_accepts_words_with_digits(mode) ? static_cast<unsigned>(ModeIgnoreWordsWithDigits) : 0u);
+    return o.mode |
+           (mode_accepts_words_with_digits(mode) ? static_cast<unsigned>(ModeIgnoreWordsWithDigits)
+                                                 : 0u);
 }
 
 int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word) {
@@ -57,15 +59,17 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         DocumentOutcome outcome;
         std::unique_ptr<OutputConverter> convert;
         const auto found = [&](const Finding& f, const TextPosition& at) {
-            if (!convert) convert = std::make_unique<OutputConverter>(outcome.encoding, nl_langinfo(CODESET));
+            if (!convert)
+                convert = std::make_unique<OutputConverter>(outcome.encoding, nl_langinfo(CODESET));
             word(name, f, at, *convert);
             if (result == ExitClean) result = ExitFound;
         };
-        const bool ok = check_document(fd, check, settings, found, [] { std::fflush(stdout); },
-                                       outcome);
+        const bool ok = check_document(
+            fd, check, settings, found, [] { std::fflush(stdout); }, outcome);
         if (o.verbose)
             std::fprintf(stderr, "lumospell: %s: %s (%s), mode %s\n", name.c_str(),
-                         encoding_name(outcome.encoding), outcome.encoding_detected ? "detected" : "given",
+                         encoding_name(outcome.encoding),
+                         outcome.encoding_detected ? "detected" : "given",
                          mode_name(settings.mode.mode));
         if (!from_stdin) close(fd);
         if (!ok) {
@@ -79,10 +83,9 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
 }
 
 int run_check(const Options& o, SpellSession& s) {
-    return for_each_document(o, s, [&](const std::string& name, const Finding& f,
-                                       const TextPosition& at, OutputConverter& convert) {
-        report(o, name, f, at, convert);
-    });
+    return for_each_document(o, s,
+                             [&](const std::string& name, const Finding& f, const TextPosition& at,
+                                 OutputConverter& convert) { report(o, name, f, at, convert); });
 }
 
 }  // namespace lumo::tool

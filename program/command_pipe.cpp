@@ -35,9 +35,9 @@ bool save_user_dictionary(SpellSession& s) {
 int run_pipe_command(const Options& o, SpellSession& s) {
     Checker checker(s);
     // Editors pass the encoding of what they send, else it is the locale's.
-    const FileEncoding encoding = o.encoding ? *o.encoding
-                                             : encoding_of_codeset(nl_langinfo(CODESET))
-                                                   .value_or(FileEncoding::Utf8);
+    const FileEncoding encoding =
+        o.encoding ? *o.encoding
+                   : encoding_of_codeset(nl_langinfo(CODESET)).value_or(FileEncoding::Utf8);
     const ModeChoice mode = o.text_mode.value_or(ModeChoice());
     s.set_mode(engine_mode(o, mode.mode));  // kept when a save reopens the session
     DocumentView view(encoding, mode, (o.mode & ModeWebAddresses) != 0);

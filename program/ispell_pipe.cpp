@@ -100,23 +100,14 @@ int run_pipe(PipeSession& s, std::FILE* input, std::FILE* out, bool banner) {
             case '#':  // a failure is told on standard error, never in the answers
                 s.save_user_dictionary();
                 break;
-            case '!':
-                terse = true;
-                break;
-            case '%':
-                terse = false;
-                break;
+            case '!': terse = true; break;
+            case '%': terse = false; break;
             case '+':  // formatter modes and parameters: nothing to change
             case '-':
             case '~':
-            case '`':
-                break;
-            case '^':
-                answer_line(s, rest, 1, terse, out);
-                break;
-            default:
-                answer_line(s, line, 0, terse, out);
-                break;
+            case '`': break;
+            case '^': answer_line(s, rest, 1, terse, out); break;
+            default: answer_line(s, line, 0, terse, out); break;
         }
         std::fflush(out);
         if (std::ferror(out)) return 2;

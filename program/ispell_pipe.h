@@ -13,7 +13,8 @@
 
 namespace lumo::tool {
 
-constexpr char PipeBanner[] = "@(#) International Ispell Version 3.1.20 (but really LumoSpell " LUMOSPELL_VERSION ")";
+constexpr char PipeBanner[] =
+    "@(#) International Ispell Version 3.1.20 (but really LumoSpell " LUMOSPELL_VERSION ")";
 
 struct PipeSession {
     Checker& checker;

@@ -14,13 +14,16 @@ namespace lumo::tool {
 namespace {
 
 const char* const Usage =
-    "usage: lumospell check [OPTIONS] [FILE...]   report misspelt words (standard input if no FILE)\n"
+    "usage: lumospell check [OPTIONS] [FILE...]   report misspelt words (standard input if no "
+    "FILE)\n"
     "       lumospell pipe [OPTIONS] [FILE...]    ispell pipe protocol for editors (also: -a)\n"
     "       lumospell list [OPTIONS] [FILE...]    print misspelt words, one a line (also: -l)\n"
     "       lumospell add [OPTIONS] WORD...       add words to the user dictionary\n"
-    "       lumospell fix [OPTIONS] FILE...       correct files in the terminal (? shows the keys)\n"
+    "       lumospell fix [OPTIONS] FILE...       correct files in the terminal (? shows the "
+    "keys)\n"
     "       lumospell lsp [OPTIONS]               language server on standard input and output\n"
-    "       lumospell build-dict SOURCE OUTPUT    build a word list from a Shift-JIS dictionary text\n"
+    "       lumospell build-dict SOURCE OUTPUT    build a word list from a Shift-JIS dictionary "
+    "text\n"
     "       lumospell COMMAND --help              help on one command\n"
     "       lumospell --version\n"
     "\n"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "lumospell/orthbridge.h"
 #include "documents/text_encoding.h"
 #include "documents/text_modes.h"
+#include "lumospell/orthbridge.h"
 
 namespace lumo::tool {
 
@@ -33,7 +33,6 @@ struct Options {
     std::string ignored_dictionary_name;
     std::vector<std::string> arguments;
 };
-
 
 // Prints message and the hint to --help, and exits with ExitError.
 [[noreturn]] void usage_error(const std::string& message);

@@ -44,9 +44,9 @@ void report(const Options& o, const std::string& name, const Finding& f,
         std::printf(",\"line\":%zu,\"column\":%zu,\"offset\":%zu,\"word\":", position.line,
                     position.column, f.offset);
         json_string(stdout, word);
-        const char* kind = f.too_long                          ? "too-long"
+        const char* kind = f.too_long                      ? "too-long"
                            : f.status == CheckChangeAlways ? "change-always"
-                                                               : "unknown";
+                                                           : "unknown";
         std::printf(",\"kind\":\"%s\",", kind);
         if (f.too_long) std::printf("\"length\":%zu,", f.length);
         std::fputs("\"suggestions\":[", stdout);

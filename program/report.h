@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "speller/checker.h"
-#include "program/options.h"
 #include "documents/text_encoding.h"
+#include "program/options.h"
+#include "speller/checker.h"
 
 namespace lumo::tool {
 

@@ -23,9 +23,7 @@ constexpr int32_t OutOfMemory = LumoRankErrMemory;
 
 extern "C" {
 
-LUMORANK_API const char* LUMOSPELL_CALL LumoRankVersion(void) LUMORANK_NOEXCEPT {
-    return "1.0.0";
-}
+LUMORANK_API const char* LUMOSPELL_CALL LumoRankVersion(void) LUMORANK_NOEXCEPT { return "1.0.0"; }
 
 LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpen(const char* mainDictPath,
                                                  const char* frequencyPath, const char* indexPath,
@@ -42,7 +40,7 @@ LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpen(const char* mainDictPath,
                               indexPath != nullptr ? &index : nullptr);
         if (status != lumo::ranker::OpenStatus::Ok)
             return status == lumo::ranker::OpenStatus::MainDict ? LumoRankErrMainDict
-                                                                 : LumoRankErrFrequency;
+                                                                : LumoRankErrFrequency;
         *ranker = made.release();
         return LumoRankOk;
     });
@@ -71,9 +69,8 @@ LUMORANK_API int32_t LUMOSPELL_CALL LumoRankAddWord(LumoRanker* ranker,
     });
 }
 
-LUMORANK_API int32_t LUMOSPELL_CALL LumoRankChangeAlways(LumoRanker* ranker, const char* word,
-                                                         const char* replacement)
-    LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankChangeAlways(
+    LumoRanker* ranker, const char* word, const char* replacement) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || word == nullptr || replacement == nullptr) return LumoRankErrArgument;
     const size_t len = bounded_length(word, WordLimit + 1);
     const size_t rlen = bounded_length(replacement, WordLimit + 1);

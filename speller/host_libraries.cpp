@@ -53,19 +53,18 @@ std::string find_library(const char* file_name) {
 bool bind_front(const std::string& path, FrontApi& api, std::string& error) {
     void* library = open_library(path, error);
     if (library == nullptr) return false;
-    const bool ok =
-        bind(library, "LumoSpellInit", api.init, error) &&
-        bind(library, "LumoSpellInit2", api.init2, error) &&
-        bind(library, "LumoSpellTerminate", api.terminate, error) &&
-        bind(library, "LumoSpellCheck", api.check, error) &&
-        bind(library, "LumoSpellGetSuggestionFirst", api.suggestion_first, error) &&
-        bind(library, "LumoSpellGetSuggestionNext", api.suggestion_next, error) &&
-        bind(library, "LumoSpellIgnoreAlways", api.ignore_always, error) &&
-        bind(library, "LumoSpellChangeAlways", api.change_always, error) &&
-        bind(library, "LumoSpellAddWord", api.add_word, error) &&
-        bind(library, "LumoSpellMode", api.mode, error) &&
-        bind(library, "LumoSpellSetMessageHandler", api.set_message_handler, error) &&
-        bind(library, "LumoSpellGetSaveResult", api.get_save_result, error);
+    const bool ok = bind(library, "LumoSpellInit", api.init, error) &&
+                    bind(library, "LumoSpellInit2", api.init2, error) &&
+                    bind(library, "LumoSpellTerminate", api.terminate, error) &&
+                    bind(library, "LumoSpellCheck", api.check, error) &&
+                    bind(library, "LumoSpellGetSuggestionFirst", api.suggestion_first, error) &&
+                    bind(library, "LumoSpellGetSuggestionNext", api.suggestion_next, error) &&
+                    bind(library, "LumoSpellIgnoreAlways", api.ignore_always, error) &&
+                    bind(library, "LumoSpellChangeAlways", api.change_always, error) &&
+                    bind(library, "LumoSpellAddWord", api.add_word, error) &&
+                    bind(library, "LumoSpellMode", api.mode, error) &&
+                    bind(library, "LumoSpellSetMessageHandler", api.set_message_handler, error) &&
+                    bind(library, "LumoSpellGetSaveResult", api.get_save_result, error);
     if (!ok) dlclose(library);
     return ok;
 }
@@ -73,8 +72,9 @@ bool bind_front(const std::string& path, FrontApi& api, std::string& error) {
 bool bind_builder(const std::string& path, BuilderApi& api, std::string& error) {
     void* library = open_library(path, error);
     if (library == nullptr) return false;
-    const bool ok = bind(library, "LumoSpellMakeDic", api.make_dic, error) &&
-                    bind(library, "LumoSpellSetProgressPresenter", api.set_progress_presenter, error);
+    const bool ok =
+        bind(library, "LumoSpellMakeDic", api.make_dic, error) &&
+        bind(library, "LumoSpellSetProgressPresenter", api.set_progress_presenter, error);
     if (!ok) dlclose(library);
     return ok;
 }

@@ -19,8 +19,8 @@ bool RankedSuggestions::open(const std::string& main_dict, const std::string& us
         why = "cannot find liblumorank.so beside " + program_dir();
         return false;
     }
-    return open_with(library, program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell", main_dict,
-                     user_dict, why);
+    return open_with(library, program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell",
+                     main_dict, user_dict, why);
 }
 
 bool RankedSuggestions::open_with(const std::string& library, const std::string& data_dir,
@@ -44,7 +44,8 @@ bool RankedSuggestions::open_with(const std::string& library, const std::string&
         ranker_ = nullptr;
         return false;
     }
-    if (access(user_dict.c_str(), F_OK) == 0 && api_.open_user_dict(ranker_, user_dict.c_str()) != 0)
+    if (access(user_dict.c_str(), F_OK) == 0 &&
+        api_.open_user_dict(ranker_, user_dict.c_str()) != 0)
         why = "the ranker cannot read the user dictionary " + user_dict;
     return true;
 }
@@ -67,8 +68,8 @@ std::vector<std::string> RankedSuggestions::suggest(const std::string& word, siz
     if (!active()) return list;
     const size_t count = (max == 0 || max > MaxRanked) ? MaxRanked : max;
     char area[MaxRanked * (LUMORANK_WORD_MAX + 1) + 1];
-    const int32_t n = api_.suggest(ranker_, word.c_str(), area, sizeof area,
-                                   static_cast<uint32_t>(count));
+    const int32_t n =
+        api_.suggest(ranker_, word.c_str(), area, sizeof area, static_cast<uint32_t>(count));
     const char* p = area;
     for (int32_t k = 0; k < n && *p != '\0'; ++k) {
         list.emplace_back(p);

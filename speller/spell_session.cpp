@@ -182,18 +182,18 @@ RankedSuggestions* SpellSession::ranker() {
         const bool ranked =
             dir.empty() && settings_.data_dir.empty()
                 ? ranked_.open(main_dict_, user_dict_, why)
-                : ranked_.open_with(dir.empty() ? find_library("liblumorank.so")
-                                                : dir + "/liblumorank.so",
-                                    settings_.data_dir, main_dict_, user_dict_, why);
+                : ranked_.open_with(
+                      dir.empty() ? find_library("liblumorank.so") : dir + "/liblumorank.so",
+                      settings_.data_dir, main_dict_, user_dict_, why);
         if (settings_.detail && settings_.notice) {
             if (!ranked) {
                 settings_.notice(why + "; suggestions in the engine's order");
             } else {
                 if (!why.empty()) settings_.notice(why);
-                settings_.notice(std::string("ranked suggestions (") +
-                                 (ranked_.uses_index() ? "from the prebuilt index"
-                                                       : "index built at start") +
-                                 ")");
+                settings_.notice(
+                    std::string("ranked suggestions (") +
+                    (ranked_.uses_index() ? "from the prebuilt index" : "index built at start") +
+                    ")");
             }
         }
         for (const std::string& word : added_) ranked_.learn_word(word);

@@ -68,10 +68,10 @@ bool recover_missing(const std::string& path, const lumo::common::SavePaths& nam
     // temporary name; it is newer than the backup and holds the backup's words.
     if (is_regular_file(names.temporary, tmp) && (!have_backup || newer_or_same(tmp, bak)) &&
         is_complete_word_list_file(names.temporary)) {
-        return take_back(names.temporary, path, "the finished list of an interrupted save",
-                         error);
+        return take_back(names.temporary, path, "the finished list of an interrupted save", error);
     }
-    if (have_backup) return take_back(names.backup, path, "the list before an interrupted save", error);
+    if (have_backup)
+        return take_back(names.backup, path, "the list before an interrupted save", error);
     return create_empty(path, error);
 }
 

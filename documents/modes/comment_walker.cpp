@@ -174,8 +174,7 @@ size_t CommentWalker::char_literal(char* p, size_t n, size_t i) {
     // 'x' and '\n' are no prose; a quote that closes nothing near (a Rust
     // lifetime, a C++ digit separator) is code.
     const char next = i + 1 < n ? p[i + 1] : '\0';
-    const size_t close =
-        find_near(p, n, next == '\\' ? i + 3 : i + 2, '\'', next == '\\' ? 10 : 1);
+    const size_t close = find_near(p, n, next == '\\' ? i + 3 : i + 2, '\'', next == '\\' ? 10 : 1);
     const size_t end = close < n ? close + 1 : i + 1;
     blank(p, i, end);
     return end;
