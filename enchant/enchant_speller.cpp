@@ -50,6 +50,9 @@ bool EnchantSpeller::acquire(const SpellerPaths& paths, std::string& error) {
     const size_t slash = paths.main_dict.rfind('/');
     settings.data_dir = slash == std::string::npos ? "." : paths.main_dict.substr(0, slash);
     settings.message = report_to_stderr;
+    settings.notice = [](const std::string& text) {
+        std::fprintf(stderr, "lumospell: %s\n", text.c_str());
+    };
     if (!session_.open(settings, error)) return false;
     checker_ = std::make_unique<tool::Checker>(session_, tool::TextEncoding::Utf8);
     users_ = 1;

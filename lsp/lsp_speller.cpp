@@ -21,6 +21,9 @@ bool LspSpeller::open(const SpellerSettings& settings, std::string& error) {
     session.message = [](const char* text, const char* caption) {
         std::fprintf(stderr, "lumospell: %s: %s\n", caption ? caption : "", text ? text : "");
     };
+    session.notice = [](const std::string& text) {
+        std::fprintf(stderr, "lumospell: %s\n", text.c_str());
+    };
     if (!session_.open(session, error)) return false;
     settings_ = settings;
     base_mode_ = session_.mode();

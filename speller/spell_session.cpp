@@ -36,7 +36,8 @@ bool SpellSession::settle_libraries(std::string& error) {
 
 bool SpellSession::settle_user_dictionary(std::string& error, bool& scratch) {
     user_dict_ = settings_.user_dict.empty() ? default_user_dictionary(error) : settings_.user_dict;
-    if (!user_dict_.empty() && ensure_user_dictionary(user_dict_, error)) return true;
+    if (!user_dict_.empty() && ensure_user_dictionary(user_dict_, error, settings_.notice))
+        return true;
     if (!settings_.user_dict.empty() || !settings_.stand_in_user_dict) return false;
     if (settings_.notice)
         settings_.notice(error + "; checking without it, additions cannot be saved");

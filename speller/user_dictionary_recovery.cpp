@@ -38,15 +38,16 @@ bool create_empty(const std::string& path, std::string& error) {
     return true;
 }
 
+using Notice = std::function<void(const std::string&)>;
+
 bool take_back(const std::string& from, const std::string& path, const char* what,
-               std::string& error) {
+               const Notice& notice, std::string& error) {
     if (!lumo::platform::rename_no_replace(from.c_str(), path.c_str())) {
         error = "cannot restore user dictionary " + path + " from " + from + ": " +
                 std::strerror(errno);
         return false;
     }
-    std::fprintf(stderr, "lumospell: user dictionary %s restored from %s (%s)\n", path.c_str(),
-                 from.c_str(), what);
+    if (notice) notice("user dictionary " + path + " restored from " + from + " (" + what + ")");
     return true;
 }
 
@@ -61,17 +62,18 @@ lumo::platform::LockHandle lock_save_folder(const std::string& path, bool exclus
 
 // Called with the dictionary missing and the folder's save lock held.
 bool recover_missing(const std::string& path, const lumo::common::SavePaths& names,
-                     std::string& error) {
+                     const Notice& notice, std::string& error) {
     struct stat bak, tmp;
     const bool have_backup = is_regular_file(names.backup, bak);
     // A save killed between its renames leaves its finished list under the
     // temporary name; it is newer than the backup and holds the backup's words.
     if (is_regular_file(names.temporary, tmp) && (!have_backup || newer_or_same(tmp, bak)) &&
         is_complete_word_list_file(names.temporary)) {
-        return take_back(names.temporary, path, "the finished list of an interrupted save", error);
+        return take_back(names.temporary, path, "the finished list of an interrupted save", notice,
+                         error);
     }
     if (have_backup)
-        return take_back(names.backup, path, "the list before an interrupted save", error);
+        return take_back(names.backup, path, "the list before an interrupted save", notice, error);
     return create_empty(path, error);
 }
 
@@ -124,7 +126,7 @@ bool read_user_dictionary(const std::string& path, std::string& bytes) {
     return ok;
 }
 
-bool ensure_user_dictionary(const std::string& path, std::string& error) {
+bool ensure_user_dictionary(const std::string& path, std::string& error, const Notice& notice) {
     struct stat st;
     if (stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) {
@@ -151,7 +153,7 @@ bool ensure_user_dictionary(const std::string& path, std::string& error) {
                 std::strerror(errno);
         return false;
     }
-    const bool ok = lstat(path.c_str(), &st) == 0 || recover_missing(path, names, error);
+    const bool ok = lstat(path.c_str(), &st) == 0 || recover_missing(path, names, notice, error);
     lumo::platform::unlock_file(lock);
     return ok;
 }
