@@ -33,15 +33,13 @@ public:
     void learn_word(const std::string& word);
     void learn_change(const std::string& word, const std::string& replacement);
 
-    // Up to max suggestions for word, best first; empty when inactive.
-    std::vector<std::string> suggest(const std::string& word) const { return suggest(word, max_); }
+    // Up to max suggestions for word (0: all it has), best first; empty
+    // when inactive.
     std::vector<std::string> suggest(const std::string& word, size_t max) const;
-    void set_max(size_t max) { max_ = max; }
 
 private:
     RankerApi api_;
     LumoRanker* ranker_ = nullptr;
-    size_t max_ = 10;
 };
 
 }  // namespace lumo::tool

@@ -29,7 +29,7 @@ struct SessionSettings {
     bool double_byte = false;
     // Ranked suggestions when the ranking library and its files are there.
     bool ranked = true;
-    size_t max_suggestions = 10;
+    size_t max_suggestions = 10;  // ranked ones; 0: all the ranker has
     // Without a default user dictionary (no home), an empty stand-in that
     // nothing is saved to, for hosts that only read.
     bool stand_in_user_dict = false;
@@ -66,7 +66,6 @@ public:
     unsigned mode() const { return mode_; }
     // The front's options, kept across a reopen.
     void set_mode(unsigned mode);
-    void set_max_suggestions(size_t max) { settings_.max_suggestions = max; }
 
     // The session's decisions, told to the front and the ranker.  add_word
     // returns the front's code, 0 when the word was taken.
@@ -91,8 +90,9 @@ public:
     const std::string& save_error() const { return save_error_; }
 
     // Up to max suggestions for word, best first: ranked, else in the
-    // engine's order.  suggestions_after_check takes the engine's from the
-    // front's last check, which must have been of word.
+    // engine's order.  suggestions_after_check gives up to the settings'
+    // max_suggestions, and takes the engine's from the front's last check,
+    // which must have been of word.
     std::vector<std::string> suggest(const std::string& word, size_t max);
     std::vector<std::string> suggestions_after_check(const std::string& word);
 
