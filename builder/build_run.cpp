@@ -57,8 +57,7 @@ SortEntry sort_entries[HeadwordSlotCount];
 uint64_t prefix_of(const char* word) {
     uint64_t prefix = 0;
     int i = 0;
-    for (; i < 8 && word[i] != 0; ++i)
-        prefix = (prefix << 8) | static_cast<unsigned char>(word[i]);
+    for (; i < 8 && word[i] != 0; ++i) prefix = (prefix << 8) | static_cast<unsigned char>(word[i]);
     return prefix << (8 * (8 - i));
 }
 

@@ -54,7 +54,8 @@ int CompareHeadwords(const void* a, const void* b) noexcept;
 // Runs a whole build; both paths are NUL-terminated, never null.  Returns
 // 0 when the source or the output cannot be opened, the output would
 // replace the source, or the output could not be written (each after the
-// cannot-open message); 1 otherwise, cancelled runs included.  A call made while a build runs returns 0 at once.
+// cannot-open message); 1 otherwise, cancelled runs included.  A call made while a build runs
+// returns 0 at once.
 int32_t make_dictionary(void* owner, const char* source_path, const char* output_path) noexcept;
 
 }  // namespace lumo::builder

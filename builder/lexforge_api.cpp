@@ -18,7 +18,7 @@ static_assert(LumoSpellProgressCancel == builder::ProgressAnswerCancel, "present
 extern "C" {
 
 LEXFORGE_API int32_t LUMOSPELL_CALL LumoSpellMakeDic(void* owner, const char* sourcePath,
-                                      const char* outputPath) {
+                                                     const char* outputPath) {
     // A missing path is a path that cannot be opened; the message names it
     // as empty.
     if (sourcePath == nullptr) sourcePath = "";
@@ -28,7 +28,7 @@ LEXFORGE_API int32_t LUMOSPELL_CALL LumoSpellMakeDic(void* owner, const char* so
 }
 
 LEXFORGE_API void LUMOSPELL_CALL LumoSpellSetProgressPresenter(LumoSpellProgressPresenter presenter,
-                                                void* context) {
+                                                               void* context) {
     guarded([&] { builder::set_progress_presenter(presenter, context); });
 }
 

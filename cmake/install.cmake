@@ -4,7 +4,7 @@
 include(CMakePackageConfigHelpers)
 
 set(LUMOSPELL_INSTALLED_LIBRARIES orthex orthbridge lexforge)
-set(LUMOSPELL_INSTALLED_HEADERS orthex.h orthbridge.h lexforge.h)
+set(LUMOSPELL_INSTALLED_HEADERS call.h orthex.h orthbridge.h lexforge.h)
 if(TARGET lumorank)
   list(APPEND LUMOSPELL_INSTALLED_LIBRARIES lumorank)
   list(APPEND LUMOSPELL_INSTALLED_HEADERS ranker.h)

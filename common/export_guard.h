@@ -21,8 +21,7 @@ template <typename Work>
 void guarded(Work work) noexcept {
     try {
         work();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 }  // namespace lumo::common

@@ -78,4 +78,13 @@ SavePaths native_save_paths(const char* path, IsLead is_lead) {
 #endif
 }
 
+// The one lock of the user dictionary at path (a link already resolved):
+// the lock file of its folder, taken through lock_file(name, exclusive),
+// the system's lock or a test's.  Every saver and every reader between
+// saves takes this one.
+template <typename IsLead, typename LockFile>
+auto lock_user_dictionary(const char* path, IsLead is_lead, bool exclusive, LockFile&& lock_file) {
+    return lock_file(native_save_paths(path, is_lead).lock.c_str(), exclusive);
+}
+
 }  // namespace lumo::common

@@ -1,10 +1,7 @@
-#include "enchant_speller.h"
+#include "enchant/enchant_speller.h"
 
 #include <cstdio>
 #include <cstdlib>
-
-#include "dictionary_locations.h"
-#include "user_dictionary_recovery.h"
 
 namespace lumo::enchant {
 
@@ -15,8 +12,13 @@ std::string from_environment(const char* name, const std::string& otherwise) {
     return value && *value ? std::string(value) : otherwise;
 }
 
-void report_to_stderr(const char* text, const char* caption, void*) {
+void report_to_stderr(const char* text, const char* caption) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "LumoSpell", text ? text : "");
+}
+
+void report_save_failure(const tool::SpellSession& session) {
+    std::fprintf(stderr, "LumoSpell: the user dictionary %s could not be saved: %s\n",
+                 session.user_dict().c_str(), session.save_error().c_str());
 }
 
 }  // namespace
@@ -39,32 +41,20 @@ bool EnchantSpeller::acquire(const SpellerPaths& paths, std::string& error) {
         ++users_;
         return true;
     }
-    std::string user_dict = paths.user_dict;
-    if (user_dict.empty()) user_dict = tool::default_user_dictionary(error);
-    if (user_dict.empty() || !tool::ensure_user_dictionary(user_dict, error)) return false;
-    if (api_.init == nullptr &&
-        !tool::bind_front(paths.library_dir + "/liborthbridge.so", api_, error))
-        return false;
-    api_.set_message_handler(report_to_stderr, nullptr);
-    const std::string engine = paths.library_dir + "/liborthex.so";
-    if (api_.init(engine.c_str()) != 1) {
-        error = "cannot load the speller engine " + engine;
-        return false;
-    }
-    if (api_.init2(paths.main_dict.c_str(), user_dict.c_str(), 0, 0) != 1) {
-        api_.terminate();
-        error = "cannot open the dictionaries (main " + paths.main_dict + ", user " + user_dict + ")";
-        return false;
-    }
-    main_dict_ = paths.main_dict;
-    user_dict_ = user_dict;
-    checker_ = std::make_unique<tool::Checker>(api_, tool::TextEncoding::Utf8);
+    tool::SessionSettings settings;
+    settings.library_dir = paths.library_dir;
+    settings.main_dict = paths.main_dict;
+    settings.user_dict = paths.user_dict;
+    settings.mode = ModeWebAddresses;
     // The ranker's data files lie beside the main dictionary.
-    const size_t slash = main_dict_.rfind('/');
-    std::string why;
-    ranker_.open_with(paths.library_dir + "/liblumorank.so",
-                      slash == std::string::npos ? "." : main_dict_.substr(0, slash), main_dict_,
-                      user_dict_, why);
+    const size_t slash = paths.main_dict.rfind('/');
+    settings.data_dir = slash == std::string::npos ? "." : paths.main_dict.substr(0, slash);
+    settings.message = report_to_stderr;
+    settings.notice = [](const std::string& text) {
+        std::fprintf(stderr, "lumospell: %s\n", text.c_str());
+    };
+    if (!session_.open(settings, error)) return false;
+    checker_ = std::make_unique<tool::Checker>(session_, tool::TextEncoding::Utf8);
     users_ = 1;
     return true;
 }
@@ -72,9 +62,7 @@ bool EnchantSpeller::acquire(const SpellerPaths& paths, std::string& error) {
 void EnchantSpeller::release() {
     if (users_ == 0 || --users_ > 0) return;
     checker_.reset();
-    ranker_.close();
-    session_words_.clear();
-    api_.terminate();
+    if (!session_.close()) report_save_failure(session_);
 }
 
 bool EnchantSpeller::to_front_text(const std::string& word, std::string& text) {
@@ -105,32 +93,22 @@ int EnchantSpeller::check(const std::string& word) {
 std::vector<std::string> EnchantSpeller::suggest(const std::string& word, size_t max_count) {
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return {};
-    std::vector<std::string> list = ranker_.suggest(text, max_count);
-    if (!list.empty()) return list;
-    std::vector<tool::Finding> findings;
-    checker_->check(text, true, findings);
-    if (!findings.empty()) list = std::move(findings.front().suggestions);
-    if (list.size() > max_count) list.resize(max_count);
-    return list;
+    return session_.suggest(text, max_count);
 }
 
 void EnchantSpeller::add_to_session(const std::string& word) {
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return;
-    api_.ignore_always(text.c_str());
-    session_words_.push_back(text);
-    ranker_.learn_word(text);
+    session_.ignore_always(text);
 }
 
 void EnchantSpeller::add_to_personal(const std::string& word) {
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return;
-    if (api_.add_word(text.c_str()) != 0) return;
-    ranker_.learn_word(text);
+    if (session_.add_word(text) != 0) return;
     // Reopening saves at once what was added, so that a program that
     // never frees its dictionary keeps the word all the same.
-    api_.init2(main_dict_.c_str(), user_dict_.c_str(), 0, 0);
-    for (const std::string& w : session_words_) api_.ignore_always(w.c_str());
+    if (session_.save_and_reopen() == tool::Reopened::SaveFailed) report_save_failure(session_);
 }
 
 EnchantSpeller& shared_speller() {

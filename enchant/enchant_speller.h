@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "checker.h"
-#include "host_libraries.h"
-#include "ranked_suggestions.h"
+#include "speller/checker.h"
+#include "speller/spell_session.h"
 
 namespace lumo::enchant {
 
@@ -47,12 +46,8 @@ private:
     static bool to_front_text(const std::string& word, std::string& text);
 
     int users_ = 0;
-    tool::FrontApi api_;
-    std::string main_dict_;
-    std::string user_dict_;
-    std::vector<std::string> session_words_;  // again after each reopen
+    tool::SpellSession session_;
     std::unique_ptr<tool::Checker> checker_;
-    tool::RankedSuggestions ranker_;
 };
 
 // The one speller of the process.

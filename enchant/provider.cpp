@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "enchant_speller.h"
+#include "common/export_guard.h"
+#include "enchant/enchant_speller.h"
 
+using lumo::common::guarded;
 using lumo::enchant::shared_speller;
 
 namespace {
@@ -24,33 +26,23 @@ char** string_list(const std::vector<std::string>& items, size_t* count) {
     return list;
 }
 
-// Nothing may throw through Enchant's C frames: a failure is an error result.
-template <typename F, typename R>
-R guarded(F&& f, R failed) noexcept {
-    try {
-        return f();
-    } catch (...) {
-        return failed;
-    }
-}
-
 int dict_check(EnchantDict*, const char* const word, size_t len) noexcept {
-    return guarded([&] { return shared_speller().check(text_of(word, len)); }, -1);
+    return guarded(-1, [&] { return shared_speller().check(text_of(word, len)); });
 }
 
 char** dict_suggest(EnchantDict*, const char* const word, size_t len, size_t* count) noexcept {
     if (count) *count = 0;
-    return guarded(
-        [&] { return string_list(shared_speller().suggest(text_of(word, len), MaxSuggestions), count); },
-        static_cast<char**>(nullptr));
+    return guarded(static_cast<char**>(nullptr), [&] {
+        return string_list(shared_speller().suggest(text_of(word, len), MaxSuggestions), count);
+    });
 }
 
 void dict_add_to_session(EnchantDict*, const char* const word, size_t len) noexcept {
-    guarded([&] { return shared_speller().add_to_session(text_of(word, len)), 0; }, 0);
+    guarded([&] { shared_speller().add_to_session(text_of(word, len)); });
 }
 
 void dict_add_to_personal(EnchantDict*, const char* const word, size_t len) noexcept {
-    guarded([&] { return shared_speller().add_to_personal(text_of(word, len)), 0; }, 0);
+    guarded([&] { shared_speller().add_to_personal(text_of(word, len)); });
 }
 
 EnchantDict* request_dict(EnchantProvider* me, const char* const tag) {
@@ -71,17 +63,17 @@ EnchantDict* request_dict(EnchantProvider* me, const char* const tag) {
 }
 
 EnchantDict* provider_request_dict(EnchantProvider* me, const char* const tag) noexcept {
-    return guarded([&] { return request_dict(me, tag); }, static_cast<EnchantDict*>(nullptr));
+    return guarded(static_cast<EnchantDict*>(nullptr), [&] { return request_dict(me, tag); });
 }
 
 void provider_dispose_dict(EnchantProvider*, EnchantDict* dict) noexcept {
     if (dict == nullptr) return;
     g_free(dict);
-    shared_speller().release();
+    guarded([] { shared_speller().release(); });
 }
 
 int provider_dictionary_exists(EnchantProvider*, const char* const tag) noexcept {
-    return guarded([&] { return tag != nullptr && lumo::enchant::is_offered_tag(tag) ? 1 : 0; }, 0);
+    return guarded(0, [&] { return tag != nullptr && lumo::enchant::is_offered_tag(tag) ? 1 : 0; });
 }
 
 const char* provider_identify(EnchantProvider*) noexcept { return "lumospell"; }
@@ -90,21 +82,26 @@ const char* provider_describe(EnchantProvider*) noexcept { return "LumoSpell Pro
 
 char** provider_list_dicts(EnchantProvider*, size_t* count) noexcept {
     if (count) *count = 0;
-    return guarded([&] { return string_list({"en", "en_US"}, count); }, static_cast<char**>(nullptr));
+    return guarded(static_cast<char**>(nullptr), [&] {
+        return string_list({"en", "en_US"}, count);
+    });
 }
 
 void provider_dispose(EnchantProvider* me) noexcept { g_free(me); }
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) EnchantProvider* init_enchant_provider(void) noexcept {
-    EnchantProvider* provider = g_new0(EnchantProvider, 1);
-    provider->dispose = provider_dispose;
-    provider->request_dict = provider_request_dict;
-    provider->dispose_dict = provider_dispose_dict;
-    provider->dictionary_exists = provider_dictionary_exists;
-    provider->identify = provider_identify;
-    provider->describe = provider_describe;
-    provider->list_dicts = provider_list_dicts;
-    return provider;
+extern "C" __attribute__((visibility("default"))) EnchantProvider* init_enchant_provider(
+    void) noexcept {
+    return guarded(static_cast<EnchantProvider*>(nullptr), [] {
+        EnchantProvider* provider = g_new0(EnchantProvider, 1);
+        provider->dispose = provider_dispose;
+        provider->request_dict = provider_request_dict;
+        provider->dispose_dict = provider_dispose_dict;
+        provider->dictionary_exists = provider_dictionary_exists;
+        provider->identify = provider_identify;
+        provider->describe = provider_describe;
+        provider->list_dicts = provider_list_dicts;
+        return provider;
+    });
 }

@@ -65,7 +65,7 @@ uint16_t LUMOSPELL_CALL SpellOptions(uint32_t /*session*/, uint32_t options) {
 }
 
 uint16_t LUMOSPELL_CALL SpellCheck(uint32_t /*session*/, uint32_t command, SpellInputBuffer* input,
-                    SpellReturnBuffer* output) {
+                                   SpellReturnBuffer* output) {
     if (input == nullptr || output == nullptr) return 0;
     return guarded(uint16_t{0}, [&] {
         engine().check(command, input, output);
@@ -77,20 +77,22 @@ uint16_t LUMOSPELL_CALL SpellTerminate(uint32_t /*session*/, uint32_t /*force*/)
     return guarded(SpellErrUdrSave, [&] { return engine().terminate(); });
 }
 
-uint16_t LUMOSPELL_CALL SpellVerifyMdr(const char* path, uint16_t /*expectedLanguage*/, uint16_t* language) {
+uint16_t LUMOSPELL_CALL SpellVerifyMdr(const char* path, uint16_t /*expectedLanguage*/,
+                                       uint16_t* language) {
     if (path == nullptr) return SpellErrMdrAccess;
     return guarded(SpellErrMdrAccess, [&] { return engine().verify_main(path, language); });
 }
 
-uint16_t LUMOSPELL_CALL SpellOpenMdr(uint32_t /*session*/, const char* path, const char* /*exceptionPath*/,
-                      int /*create*/, int /*cache*/, uint16_t /*language*/,
-                      void* /*mainDictRecord*/) {
+uint16_t LUMOSPELL_CALL SpellOpenMdr(uint32_t /*session*/, const char* path,
+                                     const char* /*exceptionPath*/, int /*create*/, int /*cache*/,
+                                     uint16_t /*language*/, void* /*mainDictRecord*/) {
     if (path == nullptr) return SpellErrOpenMdr;
     return guarded(SpellErrOpenMdr, [&] { return engine().open_main(path); });
 }
 
 uint16_t LUMOSPELL_CALL SpellOpenUdr(uint32_t /*session*/, const char* path, int /*create*/,
-                      uint16_t /*udrType*/, uint32_t* /*userDictId*/, int* /*readOnly*/) {
+                                     uint16_t /*udrType*/, uint32_t* /*userDictId*/,
+                                     int* /*readOnly*/) {
     return guarded(SpellErrOpenUdr, [&] {
         // Refused like a file that cannot be opened: what the previous user
         // dictionary had pending is no longer saved.
@@ -104,27 +106,33 @@ uint16_t LUMOSPELL_CALL SpellAddUdr(uint32_t /*session*/, uint32_t userDictId, c
     return guarded(SpellErrNoMemory, [&] { return engine().add_word(userDictId, word); });
 }
 
-uint16_t LUMOSPELL_CALL SpellAddChangeUdr(uint32_t /*session*/, uint32_t /*userDictId*/, const char* word,
-                           const char* replacement) {
+uint16_t LUMOSPELL_CALL SpellAddChangeUdr(uint32_t /*session*/, uint32_t /*userDictId*/,
+                                          const char* word, const char* replacement) {
     if (word == nullptr || replacement == nullptr) return SpellErrBadArgument;
     return guarded(SpellErrNoMemory, [&] { return engine().add_change(word, replacement); });
 }
 
-uint16_t LUMOSPELL_CALL SpellDelUdr(uint32_t, uint32_t, const char*) { return guarded(uint16_t{0}, do_nothing); }
-uint16_t LUMOSPELL_CALL SpellClearUdr(uint32_t, uint32_t) { return guarded(uint16_t{0}, do_nothing); }
+uint16_t LUMOSPELL_CALL SpellDelUdr(uint32_t, uint32_t, const char*) {
+    return guarded(uint16_t{0}, do_nothing);
+}
+uint16_t LUMOSPELL_CALL SpellClearUdr(uint32_t, uint32_t) {
+    return guarded(uint16_t{0}, do_nothing);
+}
 uint16_t LUMOSPELL_CALL SpellGetListUdr(uint32_t, uint32_t, char*, uint16_t) {
     return guarded(uint16_t{0}, do_nothing);
 }
 uint16_t LUMOSPELL_CALL SpellCloseMdr(uint32_t, void*) { return guarded(uint16_t{0}, do_nothing); }
 
-uint16_t LUMOSPELL_CALL SpellGetSizeUdr(uint32_t /*session*/, uint32_t /*userDictId*/, uint16_t* count) {
+uint16_t LUMOSPELL_CALL SpellGetSizeUdr(uint32_t /*session*/, uint32_t /*userDictId*/,
+                                        uint16_t* count) {
     return guarded(uint16_t{0}, [&] {
         if (count != nullptr) *count = 0xFFFF;
         return uint16_t{0};
     });
 }
 
-uint16_t LUMOSPELL_CALL SpellCloseUdr(uint32_t /*session*/, uint32_t /*userDictId*/, uint32_t /*force*/) {
+uint16_t LUMOSPELL_CALL SpellCloseUdr(uint32_t /*session*/, uint32_t /*userDictId*/,
+                                      uint32_t /*force*/) {
     return guarded(SpellErrUdrSave, [&] { return engine().close_user(); });
 }
 

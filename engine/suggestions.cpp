@@ -4,34 +4,14 @@
 #include <utility>
 
 #include "common/char_class.h"
+#include "common/word_rules.h"
 
 namespace lumo::engine {
 
 using namespace lumo::common;
 
 bool SuggestionStore::AddSuggestion(char* candidate, const char* pattern_word) {
-    const auto* pattern = reinterpret_cast<const unsigned char*>(pattern_word);
-    bool any_capital = false;
-    bool any_lower = false;
-    bool later_capital = false;
-    for (const unsigned char* p = pattern; *p != 0; ++p) {
-        if (is_capital(*p)) {
-            any_capital = true;
-            if (p != pattern) later_capital = true;
-        } else if (is_lower(*p)) {
-            any_lower = true;
-        }
-    }
-    if (!any_capital) {
-        for (char* p = candidate; *p != 0; ++p) *p = to_lower(*p);
-    } else if (!any_lower) {
-        for (char* p = candidate; *p != 0; ++p) *p = to_upper(*p);
-    } else if (!is_lower(pattern[0]) && !later_capital) {
-        if (candidate[0] != 0) {
-            candidate[0] = to_upper(candidate[0]);
-            for (char* p = candidate + 1; *p != 0; ++p) *p = to_lower(*p);
-        }
-    }
+    apply_capitals(candidate, std::strlen(candidate), pattern_word, std::strlen(pattern_word));
 
     const size_t len = strnlen(candidate, EntryBytes);
     for (int i = 0; i < used_; ++i) {
@@ -116,22 +96,6 @@ bool run_pass(Search& s) {
         }
     }
     return true;
-}
-
-bool ends_with(const char* word, size_t len, const char* suffix, size_t suffix_len) {
-    if (len < suffix_len) return false;
-    const char* tail = word + len - suffix_len;
-    for (size_t i = 0; i < suffix_len; ++i) {
-        if (to_lower(tail[i]) != suffix[i]) return false;
-    }
-    return true;
-}
-
-// How many bytes the suffix rule cuts from the word; 0 when none applies.
-size_t suffix_cut(const char* word, size_t len) {
-    if (len > 3 && (ends_with(word, len, "ing", 3) || ends_with(word, len, "est", 3))) return 3;
-    if (len > 2 && (ends_with(word, len, "ed", 2) || ends_with(word, len, "er", 2))) return 2;
-    return 0;
 }
 
 // Places the stored strings one after another, each with its NUL, and one

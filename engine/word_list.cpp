@@ -26,7 +26,8 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
     uint64_t size = 0;
     if (!platform::file_size(path, &size)) return 1;
     retired.take_from(store);
-    if (size > SIZE_MAX - StoreSpareBytes - 1 || !store.start(static_cast<size_t>(size) + StoreSpareBytes))
+    if (size > SIZE_MAX - StoreSpareBytes - 1 ||
+        !store.start(static_cast<size_t>(size) + StoreSpareBytes))
         return 1;
     std::FILE* file = platform::open_file(path, "rb");
     if (file == nullptr) {
@@ -108,14 +109,16 @@ SavePaths save_paths_for(const char* path, const platform::LeadByteSet& lead) {
 }
 
 SavePaths platform_save_paths(const char* path, const platform::LeadByteSet& lead) {
-    return lumo::common::native_save_paths(path, [&lead](unsigned char c) { return lead.is_lead(c); });
+    return lumo::common::native_save_paths(path,
+                                           [&lead](unsigned char c) { return lead.is_lead(c); });
 }
 
 platform::LockHandle lock_user_dictionary(const char* path, const platform::LeadByteSet& lead,
                                           bool exclusive, const SaveFileOps& ops) {
     std::string target;
     if (path == nullptr || !platform::resolve_link(path, &target)) return platform::NoLock;
-    return ops.lock(platform_save_paths(target.c_str(), lead).lock.c_str(), exclusive);
+    return lumo::common::lock_user_dictionary(
+        target.c_str(), [&lead](unsigned char c) { return lead.is_lead(c); }, exclusive, ops.lock);
 }
 
 namespace {

@@ -21,8 +21,6 @@ constexpr std::size_t RatingAreaSize = 32;
 constexpr int SuggestionListSize = 100;
 constexpr std::size_t WordSize = 256;
 constexpr std::size_t ReasonSize = 256;
-// The step number that a failed save of the user dictionary is shown with.
-constexpr int SaveFailedStep = 140;
 
 class Front {
 public:

@@ -24,10 +24,11 @@ int LUMOSPELL_CALL LumoSpellInit(const char* enginePath) {
     return guarded(0, [&] { return front.init(enginePath); });
 }
 
-int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile, const char* userDictFile, int languageId,
-                   int doubleByte) {
+int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile, const char* userDictFile,
+                                  int languageId, int doubleByte) {
     if (mainDictFile == nullptr || userDictFile == nullptr) return 0;
-    return guarded(0, [&] { return front.init2(mainDictFile, userDictFile, languageId, doubleByte); });
+    return guarded(0,
+                   [&] { return front.init2(mainDictFile, userDictFile, languageId, doubleByte); });
 }
 
 void LUMOSPELL_CALL LumoSpellTerminate(void) {

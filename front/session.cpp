@@ -93,7 +93,8 @@ void Front::report_save(uint16_t code) {
     if (error != 0) platform::system_error_text(error, lastSaveReason, sizeof lastSaveReason);
     if (lastSaveReason[0] == '\0') std::strcpy(lastSaveReason, "unknown reason");
     showErrorBox("LumoSpell Error %d %x: the user dictionary could not be saved: %s",
-                 SaveFailedStep, static_cast<unsigned>(code), lastSaveReason);
+                 static_cast<int>(LumoSpellStepSaveFailed), static_cast<unsigned>(code),
+                 lastSaveReason);
 }
 
 int Front::save_result(char* reason, int reasonSize) const {

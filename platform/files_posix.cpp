@@ -11,7 +11,7 @@
 #include "files.h"
 
 #ifndef RENAME_NOREPLACE
-#define RENAME_NOREPLACE (1 << 0)
+#  define RENAME_NOREPLACE (1 << 0)
 #endif
 
 namespace lumo::platform {

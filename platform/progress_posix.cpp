@@ -35,7 +35,8 @@ public:
             freelocale(locale);
         }
         converter_ = iconv_open(codeset, "CP932");
-        if (converter_ == reinterpret_cast<iconv_t>(-1)) converter_ = iconv_open(codeset, "SHIFT_JIS");
+        if (converter_ == reinterpret_cast<iconv_t>(-1))
+            converter_ = iconv_open(codeset, "SHIFT_JIS");
     }
     ~TerminalText() {
         if (converter_ != reinterpret_cast<iconv_t>(-1)) iconv_close(converter_);
@@ -63,7 +64,10 @@ public:
                 --in_left;
                 continue;
             }
-            const size_t skip = lumo::common::is_shift_jis_lead_byte(static_cast<unsigned char>(*in)) && in_left > 1 ? 2 : 1;
+            const size_t skip =
+                lumo::common::is_shift_jis_lead_byte(static_cast<unsigned char>(*in)) && in_left > 1
+                    ? 2
+                    : 1;
             in += skip;
             in_left -= skip;
             if (used < capacity) out[used++] = '?';
@@ -129,8 +133,8 @@ void open_terminal(const char* caption) {
         handler.sa_flags = SA_RESTART;
         display.interrupt_handled = sigaction(SIGINT, &handler, nullptr) == 0;
     }
-    display.caption_length = terminal_text().append(caption, std::strlen(caption),
-                                                    display.caption, 0, sizeof display.caption);
+    display.caption_length = terminal_text().append(caption, std::strlen(caption), display.caption,
+                                                    0, sizeof display.caption);
     draw_line(nullptr);
 }
 
@@ -138,8 +142,7 @@ bool is_open(ProgressHandle dialog) { return dialog == &display && display.mode 
 
 }  // namespace
 
-ProgressHandle create_progress_dialog(void* /*owner*/, const char* caption,
-                                      void (*on_cancel)()) {
+ProgressHandle create_progress_dialog(void* /*owner*/, const char* caption, void (*on_cancel)()) {
     if (display.mode != Mode::Closed) return nullptr;
     display.on_cancel = on_cancel;
     if (isatty(STDERR_FILENO)) {

@@ -41,9 +41,7 @@ const LetterTables& tables() {
 
 bool is_vowel(char c) { return tables().vowel[static_cast<uint8_t>(c)]; }
 using lumo::common::to_lower;
-using lumo::common::to_upper;
 bool is_lower(char c) { return lumo::common::is_lower(static_cast<unsigned char>(c)); }
-bool is_capital(char c) { return lumo::common::is_capital(static_cast<unsigned char>(c)); }
 bool is_mark(char c) { return c == '\'' || c == '-'; }
 
 bool neighbours(char a, char b) {
@@ -198,26 +196,6 @@ std::string sound_key(const char* word, size_t len) {
         if (out != 0 && (key.empty() || key.back() != out)) key.push_back(out);
     }
     return key;
-}
-
-void apply_capitals(std::string& text, const char* pattern, size_t len) {
-    bool any_capital = false, any_lower = false, later_capital = false;
-    for (size_t i = 0; i < len; ++i) {
-        if (is_capital(pattern[i])) {
-            any_capital = true;
-            if (i > 0) later_capital = true;
-        } else if (is_lower(pattern[i])) {
-            any_lower = true;
-        }
-    }
-    if (!any_capital) {
-        for (char& c : text) c = to_lower(c);
-    } else if (!any_lower) {
-        for (char& c : text) c = to_upper(c);
-    } else if (len > 0 && !is_lower(pattern[0]) && !later_capital) {
-        for (char& c : text) c = to_lower(c);
-        if (!text.empty()) text[0] = to_upper(text[0]);
-    }
 }
 
 }  // namespace lumo::ranker

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+#include "common/word_rules.h"
+
 namespace lumo::ranker {
 
 struct ChannelWeights {
@@ -32,10 +34,7 @@ float typo_cost(const char* typed, size_t typed_len, const char* word, size_t wo
 // doubled letters dropped, vowels only at the start.
 std::string sound_key(const char* word, size_t len);
 
-// Gives text the capital pattern of pattern (the engine's rule): all lower
-// case when pattern has no capital, all capitals when it has no lower-case
-// letter, an initial capital when only its first letter may be one; a
-// mixed pattern leaves text as it is.
-void apply_capitals(std::string& text, const char* pattern, size_t pattern_len);
+// The engine's capital pattern of a suggestion.
+using common::apply_capitals;
 
 }  // namespace lumo::ranker

@@ -16,7 +16,8 @@ constexpr size_t WalkKeyMax = 60;
 
 size_t capitals(const char* word, size_t len) {
     size_t n = 0;
-    for (size_t i = 0; i < len; ++i) n += lumo::common::is_capital(static_cast<unsigned char>(word[i]));
+    for (size_t i = 0; i < len; ++i)
+        n += lumo::common::is_capital(static_cast<unsigned char>(word[i]));
     return n;
 }
 

@@ -7,32 +7,19 @@
 #include "frequency.h"
 #include "index_file.h"
 #include "word_lists.h"
+#include "common/word_rules.h"
 
 namespace lumo::ranker {
 
 namespace {
 
+using common::bounded_length;
+using common::suffix_cut;
+
 std::string folded(const char* word, size_t len) {
     std::string key(word, len);
     for (char& c : key) c = fold(c);
     return key;
-}
-
-size_t bounded_length(const char* word, size_t limit) {
-    size_t n = 0;
-    while (n < limit && word[n] != '\0') ++n;
-    return n;
-}
-
-// The engine's stem retry: how many bytes its suffix rule cuts, 0 for none.
-size_t suffix_cut(const std::string& w) {
-    auto ends = [&](const char* s) {
-        const size_t n = std::strlen(s);
-        return w.size() >= n && w.compare(w.size() - n, n, s) == 0;
-    };
-    if (w.size() > 3 && (ends("ing") || ends("est"))) return 3;
-    if (w.size() > 2 && (ends("ed") || ends("er"))) return 2;
-    return 0;
 }
 
 }  // namespace
@@ -184,7 +171,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     if (!near) {
         // What the engine offers when no single edit gives a known word.
         std::string stem = key;
-        for (size_t cut = suffix_cut(stem); cut != 0; cut = suffix_cut(stem)) {
+        for (size_t cut = suffix_cut(stem.data(), stem.size()); cut != 0;
+             cut = suffix_cut(stem.data(), stem.size())) {
             stem.resize(stem.size() - cut);
             std::vector<Match> stem_matches;
             lexicon_.within(stem.data(), stem.size(), 1, stem_matches);

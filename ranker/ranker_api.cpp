@@ -1,104 +1,97 @@
-// The ranker's exports: argument checks, then the plain C++ ranker; nothing
-// is thrown across the C boundary.
+// The ranker's exports: argument checks, then the plain C++ ranker run
+// through the one export guard; nothing is thrown across the C boundary.
 #include <cstring>
-#include <new>
+#include <memory>
 
+#include "common/export_guard.h"
+#include "common/word_rules.h"
 #include "lumospell/ranker.h"
 #include "ranker.h"
+
+using lumo::common::bounded_length;
+using lumo::common::guarded;
 
 struct LumoRanker {
     lumo::ranker::Ranker ranker;
 };
 
 namespace {
-
-size_t bounded(const char* s, size_t limit) {
-    size_t n = 0;
-    while (n < limit && s[n] != '\0') ++n;
-    return n;
-}
-
 // Words the lexicon cannot hold are refused before they are copied.
 constexpr size_t WordLimit = lumo::ranker::LexiconKeyMax;
-
+constexpr int32_t OutOfMemory = LumoRankErrMemory;
 }  // namespace
 
 extern "C" {
 
-LUMORANK_API const char* LumoRankVersion(void) LUMORANK_NOEXCEPT { return "1.0.0"; }
+LUMORANK_API const char* LUMOSPELL_CALL LumoRankVersion(void) LUMORANK_NOEXCEPT { return "1.0.0"; }
 
-LUMORANK_API int32_t LumoRankOpen(const char* mainDictPath, const char* frequencyPath,
-                                  const char* indexPath, LumoRanker** ranker) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpen(const char* mainDictPath,
+                                                 const char* frequencyPath, const char* indexPath,
+                                                 LumoRanker** ranker) LUMORANK_NOEXCEPT {
     if (ranker == nullptr) return LumoRankErrArgument;
     *ranker = nullptr;
     if (mainDictPath == nullptr) return LumoRankErrArgument;
-    try {
-        auto* made = new LumoRanker;
+    return guarded(OutOfMemory, [&]() -> int32_t {
+        auto made = std::make_unique<LumoRanker>();
         const std::string frequency = frequencyPath != nullptr ? frequencyPath : "";
         const std::string index = indexPath != nullptr ? indexPath : "";
         const auto status =
             made->ranker.open(mainDictPath, frequencyPath != nullptr ? &frequency : nullptr,
                               indexPath != nullptr ? &index : nullptr);
-        if (status != lumo::ranker::OpenStatus::Ok) {
-            delete made;
+        if (status != lumo::ranker::OpenStatus::Ok)
             return status == lumo::ranker::OpenStatus::MainDict ? LumoRankErrMainDict
-                                                                 : LumoRankErrFrequency;
-        }
-        *ranker = made;
+                                                                : LumoRankErrFrequency;
+        *ranker = made.release();
         return LumoRankOk;
-    } catch (const std::bad_alloc&) {
-        return LumoRankErrMemory;
-    } catch (...) {
-        return LumoRankErrMemory;
-    }
+    });
 }
 
-LUMORANK_API int32_t LumoRankUsesIndex(const LumoRanker* ranker) LUMORANK_NOEXCEPT {
-    return ranker != nullptr && ranker->ranker.from_index() ? 1 : 0;
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankUsesIndex(const LumoRanker* ranker) LUMORANK_NOEXCEPT {
+    if (ranker == nullptr) return 0;
+    return guarded(int32_t{0}, [&]() -> int32_t { return ranker->ranker.from_index() ? 1 : 0; });
 }
 
-LUMORANK_API int32_t LumoRankOpenUserDict(LumoRanker* ranker, const char* path) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpenUserDict(LumoRanker* ranker,
+                                                         const char* path) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || path == nullptr) return LumoRankErrArgument;
-    try {
+    return guarded(OutOfMemory, [&]() -> int32_t {
         return ranker->ranker.open_user(path) ? LumoRankOk : LumoRankErrUserDict;
-    } catch (...) {
-        return LumoRankErrMemory;
-    }
+    });
 }
 
-LUMORANK_API int32_t LumoRankAddWord(LumoRanker* ranker, const char* word) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankAddWord(LumoRanker* ranker,
+                                                    const char* word) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || word == nullptr) return LumoRankErrArgument;
-    const size_t len = bounded(word, WordLimit + 1);
+    const size_t len = bounded_length(word, WordLimit + 1);
     if (len == 0 || len > WordLimit) return LumoRankErrArgument;
-    try {
+    return guarded(OutOfMemory, [&]() -> int32_t {
         return ranker->ranker.add_word(word, len) ? LumoRankOk : LumoRankErrArgument;
-    } catch (...) {
-        return LumoRankErrMemory;
-    }
+    });
 }
 
-LUMORANK_API int32_t LumoRankChangeAlways(LumoRanker* ranker, const char* word,
-                                          const char* replacement) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankChangeAlways(
+    LumoRanker* ranker, const char* word, const char* replacement) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || word == nullptr || replacement == nullptr) return LumoRankErrArgument;
-    const size_t len = bounded(word, WordLimit + 1);
-    const size_t rlen = bounded(replacement, WordLimit + 1);
+    const size_t len = bounded_length(word, WordLimit + 1);
+    const size_t rlen = bounded_length(replacement, WordLimit + 1);
     if (len == 0 || len > WordLimit || rlen == 0 || rlen > WordLimit) return LumoRankErrArgument;
-    try {
+    return guarded(OutOfMemory, [&]() -> int32_t {
         return ranker->ranker.change_always(word, len, std::string(replacement, rlen))
                    ? LumoRankOk
                    : LumoRankErrFull;
-    } catch (...) {
-        return LumoRankErrMemory;
-    }
+    });
 }
 
-LUMORANK_API int32_t LumoRankSuggest(LumoRanker* ranker, const char* word, char* area,
-                                     uint32_t capacity, uint32_t maxCount) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankSuggest(LumoRanker* ranker, const char* word,
+                                                    char* area, uint32_t capacity,
+                                                    uint32_t maxCount) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || area == nullptr || capacity == 0) return -1;
     area[0] = '\0';
     if (word == nullptr || maxCount == 0) return 0;
-    try {
-        const size_t len = bounded(word, LUMORANK_WORD_MAX + 1);
+    // Only the ranking can fail, before anything is written: the area then
+    // holds an empty list.
+    return guarded(int32_t{0}, [&]() -> int32_t {
+        const size_t len = bounded_length(word, LUMORANK_WORD_MAX + 1);
         const auto list = ranker->ranker.suggest(word, len, maxCount);
         size_t pos = 0;
         int32_t placed = 0;
@@ -111,12 +104,12 @@ LUMORANK_API int32_t LumoRankSuggest(LumoRanker* ranker, const char* word, char*
             ++placed;
         }
         return placed;
-    } catch (...) {
-        area[0] = '\0';
-        return 0;
-    }
+    });
 }
 
-LUMORANK_API void LumoRankClose(LumoRanker* ranker) LUMORANK_NOEXCEPT { delete ranker; }
+LUMORANK_API void LUMOSPELL_CALL LumoRankClose(LumoRanker* ranker) LUMORANK_NOEXCEPT {
+    if (ranker == nullptr) return;
+    guarded([&] { delete ranker; });
+}
 
 }  // extern "C"

@@ -17,8 +17,8 @@
 #include <iterator>
 #include <string>
 
-#include "dictionary_locations.h"
-#include "host_libraries.h"
+#include "speller/dictionary_locations.h"
+#include "speller/host_libraries.h"
 
 using namespace lumo::tool;
 

@@ -24,17 +24,7 @@ extern "C" {
 #  define LEXFORGE_API __attribute__((visibility("default")))
 #endif
 
-/*
- * LUMOSPELL_CALL, the calling convention of every function and callback
- * here: __stdcall (WINAPI) on 32-bit Windows, where hosts in other
- * languages call DLL functions that way and the exports keep their plain
- * names; the platform's own convention everywhere else.
- */
-#if defined(_WIN32) && !defined(_WIN64)
-#  define LUMOSPELL_CALL __stdcall
-#else
-#  define LUMOSPELL_CALL
-#endif
+#include "call.h"
 
 /*
  * Builds the word list at outputPath from the dictionary text at

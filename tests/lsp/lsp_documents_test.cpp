@@ -1,4 +1,4 @@
-#include "lsp_documents.h"
+#include "lsp/lsp_documents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,286 @@
+#include "documents/modes/comment_walker.h"
+
+#include <string>
+#include <string_view>
+
+#include "documents/modes/scan.h"
+#include "documents/text_modes.h"
+
+namespace lumo::tool::modes {
+
+namespace {
+
+// Doxygen and Javadoc tags ("@param", "\brief") and `code` in a comment;
+// after the tags that name something, the name too.
+void comment_text(char* p, size_t from, size_t to) {
+    blank_code_spans(p + from, to - from);
+    for (size_t i = from; i < to; ++i) {
+        if ((p[i] != '@' && p[i] != '\\') || i + 1 >= to || !is_alpha(p[i + 1])) continue;
+        if (i > from && !is_blank(p[i - 1])) continue;
+        size_t end = i + 1;
+        while (end < to && is_ident(p[end])) ++end;
+        const std::string_view tag(p + i + 1, end - i - 1);
+        if (one_of(tag, {"param", "tparam", "throws", "throw", "exception", "retval", "see", "ref",
+                         "link", "def", "file", "class", "struct", "fn", "var"})) {
+            while (end < to && is_blank(p[end])) ++end;
+            while (end < to && !is_blank(p[end])) ++end;
+        }
+        blank(p, i, end);
+        i = end;
+    }
+}
+
+// The end of the escape sequence at p[i] == '\\' in a string literal.
+size_t escape_end(const char* p, size_t n, size_t i) {
+    if (i + 1 >= n) return n;
+    size_t k = i + 2;
+    const char c = p[i + 1];
+    if (c == 'x') {
+        while (k < n && k - i < 10 && is_hex(p[k])) ++k;
+    } else if ((c == 'u' || c == 'N') && k < n && p[k] == '{') {
+        const size_t close = find_near(p, n, k, '}', 64);
+        if (close < n) k = close + 1;
+    } else if (c == 'u' || c == 'U') {
+        const size_t digits = c == 'u' ? 4 : 8;
+        while (k < n && k - i - 2 < digits && is_hex(p[k])) ++k;
+    } else if (c >= '0' && c <= '7') {
+        while (k < n && k - i < 4 && p[k] >= '0' && p[k] <= '7') ++k;
+    }
+    return k;
+}
+
+// The end of the printf conversion at p[i] == '%', or i if there is none.
+size_t printf_end(const char* p, size_t n, size_t i) {
+    size_t k = i + 1;
+    if (k < n && p[k] == '%') return k + 1;
+    if (k < n && p[k] == '(') {  // Python's "%(name)s"
+        const size_t close = find_near(p, n, k, ')', 64);
+        if (close == n) return i;
+        k = close + 1;
+    }
+    while (k < n && std::strchr("-+#0'", p[k]) != nullptr && p[k] != '\0') ++k;
+    while (k < n && (is_digit(p[k]) || p[k] == '*' || p[k] == '.')) ++k;
+    for (int m = 0; m < 2 && k < n && std::strchr("hlLqjzt", p[k]) != nullptr && p[k] != '\0'; ++m)
+        ++k;
+    if (k < n && p[k] != '\0' && std::strchr("diouxXeEfFgGaAcspnvqTwb", p[k]) != nullptr)
+        return k + 1;
+    return i;
+}
+
+}  // namespace
+
+void CommentWalker::line(char* p, size_t n) {
+    if (!heredoc_end_.empty()) {
+        // A here-document's body is text, up to the line of its delimiter.
+        size_t first = 0;
+        while (first < n && p[first] == '\t') ++first;
+        size_t last = n;
+        while (last > first && p[last - 1] == '\r') --last;
+        if (std::string_view(p + first, last - first) == heredoc_end_) {
+            heredoc_end_.clear();
+            blank(p, 0, n);
+        }
+        return;
+    }
+    size_t i = 0;
+    while (i < n) {
+        if (block_comment_ > 0) {
+            const bool nests = language_ == SourceLanguage::Rust;
+            size_t k = i;
+            while (k < n) {
+                if (k + 1 < n && p[k] == '*' && p[k + 1] == '/') {
+                    blank(p, k, k + 2);
+                    k += 2;
+                    if (--block_comment_ == 0) break;
+                } else if (nests && k + 1 < n && p[k] == '/' && p[k + 1] == '*') {
+                    blank(p, k, k + 2);
+                    k += 2;
+                    ++block_comment_;
+                } else {
+                    ++k;
+                }
+            }
+            comment_text(p, i, k);
+            i = k;
+        } else if (string_quote_ != 0) {
+            i = source_string(p, n, i);
+        } else {
+            i = source_code(p, n, i);
+        }
+    }
+    // Only some strings run on over a line end.
+    const SourceLanguage language = language_;
+    const bool multi_line = triple_quote_ || raw_hashes_ >= 0 || string_quote_ == '`' ||
+                            language == SourceLanguage::Shell ||
+                            (language == SourceLanguage::Rust && string_quote_ == '"');
+    if (!multi_line) string_quote_ = 0;
+}
+
+size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
+    const SourceLanguage language = language_;
+    const bool python = language == SourceLanguage::Python;
+    const bool shell = language == SourceLanguage::Shell;
+    const bool hash_comments = python || shell;
+    while (i < n) {
+        const char c = p[i];
+        const char next = i + 1 < n ? p[i + 1] : '\0';
+        if (hash_comments && c == '#' &&
+            (python || i == 0 || std::strchr(" \t;|&(", p[i - 1]) != nullptr)) {
+            p[i] = ' ';
+            comment_text(p, i + 1, n);
+            return n;
+        }
+        if (!hash_comments && c == '/' && next == '/') {
+            blank(p, i, i + 2);
+            comment_text(p, i + 2, n);
+            return n;
+        }
+        if (!hash_comments && c == '/' && next == '*') {
+            blank(p, i, i + 2);
+            block_comment_ = 1;
+            return i + 2;
+        }
+        const bool char_literals = language == SourceLanguage::CFamily ||
+                                   language == SourceLanguage::Go ||
+                                   language == SourceLanguage::Rust;
+        if (c == '\'' && char_literals) {
+            i = char_literal(p, n, i);
+            continue;
+        }
+        const bool backtick_strings =
+            language == SourceLanguage::Go || language == SourceLanguage::JavaScript;
+        if (c == '"' || c == '\'' || (c == '`' && backtick_strings)) {
+            string_quote_ = c;
+            triple_quote_ =
+                python && (starts_with(p, n, i, "\"\"\"") || starts_with(p, n, i, "'''"));
+            const size_t length = triple_quote_ ? 3 : 1;
+            blank(p, i, i + length);
+            return i + length;
+        }
+        if (language == SourceLanguage::Rust && c == 'r' && (i == 0 || !is_ident(p[i - 1]))) {
+            const size_t end = raw_string_start(p, n, i);
+            if (end != i) return end;
+        }
+        if (shell && c == '<' && starts_with(p, n, i, "<<") && !starts_with(p, n, i, "<<<")) {
+            i = heredoc_start(p, n, i);
+            continue;
+        }
+        p[i++] = ' ';
+    }
+    return n;
+}
+
+size_t CommentWalker::char_literal(char* p, size_t n, size_t i) {
+    // 'x' and '\n' are no prose; a quote that closes nothing near (a Rust
+    // lifetime, a C++ digit separator) is code.
+    const char next = i + 1 < n ? p[i + 1] : '\0';
+    const size_t close = find_near(p, n, next == '\\' ? i + 3 : i + 2, '\'', next == '\\' ? 10 : 1);
+    const size_t end = close < n ? close + 1 : i + 1;
+    blank(p, i, end);
+    return end;
+}
+
+size_t CommentWalker::raw_string_start(char* p, size_t n, size_t i) {
+    size_t k = i + 1;
+    while (k < n && p[k] == '#') ++k;
+    if (k >= n || p[k] != '"') return i;
+    raw_hashes_ = static_cast<int>(k - i - 1);
+    string_quote_ = '"';
+    blank(p, i, k + 1);
+    return k + 1;
+}
+
+size_t CommentWalker::heredoc_start(char* p, size_t n, size_t i) {
+    size_t k = i + 2;
+    if (k < n && p[k] == '-') ++k;
+    while (k < n && is_blank(p[k])) ++k;
+    if (k < n && (p[k] == '\'' || p[k] == '"')) ++k;
+    size_t end = k;
+    while (end < n && is_ident(p[end])) ++end;
+    if (end > k) heredoc_end_.assign(p + k, end - k);
+    blank(p, i, end < n && (p[end] == '\'' || p[end] == '"') ? end + 1 : end);
+    return end;
+}
+
+size_t CommentWalker::source_string(char* p, size_t n, size_t i) {
+    const SourceLanguage language = language_;
+    const char quote = string_quote_;
+    // The shell's single quotes have no escapes, but printf formats in
+    // them do ("%s\n"); a backslash before the closing quote stays.
+    const bool shell_single = language == SourceLanguage::Shell && quote == '\'';
+    const bool escapes = raw_hashes_ < 0 && !(language == SourceLanguage::Go && quote == '`');
+    while (i < n) {
+        const char c = p[i];
+        const char next = i + 1 < n ? p[i + 1] : '\0';
+        if (escapes && c == '\\' && !(shell_single && !is_alnum(next))) {
+            const size_t end = escape_end(p, n, i);
+            blank(p, i, end);
+            i = end;
+            continue;
+        }
+        if (c == quote) {
+            const size_t end = closing_quote(p, n, i);
+            if (end != i) return end;
+            ++i;
+            continue;
+        }
+        if (c == '%') {
+            const size_t end = printf_end(p, n, i);
+            if (end > i) {
+                blank(p, i, end);
+                i = end;
+                continue;
+            }
+        }
+        // Interpolations are code: "${name}" and "$name" in the shell,
+        // "{name}" in Python, "${expression}" in JavaScript templates.
+        const bool dollar = (language == SourceLanguage::Shell && quote == '"') ||
+                            (language == SourceLanguage::JavaScript && quote == '`');
+        if ((c == '$' && dollar) || (c == '{' && language == SourceLanguage::Python)) {
+            i = interpolation(p, n, i);
+            continue;
+        }
+        ++i;
+    }
+    return n;
+}
+
+size_t CommentWalker::closing_quote(char* p, size_t n, size_t i) {
+    const auto close = [this] {
+        string_quote_ = 0;
+        triple_quote_ = false;
+        raw_hashes_ = -1;
+    };
+    if (triple_quote_) {
+        if (!starts_with(p, n, i, std::string(3, string_quote_))) return i;
+        blank(p, i, i + 3);
+        close();
+        return i + 3;
+    }
+    size_t end = i + 1;
+    if (raw_hashes_ > 0) {
+        while (end < n && p[end] == '#' && static_cast<int>(end - i - 1) < raw_hashes_) ++end;
+        if (static_cast<int>(end - i - 1) < raw_hashes_) return i;
+    }
+    blank(p, i, end);
+    close();
+    return end;
+}
+
+size_t CommentWalker::interpolation(char* p, size_t n, size_t i) {
+    const char next = i + 1 < n ? p[i + 1] : '\0';
+    size_t end = i + 1;
+    if (p[i] == '{') {
+        const size_t found = next == '{' ? n : find_near(p, n, i + 1, '}', 64);
+        end = found < n ? found + 1 : i + (next == '{' ? 2 : 1);
+    } else if (next == '{' || next == '(') {
+        const size_t found = find_near(p, n, i + 2, next == '{' ? '}' : ')', 256);
+        end = found < n ? found + 1 : i + 2;
+    } else {
+        while (end < n && is_ident(p[end])) ++end;
+    }
+    blank(p, i, end);
+    return end;
+}
+
+}  // namespace lumo::tool::modes

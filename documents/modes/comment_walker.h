@@ -1,0 +1,40 @@
+// Comment mode: only the comments and string literals of source code are
+// prose; in them, documentation tags, escapes, printf formats and
+// interpolations are blanked too.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lumo::tool {
+enum class SourceLanguage;
+}
+
+namespace lumo::tool::modes {
+
+class CommentWalker {
+public:
+    explicit CommentWalker(SourceLanguage language) : language_(language) {}
+    void line(char* p, size_t n);
+
+private:
+    // Each step starts at p[i] and returns where the line goes on.
+    size_t source_code(char* p, size_t n, size_t i);
+    size_t source_string(char* p, size_t n, size_t i);
+    size_t char_literal(char* p, size_t n, size_t i);
+    // Rust's r"..." and r#"..."#; i when p[i] starts none.
+    size_t raw_string_start(char* p, size_t n, size_t i);
+    size_t heredoc_start(char* p, size_t n, size_t i);
+    // The quote at p[i] closes the string; i when it does not.
+    size_t closing_quote(char* p, size_t n, size_t i);
+    size_t interpolation(char* p, size_t n, size_t i);
+
+    SourceLanguage language_;
+    int block_comment_ = 0;  // depth (Rust nests them)
+    char string_quote_ = 0;  // '"', '\'', '`', or 0 in code
+    bool triple_quote_ = false;
+    int raw_hashes_ = -1;  // Rust raw string: the '#'s that close it
+    std::string heredoc_end_;
+};
+
+}  // namespace lumo::tool::modes

@@ -1,0 +1,200 @@
+#include "documents/text_modes.h"
+
+#include <cstring>
+#include <string>
+
+#include "documents/modes/scan.h"
+
+namespace lumo::tool {
+
+using namespace modes;
+
+namespace {
+
+struct NamedChoice {
+    const char* name;
+    TextMode mode;
+    SourceLanguage language;
+};
+
+constexpr NamedChoice ModeNames[] = {
+    {"text", TextMode::Text, SourceLanguage::CFamily},
+    {"markdown", TextMode::Markdown, SourceLanguage::CFamily},
+    {"md", TextMode::Markdown, SourceLanguage::CFamily},
+    {"html", TextMode::Html, SourceLanguage::CFamily},
+    {"xml", TextMode::Html, SourceLanguage::CFamily},
+    {"sgml", TextMode::Html, SourceLanguage::CFamily},
+    {"tex", TextMode::Tex, SourceLanguage::CFamily},
+    {"latex", TextMode::Tex, SourceLanguage::CFamily},
+    {"email", TextMode::Email, SourceLanguage::CFamily},
+    {"mail", TextMode::Email, SourceLanguage::CFamily},
+    {"nroff", TextMode::Nroff, SourceLanguage::CFamily},
+    {"troff", TextMode::Nroff, SourceLanguage::CFamily},
+    {"man", TextMode::Nroff, SourceLanguage::CFamily},
+    {"comment", TextMode::Comment, SourceLanguage::CFamily},
+    {"c", TextMode::Comment, SourceLanguage::CFamily},
+    {"cpp", TextMode::Comment, SourceLanguage::CFamily},
+    {"c++", TextMode::Comment, SourceLanguage::CFamily},
+    {"javascript", TextMode::Comment, SourceLanguage::JavaScript},
+    {"js", TextMode::Comment, SourceLanguage::JavaScript},
+    {"go", TextMode::Comment, SourceLanguage::Go},
+    {"rust", TextMode::Comment, SourceLanguage::Rust},
+    {"python", TextMode::Comment, SourceLanguage::Python},
+    {"shell", TextMode::Comment, SourceLanguage::Shell},
+    {"sh", TextMode::Comment, SourceLanguage::Shell},
+};
+
+struct Extension {
+    const char* extension;
+    TextMode mode;
+    SourceLanguage language;
+};
+
+constexpr Extension Extensions[] = {
+    {"md", TextMode::Markdown, SourceLanguage::CFamily},
+    {"markdown", TextMode::Markdown, SourceLanguage::CFamily},
+    {"mkd", TextMode::Markdown, SourceLanguage::CFamily},
+    {"mdown", TextMode::Markdown, SourceLanguage::CFamily},
+    {"html", TextMode::Html, SourceLanguage::CFamily},
+    {"htm", TextMode::Html, SourceLanguage::CFamily},
+    {"xhtml", TextMode::Html, SourceLanguage::CFamily},
+    {"shtml", TextMode::Html, SourceLanguage::CFamily},
+    {"xml", TextMode::Html, SourceLanguage::CFamily},
+    {"sgml", TextMode::Html, SourceLanguage::CFamily},
+    {"sgm", TextMode::Html, SourceLanguage::CFamily},
+    {"svg", TextMode::Html, SourceLanguage::CFamily},
+    {"xsl", TextMode::Html, SourceLanguage::CFamily},
+    {"xslt", TextMode::Html, SourceLanguage::CFamily},
+    {"docbook", TextMode::Html, SourceLanguage::CFamily},
+    {"dbk", TextMode::Html, SourceLanguage::CFamily},
+    {"tex", TextMode::Tex, SourceLanguage::CFamily},
+    {"latex", TextMode::Tex, SourceLanguage::CFamily},
+    {"ltx", TextMode::Tex, SourceLanguage::CFamily},
+    {"sty", TextMode::Tex, SourceLanguage::CFamily},
+    {"cls", TextMode::Tex, SourceLanguage::CFamily},
+    {"dtx", TextMode::Tex, SourceLanguage::CFamily},
+    {"eml", TextMode::Email, SourceLanguage::CFamily},
+    {"mbox", TextMode::Email, SourceLanguage::CFamily},
+    {"man", TextMode::Nroff, SourceLanguage::CFamily},
+    {"mdoc", TextMode::Nroff, SourceLanguage::CFamily},
+    {"roff", TextMode::Nroff, SourceLanguage::CFamily},
+    {"nroff", TextMode::Nroff, SourceLanguage::CFamily},
+    {"ms", TextMode::Nroff, SourceLanguage::CFamily},
+    {"me", TextMode::Nroff, SourceLanguage::CFamily},
+    {"c", TextMode::Comment, SourceLanguage::CFamily},
+    {"h", TextMode::Comment, SourceLanguage::CFamily},
+    {"cc", TextMode::Comment, SourceLanguage::CFamily},
+    {"cpp", TextMode::Comment, SourceLanguage::CFamily},
+    {"cxx", TextMode::Comment, SourceLanguage::CFamily},
+    {"c++", TextMode::Comment, SourceLanguage::CFamily},
+    {"hh", TextMode::Comment, SourceLanguage::CFamily},
+    {"hpp", TextMode::Comment, SourceLanguage::CFamily},
+    {"hxx", TextMode::Comment, SourceLanguage::CFamily},
+    {"ipp", TextMode::Comment, SourceLanguage::CFamily},
+    {"m", TextMode::Comment, SourceLanguage::CFamily},
+    {"mm", TextMode::Comment, SourceLanguage::CFamily},
+    {"java", TextMode::Comment, SourceLanguage::CFamily},
+    {"cs", TextMode::Comment, SourceLanguage::CFamily},
+    {"swift", TextMode::Comment, SourceLanguage::CFamily},
+    {"kt", TextMode::Comment, SourceLanguage::CFamily},
+    {"scala", TextMode::Comment, SourceLanguage::CFamily},
+    {"dart", TextMode::Comment, SourceLanguage::CFamily},
+    {"js", TextMode::Comment, SourceLanguage::JavaScript},
+    {"mjs", TextMode::Comment, SourceLanguage::JavaScript},
+    {"cjs", TextMode::Comment, SourceLanguage::JavaScript},
+    {"jsx", TextMode::Comment, SourceLanguage::JavaScript},
+    {"ts", TextMode::Comment, SourceLanguage::JavaScript},
+    {"tsx", TextMode::Comment, SourceLanguage::JavaScript},
+    {"go", TextMode::Comment, SourceLanguage::Go},
+    {"rs", TextMode::Comment, SourceLanguage::Rust},
+    {"py", TextMode::Comment, SourceLanguage::Python},
+    {"pyw", TextMode::Comment, SourceLanguage::Python},
+    {"pyi", TextMode::Comment, SourceLanguage::Python},
+    {"sh", TextMode::Comment, SourceLanguage::Shell},
+    {"bash", TextMode::Comment, SourceLanguage::Shell},
+    {"zsh", TextMode::Comment, SourceLanguage::Shell},
+    {"ksh", TextMode::Comment, SourceLanguage::Shell},
+    {"pl", TextMode::Comment, SourceLanguage::Shell},
+    {"pm", TextMode::Comment, SourceLanguage::Shell},
+    {"rb", TextMode::Comment, SourceLanguage::Shell},
+    {"cmake", TextMode::Comment, SourceLanguage::Shell},
+    {"mk", TextMode::Comment, SourceLanguage::Shell},
+    {"yml", TextMode::Comment, SourceLanguage::Shell},
+    {"yaml", TextMode::Comment, SourceLanguage::Shell},
+    {"toml", TextMode::Comment, SourceLanguage::Shell},
+};
+
+}  // namespace
+
+bool parse_mode_name(std::string_view name, ModeChoice& choice) {
+    for (const NamedChoice& named : ModeNames) {
+        if (equal_ci(name, named.name)) {
+            choice = {named.mode, named.language};
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* mode_name(TextMode mode) {
+    switch (mode) {
+        case TextMode::Markdown: return "markdown";
+        case TextMode::Html: return "html";
+        case TextMode::Tex: return "tex";
+        case TextMode::Email: return "email";
+        case TextMode::Nroff: return "nroff";
+        case TextMode::Comment: return "comment";
+        case TextMode::Text: break;
+    }
+    return "text";
+}
+
+ModeChoice mode_for_file_name(std::string_view path) {
+    const size_t slash = path.find_last_of("/\\");
+    std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    for (char& c : name) c = to_lower(c);
+    if (name.size() > 3 && name.compare(name.size() - 3, 3, ".in") == 0)
+        name.resize(name.size() - 3);
+    if (one_of(name, {"makefile", "gnumakefile", "cmakelists.txt", "dockerfile", ".bashrc",
+                      ".profile", "configure.ac"}))
+        return {TextMode::Comment, SourceLanguage::Shell};
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) return {};
+    const std::string_view extension = std::string_view(name).substr(dot + 1);
+    for (const Extension& e : Extensions)
+        if (extension == e.extension) return {e.mode, e.language};
+    // Man pages: "ls.1", "printf.3p", "Foo::Bar.3pm".
+    if (!extension.empty() && extension[0] >= '1' && extension[0] <= '9') {
+        bool alnum = extension.size() <= 4;
+        for (char c : extension) alnum = alnum && is_alnum(c);
+        if (alnum) return {TextMode::Nroff, SourceLanguage::CFamily};
+    }
+    return {};
+}
+
+void ProseFilter::mask(std::string& text) { mask(text.data(), text.size()); }
+
+void ProseFilter::mask(char* data, size_t size) {
+    size_t start = 0;
+    while (start < size) {
+        const char* newline =
+            static_cast<const char*>(std::memchr(data + start, '\n', size - start));
+        const size_t end = newline != nullptr ? static_cast<size_t>(newline - data) : size;
+        mask_line(data + start, end - start);
+        start = end + 1;
+    }
+}
+
+void ProseFilter::mask_line(char* line, size_t size) {
+    switch (choice_.mode) {
+        case TextMode::Markdown: markdown_.line(line, size); break;
+        case TextMode::Html: html_.span(line, size, 0); break;
+        case TextMode::Tex: tex_.line(line, size); break;
+        case TextMode::Email: email_.line(line, size); break;
+        case TextMode::Nroff: nroff_.line(line, size); break;
+        case TextMode::Comment: comment_.line(line, size); break;
+        case TextMode::Text: break;
+    }
+}
+
+}  // namespace lumo::tool

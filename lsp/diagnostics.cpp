@@ -1,0 +1,70 @@
+#include "lsp/diagnostics.h"
+
+#include <string_view>
+
+namespace lumo::tool {
+
+using json = nlohmann::json;
+
+namespace {
+constexpr size_t SuggestionsOffered = 5;
+}  // namespace
+
+json range_json(const LspDocument& doc, size_t from, size_t to, PositionEncoding encoding) {
+    const LspPosition a = doc.position_of(from, encoding);
+    const LspPosition b = doc.position_of(to, encoding);
+    return {{"start", {{"line", a.line}, {"character", a.character}}},
+            {"end", {{"line", b.line}, {"character", b.character}}}};
+}
+
+std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSpeller& speller,
+                                  PositionEncoding encoding) {
+    std::vector<json> out;
+    std::string prose = doc.text();
+    ProseFilter(mode).mask(prose);
+    const bool digits = mode_accepts_words_with_digits(mode.mode);
+    for (size_t line = 0; line < doc.line_count(); ++line) {
+        const size_t start = doc.line_start(line);
+        const size_t end = doc.line_end(line);
+        const std::string_view text = std::string_view(prose).substr(start, end - start);
+        for (const Finding& f : speller.check_line(text, digits)) {
+            const size_t from = start + f.offset;
+            const bool change = f.status == CheckChangeAlways;
+            const std::string message =
+                change && !f.suggestions.empty()
+                    ? "'" + f.word + "': change to '" + f.suggestions.front() + "'"
+                    : "unknown word '" + f.word + "'";
+            out.push_back({{"range", range_json(doc, from, from + f.length, encoding)},
+                           {"severity", 3},
+                           {"source", "lumospell"},
+                           {"code", change ? "change-always" : "unknown-word"},
+                           {"message", message},
+                           {"data", {{"word", f.word}}}});
+        }
+    }
+    return out;
+}
+
+void add_actions(const json& diagnostic, const std::string& uri, LspSpeller& speller,
+                 json& actions) {
+    const std::string word = diagnostic["data"]["word"].get<std::string>();
+    for (const std::string& s : speller.suggestions(word, SuggestionsOffered)) {
+        json edit = {{"range", diagnostic["range"]}, {"newText", s}};
+        actions.push_back({{"title", "Replace with '" + s + "'"},
+                           {"kind", "quickfix"},
+                           {"diagnostics", {diagnostic}},
+                           {"edit", {{"changes", {{uri, {edit}}}}}}});
+    }
+    const auto command = [&](const char* title, const char* name) {
+        actions.push_back(
+            {{"title", title + word + "'"},
+             {"kind", "quickfix"},
+             {"diagnostics", {diagnostic}},
+             {"command",
+              {{"title", title + word + "'"}, {"command", name}, {"arguments", {word}}}}});
+    };
+    command("Add to the user dictionary: '", AddCommand);
+    command("Ignore for this session: '", IgnoreCommand);
+}
+
+}  // namespace lumo::tool

@@ -1,0 +1,421 @@
+#include "lsp/lsp_server.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+#include "lsp/diagnostics.h"
+#include "lsp/lsp_documents.h"
+#include "lsp/lsp_speller.h"
+#include "lsp/transport.h"
+
+namespace lumo::tool {
+
+using json = nlohmann::json;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// JSON-RPC and protocol error codes.
+constexpr int ParseError = -32700;
+constexpr int InvalidRequest = -32600;
+constexpr int MethodNotFound = -32601;
+constexpr int InvalidParams = -32602;
+constexpr int InternalError = -32603;
+constexpr int ServerNotInitialized = -32002;
+constexpr int RequestFailed = -32803;
+
+struct OpenDocument {
+    LspDocument document;
+    ModeChoice mode;
+    json version;
+    std::vector<json> diagnostics;  // as last published
+    bool too_large_reported = false;
+};
+
+struct Failure {
+    int code;
+    std::string message;
+};
+
+class Server {
+public:
+    Server(int in_fd, int out_fd, const ServerOptions& options)
+        : reader_(in_fd, options.max_message_bytes), out_fd_(out_fd), options_(options) {
+        settings_.main_dict = options.main_dict;
+        settings_.user_dict = options.user_dict;
+    }
+
+    int run();
+
+private:
+    void dispatch(const std::string& body);
+    json request(const std::string& method, const json& params);
+    void notification(const std::string& method, const json& params);
+
+    // The methods.
+    json initialize(const json& params);
+    json shutdown(const json& params);
+    json code_action(const json& params);
+    json execute_command(const json& params);
+    void did_open(const json& params);
+    void did_change(const json& params);
+    void did_close(const json& params);
+    void did_change_configuration(const json& params);
+
+    void settings_from(const json& settings);
+
+    void publish_due();
+    void publish(const std::string& uri, OpenDocument& d);
+    std::vector<json> diagnose(OpenDocument& d);
+    void schedule(const std::string& uri);
+    void schedule_all();
+
+    void send(const json& message);
+    void respond(const json& id, json result);
+    void respond_error(const json& id, int code, const std::string& message);
+    void log(int type, const std::string& message);
+
+    FrameReader reader_;
+    int out_fd_;
+    ServerOptions options_;
+    bool output_lost_ = false;
+    bool initialized_ = false;
+    bool shutting_down_ = false;
+    bool exit_ = false;
+    PositionEncoding encoding_ = PositionEncoding::Utf16;
+    SpellerSettings settings_;
+    LspSpeller speller_;
+    std::map<std::string, OpenDocument> documents_;
+    std::set<std::string> pending_;
+    Clock::time_point last_change_{};
+};
+
+int Server::run() {
+    std::string body;
+    while (!exit_ && !output_lost_) {
+        int timeout = -1;
+        if (!pending_.empty()) {
+            const auto since =
+                std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - last_change_);
+            timeout =
+                static_cast<int>(std::max<long long>(0, options_.debounce_ms - since.count()));
+        }
+        const FrameReader::Result r = reader_.next(body, timeout);
+        if (r == FrameReader::Result::Closed) break;
+        if (r == FrameReader::Result::Timeout) {
+            try {
+                publish_due();
+            } catch (const std::exception& e) {
+                log(1, std::string("cannot check: ") + e.what());
+            }
+        } else if (r == FrameReader::Result::Skipped) {
+            log(2, "skipped a message without a usable Content-Length or longer than " +
+                       std::to_string(options_.max_message_bytes) + " bytes");
+        } else {
+            dispatch(body);
+        }
+    }
+    speller_.close();
+    return exit_ && shutting_down_ ? 0 : 1;
+}
+
+void Server::dispatch(const std::string& body) {
+    json message = json::parse(body, nullptr, false);
+    if (message.is_discarded()) {
+        // A Content-Length beyond its body swallows the next message's
+        // header: serve that one on its own.
+        const size_t next = body.find("Content-Length:");
+        if (next != std::string::npos) reader_.unread(body.substr(next));
+        respond_error(nullptr, ParseError, "the message is not JSON");
+        return;
+    }
+    if (!message.is_object()) {
+        respond_error(nullptr, InvalidRequest, "a message must be an object");
+        return;
+    }
+    const auto id = message.find("id");
+    const auto method = message.find("method");
+    const bool has_id = id != message.end() && (id->is_number_integer() || id->is_string());
+    if (method == message.end() || !method->is_string()) {
+        // A response to a request of ours, or nonsense: nothing to answer.
+        if (has_id && message.find("result") == message.end() &&
+            message.find("error") == message.end())
+            respond_error(*id, InvalidRequest, "no method");
+        return;
+    }
+    if (id != message.end() && !has_id) {
+        respond_error(nullptr, InvalidRequest, "the id must be a number or a string");
+        return;
+    }
+    const json none = json::object();
+    const auto p = message.find("params");
+    const json& params = p == message.end() ? none : *p;
+    const std::string name = method->get<std::string>();
+    try {
+        if (!has_id) {
+            notification(name, params);
+            return;
+        }
+        if (!initialized_ && name != "initialize") {
+            respond_error(*id, ServerNotInitialized, "initialize first");
+        } else if (shutting_down_) {
+            respond_error(*id, InvalidRequest, "the server is shutting down");
+        } else {
+            respond(*id, request(name, params));
+        }
+    } catch (const Failure& f) {
+        if (has_id) respond_error(*id, f.code, f.message);
+    } catch (const json::exception& e) {
+        if (has_id) respond_error(*id, InvalidParams, e.what());
+    } catch (const std::exception& e) {
+        if (has_id) respond_error(*id, InternalError, e.what());
+    }
+}
+
+// The methods served: requests answer with a result, notifications not.
+json Server::request(const std::string& method, const json& params) {
+    static const std::pair<const char*, json (Server::*)(const json&)> Requests[] = {
+        {"initialize", &Server::initialize},
+        {"shutdown", &Server::shutdown},
+        {"textDocument/codeAction", &Server::code_action},
+        {"workspace/executeCommand", &Server::execute_command},
+    };
+    for (const auto& [name, handler] : Requests)
+        if (method == name) return (this->*handler)(params);
+    throw Failure{MethodNotFound, "unknown method " + method};
+}
+
+void Server::notification(const std::string& method, const json& params) {
+    static const std::pair<const char*, void (Server::*)(const json&)> Notifications[] = {
+        {"textDocument/didOpen", &Server::did_open},
+        {"textDocument/didChange", &Server::did_change},
+        {"textDocument/didClose", &Server::did_close},
+        {"workspace/didChangeConfiguration", &Server::did_change_configuration},
+    };
+    if (method == "exit") {
+        exit_ = true;
+        return;
+    }
+    if (!initialized_ || shutting_down_) return;
+    for (const auto& [name, handler] : Notifications)
+        if (method == name) return (this->*handler)(params);
+}
+
+json Server::shutdown(const json&) {
+    shutting_down_ = true;
+    return nullptr;
+}
+
+void Server::did_close(const json& params) {
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    pending_.erase(uri);
+    if (documents_.erase(uri) != 0)
+        send({{"jsonrpc", "2.0"},
+              {"method", "textDocument/publishDiagnostics"},
+              {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
+}
+
+void Server::did_change_configuration(const json& params) {
+    const auto s = params.find("settings");
+    if (s == params.end()) return;
+    const SpellerSettings before = speller_.settings();
+    settings_from(*s);
+    if (!(settings_ == before) || !speller_.is_open()) {
+        std::string error;
+        if (!speller_.open(settings_, error)) {
+            // Settings that cannot be opened leave the ones in use.
+            log(1, "lumospell: " + error + "; keeping the dictionaries before");
+            settings_ = before;
+            if (!speller_.open(settings_, error)) log(1, "lumospell: " + error);
+        }
+    }
+    schedule_all();
+}
+
+void Server::settings_from(const json& settings) {
+    if (!settings.is_object()) return;
+    const auto ours = settings.find("lumospell");
+    const json& s = ours != settings.end() && ours->is_object() ? *ours : settings;
+    const auto text = [&](const char* key, std::string& slot) {
+        const auto v = s.find(key);
+        if (v != s.end() && v->is_string()) slot = v->get<std::string>();
+    };
+    text("mainDictionary", settings_.main_dict);
+    text("userDictionary", settings_.user_dict);
+    const auto debounce = s.find("debounceMs");
+    if (debounce != s.end() && debounce->is_number_unsigned())
+        options_.debounce_ms =
+            static_cast<int>(std::min<unsigned>(debounce->get<unsigned>(), 5000));
+}
+
+json Server::initialize(const json& params) {
+    if (initialized_) throw Failure{InvalidRequest, "already initialized"};
+    const auto general = params.find("capabilities");
+    if (general != params.end() && general->contains("general")) {
+        const json& encodings = (*general)["general"].value("positionEncodings", json::array());
+        if (encodings.is_array())
+            for (const json& e : encodings)
+                if (e == "utf-8") encoding_ = PositionEncoding::Utf8;
+    }
+    const auto options = params.find("initializationOptions");
+    if (options != params.end()) settings_from(*options);
+    std::string error;
+    if (!speller_.open(settings_, error)) throw Failure{RequestFailed, "lumospell: " + error};
+    initialized_ = true;
+    return {{"capabilities",
+             {{"positionEncoding", encoding_ == PositionEncoding::Utf8 ? "utf-8" : "utf-16"},
+              {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+              {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
+              {"executeCommandProvider", {{"commands", {AddCommand, IgnoreCommand}}}}}},
+            {"serverInfo", {{"name", "lumospell"}, {"version", LUMOSPELL_VERSION}}}};
+}
+
+void Server::did_open(const json& params) {
+    const json& item = params.at("textDocument");
+    const std::string uri = item.at("uri").get<std::string>();
+    OpenDocument d;
+    d.document.replace(item.at("text").get<std::string>());
+    d.mode = mode_for_language(item.value("languageId", ""), uri);
+    d.version = item.value("version", json());
+    documents_[uri] = std::move(d);
+    schedule(uri);
+}
+
+void Server::did_change(const json& params) {
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    const auto found = documents_.find(uri);
+    if (found == documents_.end()) return;
+    OpenDocument& d = found->second;
+    for (const json& change : params.at("contentChanges")) {
+        const std::string text = change.at("text").get<std::string>();
+        const auto range = change.find("range");
+        if (range == change.end()) {
+            d.document.replace(text);
+            continue;
+        }
+        const auto position = [](const json& p) {
+            const auto number = [&](const char* key) {
+                const json& v = p.at(key);
+                return v.is_number_unsigned() ? v.get<size_t>() : size_t{0};
+            };
+            return LspPosition{number("line"), number("character")};
+        };
+        d.document.edit(position(range->at("start")), position(range->at("end")), text, encoding_);
+    }
+    d.version = params.at("textDocument").value("version", json());
+    schedule(uri);
+}
+
+void Server::schedule(const std::string& uri) {
+    pending_.insert(uri);
+    last_change_ = Clock::now();
+}
+
+void Server::schedule_all() {
+    for (auto& [uri, d] : documents_) pending_.insert(uri);
+    last_change_ = Clock::now() - std::chrono::milliseconds(options_.debounce_ms);
+}
+
+void Server::publish_due() {
+    const std::set<std::string> due = std::move(pending_);
+    pending_.clear();
+    for (const std::string& uri : due) {
+        const auto found = documents_.find(uri);
+        if (found != documents_.end()) publish(uri, found->second);
+    }
+}
+
+std::vector<json> Server::diagnose(OpenDocument& d) {
+    const std::string& text = d.document.text();
+    if (text.size() > options_.max_document_bytes) {
+        if (!d.too_large_reported)
+            log(2, "a document of " + std::to_string(text.size()) + " bytes is too large to check");
+        d.too_large_reported = true;
+        return {};
+    }
+    return diagnostics_for(d.document, d.mode, speller_, encoding_);
+}
+
+void Server::publish(const std::string& uri, OpenDocument& d) {
+    d.diagnostics = diagnose(d);
+    json params = {{"uri", uri}, {"diagnostics", d.diagnostics}};
+    if (d.version.is_number_integer()) params["version"] = d.version;
+    send({{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"}, {"params", params}});
+}
+
+json Server::code_action(const json& params) {
+    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
+    const auto found = documents_.find(uri);
+    json actions = json::array();
+    if (found == documents_.end()) return actions;
+    OpenDocument& d = found->second;
+    if (pending_.erase(uri) != 0) publish(uri, d);
+    const json& range = params.at("range");
+    const auto at = [&](const json& p) {
+        return d.document.offset_of({p.at("line").get<size_t>(), p.at("character").get<size_t>()},
+                                    encoding_);
+    };
+    const size_t from = at(range.at("start"));
+    const size_t to = at(range.at("end"));
+    for (const json& diagnostic : d.diagnostics) {
+        const size_t a = at(diagnostic["range"]["start"]);
+        const size_t b = at(diagnostic["range"]["end"]);
+        if (b < from || a > to) continue;
+        add_actions(diagnostic, uri, speller_, actions);
+    }
+    return actions;
+}
+
+json Server::execute_command(const json& params) {
+    const std::string command = params.at("command").get<std::string>();
+    const json& arguments = params.at("arguments");
+    if (!arguments.is_array() || arguments.empty() || !arguments[0].is_string())
+        throw Failure{InvalidParams, "the command needs the word"};
+    const std::string word = arguments[0].get<std::string>();
+    if (command == AddCommand) {
+        std::string error;
+        if (!speller_.add_word(word, error)) throw Failure{RequestFailed, error};
+    } else if (command == IgnoreCommand) {
+        speller_.ignore_for_session(word);
+    } else {
+        throw Failure{InvalidParams, "unknown command " + command};
+    }
+    schedule_all();
+    return nullptr;
+}
+
+void Server::send(const json& message) {
+    if (output_lost_) return;
+    const std::string body = message.dump(-1, ' ', false, json::error_handler_t::replace);
+    if (!write_frame(out_fd_, body)) output_lost_ = true;
+}
+
+void Server::respond(const json& id, json result) {
+    send({{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+}
+
+void Server::respond_error(const json& id, int code, const std::string& message) {
+    send({{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}});
+}
+
+void Server::log(int type, const std::string& message) {
+    std::fprintf(stderr, "lumospell lsp: %s\n", message.c_str());
+    if (initialized_)
+        send({{"jsonrpc", "2.0"},
+              {"method", "window/logMessage"},
+              {"params", {{"type", type}, {"message", message}}}});
+}
+
+}  // namespace
+
+int serve_lsp(int in_fd, int out_fd, const ServerOptions& options) {
+    Server server(in_fd, out_fd, options);
+    return server.run();
+}
+
+}  // namespace lumo::tool

@@ -1,0 +1,57 @@
+// The language server's speller: one session of the front with the
+// dictionaries the editor's settings name, line results kept so that a
+// change re-checks only the lines it touched, and ranked suggestions.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "speller/checker.h"
+#include "speller/spell_session.h"
+
+namespace lumo::tool {
+
+struct SpellerSettings {
+    std::string main_dict;  // empty: the installed default
+    std::string user_dict;  // empty: the user's default
+    bool operator==(const SpellerSettings& o) const {
+        return main_dict == o.main_dict && user_dict == o.user_dict;
+    }
+};
+
+class LspSpeller {
+public:
+    ~LspSpeller() { close(); }
+
+    // Opens (again) with settings; on failure the speller stays closed.
+    bool open(const SpellerSettings& settings, std::string& error);
+    void close();
+    bool is_open() const { return checker_ != nullptr; }
+    const SpellerSettings& settings() const { return settings_; }
+
+    // The words to report in one line of prose (other bytes blanked);
+    // words with digits are accepted when digits_are_code.
+    const std::vector<Finding>& check_line(std::string_view line, bool digits_are_code);
+
+    // Ranked when the ranking library is there, else the front's order.
+    std::vector<std::string> suggestions(const std::string& word, size_t max_count);
+
+    // Into the user dictionary, saved at once; false with a message.
+    bool add_word(const std::string& word, std::string& error);
+    void ignore_for_session(const std::string& word);
+
+private:
+    void set_digits(bool digits_are_code);
+
+    SpellerSettings settings_;
+    SpellSession session_;
+    std::unique_ptr<Checker> checker_;
+    unsigned base_mode_ = 0;
+    bool digits_ = false;
+    std::unordered_map<std::string, std::vector<Finding>> lines_;
+};
+
+}  // namespace lumo::tool

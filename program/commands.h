@@ -1,0 +1,43 @@
+// The program's commands; each returns the process exit code.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "documents/text_encoding.h"
+#include "program/options.h"
+#include "speller/checker.h"
+#include "speller/spell_session.h"
+
+namespace lumo::tool {
+
+int run_check(const Options& o, SpellSession& s);
+int run_add(const Options& o, SpellSession& s);
+int run_build(const Options& o);
+int run_pipe_command(const Options& o, SpellSession& s);
+int run_list_command(const Options& o, SpellSession& s);
+int run_lsp_command(const Options& o);
+
+// The session the command line asks for.
+SessionSettings session_settings(const Options& o);
+// Tells the user that the session's save failed, with the reason.
+void report_save_failure(const SpellSession& s);
+
+// The mode a file is read in, and the engine's options for it.
+ModeChoice mode_of(const Options& o, const std::string& file);
+unsigned engine_mode(const Options& o, TextMode mode);
+
+using DocumentWord = std::function<void(const std::string& name, const Finding&,
+                                        const TextPosition&, OutputConverter&)>;
+
+// Reads each file of the arguments (standard input for none or "-") in
+// its encoding and mode and hands on each reported word as it is found.
+// Returns ExitFound when a word was reported.
+int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word);
+
+// Reads the whole stream; false on a read error.
+bool read_all(std::FILE* in, std::string& text);
+
+}  // namespace lumo::tool

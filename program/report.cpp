@@ -1,0 +1,71 @@
+#include "program/report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "documents/utf8.h"
+
+namespace lumo::tool {
+
+namespace {
+
+void json_string(std::FILE* out, const std::string& s) {
+    // Names need not be UTF-8; such bytes are escaped to keep the JSON valid.
+    const bool utf8 = is_valid_utf8(s);
+    std::fputc('"', out);
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            std::fprintf(out, "\\%c", c);
+        } else if (c < 0x20 || (c >= 0x80 && !utf8)) {
+            std::fprintf(out, "\\u%04x", c);
+        } else {
+            std::fputc(c, out);
+        }
+    }
+    std::fputc('"', out);
+}
+
+}  // namespace
+
+std::string listed_word(const Finding& f) {
+    if (!f.too_long) return f.word;
+    return f.word + "... (" + std::to_string(f.length) + " characters, too long to be a word)";
+}
+
+void report(const Options& o, const std::string& name, const Finding& f,
+            const TextPosition& position, OutputConverter& convert) {
+    const std::string word = convert.convert(f.word);
+    const size_t shown = (o.max_suggestions == 0 || f.status == CheckChangeAlways)
+                             ? f.suggestions.size()
+                             : std::min(f.suggestions.size(), o.max_suggestions);
+    if (o.json) {
+        std::fputs("{\"file\":", stdout);
+        json_string(stdout, name);
+        std::printf(",\"line\":%zu,\"column\":%zu,\"offset\":%zu,\"word\":", position.line,
+                    position.column, f.offset);
+        json_string(stdout, word);
+        const char* kind = f.too_long                      ? "too-long"
+                           : f.status == CheckChangeAlways ? "change-always"
+                                                           : "unknown";
+        std::printf(",\"kind\":\"%s\",", kind);
+        if (f.too_long) std::printf("\"length\":%zu,", f.length);
+        std::fputs("\"suggestions\":[", stdout);
+        for (size_t k = 0; k < shown; ++k) {
+            if (k) std::fputc(',', stdout);
+            json_string(stdout, convert.convert(f.suggestions[k]));
+        }
+        std::fputs("]}\n", stdout);
+        return;
+    }
+    if (f.too_long) {
+        std::printf("%s:%zu:%zu: %s...: too long to be a word (%zu characters)\n", name.c_str(),
+                    position.line, position.column, word.c_str(), f.length);
+        return;
+    }
+    std::printf("%s:%zu:%zu: %s", name.c_str(), position.line, position.column, word.c_str());
+    for (size_t k = 0; k < shown; ++k)
+        std::printf("%s%s", k ? ", " : ": ", convert.convert(f.suggestions[k]).c_str());
+    std::fputc('\n', stdout);
+}
+
+}  // namespace lumo::tool

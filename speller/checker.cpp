@@ -1,0 +1,117 @@
+#include "speller/checker.h"
+
+#include <cstring>
+
+#include "speller/spell_session.h"
+
+namespace lumo::tool {
+
+namespace {
+constexpr size_t PieceBytes = 512;
+static_assert(PieceBytes <= LumoSpellMaxTextLength, "a piece must fit one check");
+}  // namespace
+
+std::vector<std::string> last_check_suggestions(const FrontApi& api) {
+    std::vector<std::string> list;
+    char out[LumoSpellWordSize];
+    for (int more = api.suggestion_first(out); more; more = api.suggestion_next(out))
+        list.emplace_back(out);
+    return list;
+}
+
+Checker::Checker(SpellSession& session) : session_(session), api_(session.front()) {}
+
+Checker::Checker(SpellSession& session, TextEncoding encoding)
+    : session_(session),
+      api_(session.front()),
+      raw_encoding_(encoding == TextEncoding::ShiftJis ? FileEncoding::ShiftJis
+                                                       : FileEncoding::Utf8) {}
+
+std::vector<std::string> Checker::suggestions_for(const std::string& word) {
+    return engine_order_ ? last_check_suggestions(api_) : session_.suggestions_after_check(word);
+}
+
+bool Checker::parts_are_known(const std::string& word) {
+    std::string parts = word;
+    bool any_part = false;
+    for (char& c : parts) {
+        if (c == '-' || c == '_') {
+            c = ' ';
+        } else {
+            any_part = true;
+        }
+    }
+    CheckResult result;
+    return any_part && api_.check(parts.c_str(), &result) == CheckNoErrors;
+}
+
+bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
+                          std::vector<Finding>& findings) {
+    CheckResult result;
+    size_t pos = 0;
+    while (pos < piece.size()) {
+        const int status = api_.check(piece.c_str() + pos, &result);
+        if (status == CheckNoErrors) return true;
+        if (status != CheckUnknownWord && status != CheckChangeAlways) return false;
+        const size_t start = pos + static_cast<uint16_t>(result.wordOffset);
+        if (start >= piece.size()) return true;
+        // The word runs over the engine's word bytes; one final apostrophe
+        // is not part of it (the front's view holds no two in a row).
+        size_t end = start;
+        while (end < piece.size() && is_word_char(static_cast<unsigned char>(piece[end]))) ++end;
+        size_t length = end - start;
+        if (length > 1 && piece[end - 1] == '\'') --length;
+        if (length == 0) {
+            length = std::strlen(result.word);
+            end = start + (length ? length : 1);
+        }
+        // Words joined by hyphens or underscores ("to-day", "_emphasis_")
+        // are right when each of their parts is.
+        if (status == CheckUnknownWord && piece.find_first_of("-_", start) < start + length) {
+            if (parts_are_known(piece.substr(start, length))) {
+                pos = end;
+                continue;
+            }
+            // Suggestions are for the front's last check: make it this word's again.
+            api_.check(piece.c_str() + pos, &result);
+        }
+        Finding finding;
+        finding.offset = base + start - 1;
+        finding.length = length;
+        finding.word.assign(piece, start, length);
+        finding.status = status;
+        if (status == CheckChangeAlways)
+            finding.suggestions.emplace_back(result.replacement);
+        else if (suggest)
+            finding.suggestions = suggestions_for(finding.word);
+        findings.push_back(std::move(finding));
+        pos = end;
+    }
+    return true;
+}
+
+bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& findings) {
+    if (!raw_encoding_) return check_view(text, suggest, findings);
+    std::string view(text);
+    make_checker_view(view, *raw_encoding_);
+    prepare_for_front(view, true);
+    return check_view(view, suggest, findings);
+}
+
+bool Checker::check_view(std::string_view text, bool suggest, std::vector<Finding>& findings) {
+    size_t start = 0;
+    while (start < text.size()) {
+        // Short pieces: every reported word makes the front filter the rest again.
+        const size_t end = piece_end(text, start, PieceBytes);
+        // A leading blank, so that a word at the start of a piece is
+        // judged as anywhere else (the possessive rule never applies at
+        // the very start of a checked text).
+        std::string piece = " ";
+        piece.append(text.substr(start, end - start));
+        if (!check_piece(piece, start, suggest, findings)) return false;
+        start = end;
+    }
+    return true;
+}
+
+}  // namespace lumo::tool
