@@ -28,6 +28,7 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
     retired.take_from(store);
     if (size > SIZE_MAX - StoreSpareBytes - 1 || !store.start(static_cast<size_t>(size) + StoreSpareBytes))
         return 1;
+    table.set_word_block(store.first_block(), store.first_block_size());
     std::FILE* file = platform::open_file(path, "rb");
     if (file == nullptr) {
         store.release();

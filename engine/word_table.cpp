@@ -1,6 +1,7 @@
 #include "word_table.h"
 
 #include <cstring>
+#include <new>
 
 namespace lumo::engine {
 
@@ -42,25 +43,37 @@ bool equal_ignoring_ascii_case(const char* a, const char* b) {
 
 int WordTable::lookup(const char* word, int mode, uint8_t tag) {
     const uint32_t h = full_hash(word);
-    const uint8_t check = check_byte(h);
+    const uint16_t check = static_cast<uint16_t>(check_byte(h) << 8);
     uint32_t s = h % WordTableSlots;
     // The first step depends on the first byte, read as a signed 8-bit value.
     const int first = static_cast<signed char>(static_cast<unsigned char>(word[0]) | 0x20);
     const int64_t first_step = 5 * static_cast<int64_t>(first);
     for (uint32_t n = 0; n < WordTableSlots; ++n) {
-        const uint8_t slot_check = checks_[s];
-        if (slot_check == 0) {
+        const uint16_t mark = marks_[s];
+        if (mark == 0) {
             if (mode == ModeInsert) {
-                words_[s] = word;
-                tags_[s] = tag;
-                checks_[s] = check;
+                const uintptr_t at = reinterpret_cast<uintptr_t>(word);
+                const uintptr_t base = reinterpret_cast<uintptr_t>(words_);
+                uint32_t ref;
+                if (words_ != nullptr && at >= base && at - base < words_size_) {
+                    ref = static_cast<uint32_t>(at - base);
+                } else {
+                    if (!elsewhere_) elsewhere_.reset(new (std::nothrow) const char*[WordTableSlots]);
+                    // Without room for its address the word is not stored,
+                    // as when the table is full.
+                    if (!elsewhere_) return LookupAbsent;
+                    elsewhere_[elsewhere_count_] = word;
+                    ref = RefElsewhere + elsewhere_count_++;
+                }
+                refs_[s] = ref;
+                marks_[s] = static_cast<uint16_t>(check | tag);
                 ++count_;
             }
             return LookupAbsent;
         }
         // Only a slot whose check byte agrees can hold the word.
-        if (slot_check == check && equal_ignoring_ascii_case(word, words_[s])) {
-            const uint8_t t = tags_[s];
+        if ((mark & 0xFF00u) == check && equal_ignoring_ascii_case(word, word_of(refs_[s]))) {
+            const uint8_t t = static_cast<uint8_t>(mark);
             return (t >= 1 && t <= 100) ? t : LookupKnown;
         }
         // Steps stay within one table size, so one correction reduces them.
@@ -73,19 +86,53 @@ int WordTable::lookup(const char* word, int mode, uint8_t tag) {
 }
 
 void WordTable::clear() {
-    // An empty table is left alone: its pages need not be touched.
-    if (count_ == 0) return;
-    std::memset(words_, 0, sizeof words_);
-    std::memset(tags_, 0, sizeof tags_);
-    std::memset(checks_, 0, sizeof checks_);
+    const bool own = marks_ == own_marks_;
+    marks_ = own_marks_;
+    refs_ = own_refs_;
+    image_.reset();
+    words_ = nullptr;
+    words_size_ = 0;
+    elsewhere_.reset();
+    elsewhere_count_ = 0;
+    // An empty table is left alone: its pages need not be touched.  The
+    // own arrays are untouched while an image stands in for them.
+    if (own && count_ != 0) {
+        std::memset(own_marks_, 0, sizeof own_marks_);
+        std::memset(own_refs_, 0, sizeof own_refs_);
+    }
     count_ = 0;
+}
+
+void WordTable::set_word_block(const char* base, size_t size) {
+    if (words_ != nullptr || count_ != 0 || size >= RefElsewhere) return;
+    words_ = base;
+    words_size_ = size;
+}
+
+bool WordTable::view(WordTableView* out) const {
+    if (elsewhere_count_ != 0 || words_ == nullptr) return false;
+    *out = WordTableView{marks_, refs_, words_, words_size_, count_};
+    return true;
+}
+
+bool WordTable::adopt(const WordTableView& image, std::shared_ptr<void> holder) {
+    if (count_ != 0 || words_ != nullptr || image.words_size == 0 ||
+        image.words_size >= RefElsewhere || image.words[image.words_size - 1] != '\0')
+        return false;
+    marks_ = image.marks;
+    refs_ = image.refs;
+    words_ = image.words;
+    words_size_ = image.words_size;
+    count_ = image.count;
+    image_ = std::move(holder);
+    return true;
 }
 
 bool WordTable::retag(const char* word, uint8_t from, uint8_t to) {
     for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
-        if (tags_[slot] == from && words_[slot] != nullptr &&
-            equal_ignoring_ascii_case(words_[slot], word)) {
-            tags_[slot] = to;
+        if (marks_[slot] != 0 && static_cast<uint8_t>(marks_[slot]) == from &&
+            equal_ignoring_ascii_case(word_of(refs_[slot]), word)) {
+            marks_[slot] = static_cast<uint16_t>((marks_[slot] & 0xFF00u) | to);
             return true;
         }
     }
