@@ -103,6 +103,11 @@ void WordTable::clear() {
     count_ = 0;
 }
 
+uint64_t WordTable::probe_mark(const char* word) {
+    const uint32_t h = full_hash(word);
+    return static_cast<uint64_t>(h) << 8 | check_byte(h);
+}
+
 void WordTable::set_word_block(const char* base, size_t size) {
     if (words_ != nullptr || count_ != 0 || size >= RefElsewhere) return;
     words_ = base;

@@ -68,6 +68,9 @@ public:
     // outside the word block.
     bool view(WordTableView* out) const;
 
+    // The hash and check byte of a word, which an image depends on.
+    static uint64_t probe_mark(const char* word);
+
     // Takes over the parts of an image of a table (marks and refs writable,
     // its words kept by holder), on an empty table only.
     bool adopt(const WordTableView& image, std::shared_ptr<void> holder);
