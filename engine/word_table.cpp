@@ -41,8 +41,21 @@ bool equal_ignoring_ascii_case(const char* a, const char* b) {
     }
 }
 
+uint32_t WordTable::hash_of(const char* word, size_t len) {
+    uint32_t h = static_cast<uint32_t>(len);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(word);
+    for (size_t i = 0; i < len; ++i) {
+        uint32_t x = h ^ (p[i] | 0x20u);
+        h = (x << 4) + (x >> 20);
+    }
+    return h;
+}
+
 int WordTable::lookup(const char* word, int mode, uint8_t tag) {
-    const uint32_t h = full_hash(word);
+    return lookup_hashed(word, full_hash(word), mode, tag);
+}
+
+int WordTable::lookup_hashed(const char* word, uint32_t h, int mode, uint8_t tag) {
     const uint16_t check = static_cast<uint16_t>(check_byte(h) << 8);
     uint32_t s = h % WordTableSlots;
     // The first step depends on the first byte, read as a signed 8-bit value.

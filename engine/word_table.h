@@ -47,6 +47,17 @@ public:
     // keeps the very address it is given, so the word must not move.
     int lookup(const char* word, int mode, uint8_t tag);
 
+    // The same look-up for a word whose full hash is known (see hash_of),
+    // so that a load can prefetch a word's home slot some words ahead.
+    int lookup_hashed(const char* word, uint32_t hash, int mode, uint8_t tag);
+    static uint32_t hash_of(const char* word, size_t len);
+    void prefetch(uint32_t hash) const {
+#if defined(__GNUC__)
+        __builtin_prefetch(&marks_[hash % WordTableSlots]);
+#endif
+        (void)hash;
+    }
+
     // Forgets every word (the stores they live in are about to be freed).
     void clear();
 
