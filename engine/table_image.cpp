@@ -29,22 +29,22 @@ struct ImageHeader {
     uint64_t count;
     uint64_t reserved;
 };
-static_assert(sizeof(ImageHeader) == 64, "the marks start 2-aligned, the refs 4-aligned");
+static_assert(sizeof(ImageHeader) == 64, "the slots start aligned");
 
-constexpr size_t MarksOffset = sizeof(ImageHeader);
-constexpr size_t RefsOffset = MarksOffset + WordTableSlots * sizeof(uint16_t);
-constexpr size_t WordsOffset = RefsOffset + WordTableSlots * sizeof(uint32_t);
+constexpr size_t SlotsOffset = sizeof(ImageHeader);
+constexpr size_t WordsOffset = SlotsOffset + WordTableSlots * sizeof(WordSlot);
 
 // Changes with the hash, the slot layout or a loading limit, so that an
 // image of another build is never taken for this one's.
 uint64_t build_mark() {
     static const char* const probes[] = {"the", "Zebra", "\xE9t\xC9", "a'b", ""};
-    uint64_t mark = 0x4C756D6F00000002ull;  // bumped whenever the loading rules change
+    uint64_t mark = 0x4C756D6F00000003ull;  // bumped whenever the loading rules change
     auto mix = [&mark](uint64_t v) { mark = (mark ^ v) * 0x100000001B3ull; };
     mix(WordTableSlots);
     mix(LoadWordLimit);
     mix(static_cast<uint64_t>(LoadPieceBytes));
     mix(StoreSpareBytes);
+    mix(sizeof(WordSlot));
     for (const char* probe : probes) mix(WordTable::probe_mark(probe));
     return mark;
 }
@@ -105,8 +105,7 @@ ImageUse adopt_table_image(const char* dict_path, WordTable& table) {
         dict_size != header.dict_size || dict_hash != header.dict_hash)
         return ImageUse::Stale;
     unsigned char* base = image.get();
-    const WordTableView view{reinterpret_cast<uint16_t*>(base + MarksOffset),
-                             reinterpret_cast<uint32_t*>(base + RefsOffset),
+    const WordTableView view{reinterpret_cast<WordSlot*>(base + SlotsOffset),
                              reinterpret_cast<const char*>(base + WordsOffset),
                              static_cast<size_t>(header.words_size),
                              static_cast<size_t>(header.count)};
@@ -133,8 +132,7 @@ bool write_table_image(const char* dict_path, const WordTable& table, size_t wor
     std::FILE* file = platform::create_new_file(temporary.c_str());
     if (file == nullptr) return false;
     bool ok = std::fwrite(&header, sizeof header, 1, file) == 1 &&
-              std::fwrite(view.marks, sizeof(uint16_t), WordTableSlots, file) == WordTableSlots &&
-              std::fwrite(view.refs, sizeof(uint32_t), WordTableSlots, file) == WordTableSlots &&
+              std::fwrite(view.slots, sizeof(WordSlot), WordTableSlots, file) == WordTableSlots &&
               std::fwrite(view.words, 1, view.words_size, file) == view.words_size;
     if (!ok) std::fclose(file);
     ok = ok && platform::close_written_file(file);
