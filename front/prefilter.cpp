@@ -76,6 +76,10 @@ public:
         in_ = reinterpret_cast<const unsigned char*>(text);
         out_ = reinterpret_cast<unsigned char*>(out);
         length_ = length;
+        const bool same_flags = built_ && flags.doubleByteText == flags_.doubleByteText &&
+                                flags.maskWebAddresses == flags_.maskWebAddresses &&
+                                flags.maskPaths == flags_.maskPaths &&
+                                flags.leadBytes == flags_.leadBytes;
         flags_ = flags;
         lead_ = flags.doubleByteText ? flags.leadBytes : nullptr;
         mail_ended_ = false;
@@ -84,7 +88,15 @@ public:
         out_[length_] = '\0';
         // Bytes that the character rules blank, or that end a run of kept ones.
         run_end_ = Space | Control | Byte255 | (flags_.doubleByteText ? High : 0);
-        build_actions();
+        // The actions depend on the flags alone (a lead-byte set never
+        // changes); the e-mail search that ended in the last text is back.
+        if (!same_flags) {
+            build_actions();
+            std::memcpy(first_actions_, actions_, sizeof actions_);
+            built_ = true;
+        } else {
+            std::memcpy(actions_, first_actions_, sizeof actions_);
+        }
     }
 
     // A run's rules look at nothing outside it but the blanks around it,
@@ -234,6 +246,8 @@ private:
     const platform::LeadByteSet* lead_ = nullptr;
     uint16_t run_end_ = 0;
     unsigned char actions_[256] = {};
+    unsigned char first_actions_[256] = {};
+    bool built_ = false;
     bool mail_ended_ = false;
     std::size_t start_ = 0;
     std::size_t i_ = 0;
