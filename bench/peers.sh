@@ -2,9 +2,10 @@
 # Our figures and the peers' in one run, on the default main dictionary
 # (main.dic with its table image): the libraries (bench/peers/peers_bench),
 # start-up and peak memory of `lumospell list`, `check`, `pipe` and `lsp`
-# (to its first diagnostics) beside aspell and hunspell, the programs on a
-# 10 MB text, and the builder against the grep | sort -u pipeline
-# (bench/builder/build_bench).  Ours and the peers run interleaved,
+# (to its first diagnostics) beside aspell and hunspell and the libraries
+# alone (examples/host opening main.dic and checking one word), the
+# programs on a 10 MB text, and the builder against the grep | sort -u
+# pipeline (bench/builder/build_bench).  Ours and the peers run interleaved,
 # A B A B; each figure is the median and the best of the rounds, in
 # processor time (user + system) with the peak memory of the runs.
 # Installs the peers' packages when missing.
@@ -18,7 +19,7 @@ case $build in /*) ;; *) build=$root/$build ;; esac
   libhunspell-dev libnuspell-dev
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLUMOSPELL_BENCH=ON \
   -DLUMOSPELL_BENCH_PEERS=ON -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$build" -j2 --target peers_bench run_measure build_bench lumospell \
+cmake --build "$build" -j2 --target peers_bench run_measure build_bench lumospell host \
   default_dictionary main_table_image ranker_index >/dev/null
 
 work=$(mktemp -d)
@@ -84,8 +85,10 @@ lsp_messages '{"jsonrpc":"2.0","id":2,"method":"shutdown"}' '{"jsonrpc":"2.0","m
   > "$work/lsp-close"
 
 echo "Start-up on the text \"the\" (processor time, 20 interleaved rounds; peak memory)"
+: > "$work/user.dic"
 compare 20 "$work/the.txt" "lumospell list=$ours -d $dict list" "aspell list=aspell -l en list" \
-  "hunspell -l=hunspell -d en_US -l"
+  "hunspell -l=hunspell -d en_US -l" \
+  "the libraries (examples/host)=$build/bin/host $dict $work/user.dic the"
 compare 20 "$work/the.txt" "lumospell check --no-suggest=$ours -d $dict check --no-suggest" \
   "lumospell check=$ours -d $dict check"
 compare 20 "$work/the.txt" "lumospell pipe=$ours -d $dict pipe" "aspell -a=aspell -l en -a" \
