@@ -65,6 +65,9 @@ uint64_t hash_bytes(uint64_t h, const unsigned char* p, size_t n) {
 std::string table_image_path(const char* dict_path) { return std::string(dict_path) + ".table"; }
 
 bool dictionary_fingerprint(const char* dict_path, uint64_t* size, uint64_t* hash) {
+    // A FIFO or device is never read here: the load refuses it anyway.
+    uint64_t listed = 0;
+    if (!platform::file_size(dict_path, &listed)) return false;
     std::FILE* file = platform::open_file(dict_path, "rb");
     if (file == nullptr) return false;
     static unsigned char block[LoadBlockBytes];

@@ -200,6 +200,16 @@ TEST(TableImage, AReadOnlyFolderIsReadFromAndNeverWrittenToWhenItRefuses) {
     chmod(folder.c_str(), 0700);
 }
 
+TEST(TableImage, ADictionaryTurnedFifoIsRefusedWithoutBeingRead) {
+    ScratchDir dir;
+    const std::string dict = dir.file("main.dic");
+    write_file(dict, tricky_dictionary());
+    ASSERT_TRUE(make_table_image(dict.c_str()));
+    std::remove(dict.c_str());
+    ASSERT_EQ(mkfifo(dict.c_str(), 0600), 0);
+    EXPECT_EQ(Session(dict).opened, SpellErrOpenMdr);
+}
+
 TEST(TableImage, NoImageAppearsBesideADictionaryThatHadNone) {
     ScratchDir dir;
     const std::string dict = dir.file("main.dic");
