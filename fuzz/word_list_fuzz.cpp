@@ -1,14 +1,11 @@
 // The word-list loader on a file of arbitrary bytes, then a save of what
-// was loaded and a second load: nothing may be lost on the way round.  The
-// file loaded as a main dictionary and through its table image gives the
-// same table, slot for slot.
+// was loaded and a second load: nothing may be lost on the way round.
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "fuzz_support.h"
 #include "lead_bytes.h"
-#include "table_image.h"
 #include "word_list.h"
 
 using namespace lumo::engine;
@@ -34,35 +31,6 @@ std::set<std::string> words_of(const WordTable& table, uint8_t tag) {
     return words;
 }
 
-#if defined(__clang__)
-__attribute__((no_sanitize("coverage")))
-#endif
-bool same_slots(const WordTable& a, const WordTable& b) {
-    if (a.count() != b.count()) return false;
-    for (uint32_t slot = 0; slot < WordTableSlots; ++slot) {
-        const char* x = a.word_at(slot);
-        const char* y = b.word_at(slot);
-        if ((x == nullptr) != (y == nullptr) || a.tag_at(slot) != b.tag_at(slot)) return false;
-        if (x != nullptr && std::strcmp(x, y) != 0) return false;
-    }
-    return true;
-}
-
-void check_image(const std::string& path) {
-    first_table.clear();
-    WordStore store, retired;
-    FUZZ_CHECK(LoadWordList(path.c_str(), WordTagMain, first_table, store, retired) == 0,
-               "an existing file did not load");
-    // An empty word list has no image to make.
-    if (!make_table_image(path.c_str())) return;
-    second_table.clear();
-    FUZZ_CHECK(adopt_table_image(path.c_str(), second_table) == ImageUse::Adopted,
-               "a fresh image was passed over");
-    FUZZ_CHECK(same_slots(first_table, second_table), "the image differs from the word list");
-    second_table.clear();
-    std::remove(table_image_path(path.c_str()).c_str());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -71,7 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string temporary = lumo::fuzz::scratch_file("~~$LUMOSP$.TMP");
     FUZZ_CHECK(lumo::fuzz::write_bytes(path, data, size), "cannot write the input");
     std::remove(backup.c_str());
-    check_image(path);
 
     first_table.clear();
     WordStore store, retired;
