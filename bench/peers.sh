@@ -41,7 +41,7 @@ compare() {
   local rounds=$1 input=$2
   shift 2
   local names=() commands=() i
-  for spec; do names+=("${spec%%=*}"); commands+=("${spec#*=}"); done
+  for rival; do names+=("${rival%%=*}"); commands+=("${rival#*=}"); done
   : > "$work/runs"
   for _ in $(seq "$rounds"); do
     for i in "${!commands[@]}"; do

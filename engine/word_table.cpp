@@ -55,7 +55,8 @@ int WordTable::lookup_hashed(const char* word, uint32_t h, int mode, uint8_t tag
                 if (words_ != nullptr && at >= base && at - base < words_size_) {
                     ref = static_cast<uint32_t>(at - base);
                 } else {
-                    if (!elsewhere_) elsewhere_.reset(new (std::nothrow) const char*[WordTableSlots]);
+                    if (!elsewhere_)
+                        elsewhere_.reset(new (std::nothrow) const char*[WordTableSlots]);
                     // Without room for its address the word is not stored,
                     // as when the table is full.
                     if (!elsewhere_) return LookupAbsent;

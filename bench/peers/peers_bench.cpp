@@ -156,8 +156,8 @@ private:
     }
     static bool same(const char* stored, const char* w, size_t n) {
         for (size_t i = 0; i < n; ++i) {
-            if (fold(static_cast<unsigned char>(stored[i])) != fold(static_cast<unsigned char>(w[i])))
-                return false;
+            const auto a = static_cast<unsigned char>(stored[i]);
+            if (fold(a) != fold(static_cast<unsigned char>(w[i]))) return false;
         }
         return stored[n] == '\0';
     }
