@@ -5,6 +5,7 @@
 
 #include "common/word_list_syntax.h"
 #include "files.h"
+#include "table_image.h"
 
 namespace lumo::engine {
 
@@ -53,11 +54,30 @@ uint16_t Engine::verify_main(const char* path, uint16_t* language) {
 }
 
 uint16_t Engine::open_main(const char* path) {
+    const bool fresh = table_.count() == 0;
+    const ImageUse image = fresh ? adopt_table_image(path, table_) : ImageUse::Missing;
+    if (image == ImageUse::Adopted) {
+        // The words live in the image; additions start a block of their own.
+        retired_.take_from(main_store_);
+        cursor_store_ = &main_store_;
+        return 0;
+    }
+    uint64_t size = 0;
+    uint64_t hash = 0;
+    const bool rebuild = image == ImageUse::Stale && dictionary_fingerprint(path, &size, &hash);
     if (LoadWordList(path, WordTagMain, table_, main_store_, retired_) != 0) {
         if (cursor_store_ == &main_store_ && main_store_.empty()) cursor_store_ = nullptr;
         return SpellErrOpenMdr;
     }
     cursor_store_ = &main_store_;
+    // A stale image is made afresh, when the dictionary stayed as it was
+    // read and its folder takes files; a missing one is not (no file
+    // appears beside a dictionary that never had one).
+    uint64_t size_after = 0;
+    uint64_t hash_after = 0;
+    if (rebuild && dictionary_fingerprint(path, &size_after, &hash_after) &&
+        size_after == size && hash_after == hash)
+        write_table_image(path, table_, main_store_.first_block_used(), size, hash);
     return 0;
 }
 

@@ -65,11 +65,8 @@ void verify(Engine& engine, const SpellInputBuffer& input, SpellReturnBuffer& ou
 
         bool accepted = accepted_without_lookup(bytes, s, n, engine.option_word);
         if (!accepted) {
-            // The word is looked up in place, terminated for the moment.
-            const char saved = text[s + n];
-            text[s + n] = 0;
-            const int found = engine.table().lookup(text + s, ModeFind, WordTagLookupOnly);
-            text[s + n] = saved;
+            // Looked up in place, by its length: the text is not written to.
+            const int found = engine.table().find(text + s, n, WordTable::hash_of(text + s, n));
             if (found == LookupKnown) {
                 accepted = true;
             } else {

@@ -29,6 +29,7 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
     if (size > SIZE_MAX - StoreSpareBytes - 1 ||
         !store.start(static_cast<size_t>(size) + StoreSpareBytes))
         return 1;
+    table.set_word_block(store.first_block(), store.first_block_size());
     std::FILE* file = platform::open_file(path, "rb");
     if (file == nullptr) {
         store.release();
@@ -37,10 +38,32 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
     std::setvbuf(file, nullptr, _IOFBF, 32768);
     // Read in large blocks and cut into the same pieces a line reader
     // gives: up to and including the next LF, at most 1023 bytes.  Each is
-    // split where it lies, behind a NUL that stands in for a moment for
-    // the first byte of the next piece.  One load at a time: the engine
-    // is called from one thread.
+    // split where it lies.  One load at a time: the engine is called from
+    // one thread.
     static char block[LoadBlockBytes + 1];
+    // Words wait a few places for their insertion while their home slots
+    // are fetched; they go in in file order all the same.
+    constexpr size_t Ahead = 8;
+    struct Pending {
+        const char* word;
+        uint32_t hash;
+    } ahead[Ahead];
+    size_t waiting = 0;
+    size_t oldest = 0;
+    auto insert_oldest = [&] {
+        table.lookup_hashed(ahead[oldest].word, ahead[oldest].hash, ModeInsert, tag);
+        oldest = (oldest + 1) % Ahead;
+        --waiting;
+    };
+    auto take = [&](const char* word, size_t len) {
+        char* copy = store.place(word, len);
+        if (copy == nullptr) return;
+        const uint32_t hash = WordTable::hash_of(copy, len);
+        table.prefetch(hash);
+        if (waiting == Ahead) insert_oldest();
+        ahead[(oldest + waiting) % Ahead] = Pending{copy, hash};
+        ++waiting;
+    };
     size_t begin = 0;
     size_t end = 0;
     bool more = true;
@@ -70,13 +93,12 @@ int LoadWordList(const char* path, uint8_t tag, WordTable& table, WordStore& sto
         // A piece cut short by a read error is lost, as a line reader loses it.
         if (failed && lf == nullptr && length == left && left < static_cast<size_t>(LoadPieceBytes))
             break;
-        char* piece = block + begin;
-        const char next = piece[length];
-        piece[length] = '\0';
-        words += split_piece(piece, tag, table, store);
-        piece[length] = next;
+        // A NUL inside the piece ends it there, as it ends a line read.
+        words += static_cast<unsigned long>(
+            lumo::common::split_word_list_piece(block + begin, length, take));
         begin += length;
     }
+    while (waiting > 0) insert_oldest();
     std::fclose(file);
     return 0;
 }

@@ -21,6 +21,11 @@ public:
     // Bytes still free in the current block.
     size_t room() const;
 
+    // The first block, where a load places a file's words.
+    const char* first_block() const { return blocks_.empty() ? nullptr : blocks_[0].data.get(); }
+    size_t first_block_size() const { return blocks_.empty() ? 0 : blocks_[0].size; }
+    size_t first_block_used() const { return blocks_.empty() ? 0 : blocks_[0].used; }
+
     bool empty() const { return blocks_.empty(); }
 
     // Moves every block of other into this store (other ends up empty).

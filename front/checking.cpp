@@ -16,6 +16,9 @@ constexpr unsigned int EngineOptionBits = 0x3FFF;
 // Each answer of the engine brings at least one string or ends the
 // collection, so this many calls fill the list; a stuck engine ends here.
 constexpr int MaxSuggestionCalls = SuggestionListSize;
+// The first stretch the engine is given; each further one doubles, so a
+// check masks at most about twice as far as the engine reads.
+constexpr std::size_t FirstStretch = 256;
 
 char* copy_string(const char* text, std::size_t length) {
     char* copy = new (std::nothrow) char[length + 1];
@@ -40,11 +43,10 @@ int Front::check(const char* text, CheckResult* result) {
     if (engineModule == nullptr) return CheckFailed;
     const PrefilterFlags flags = prefilter_flags();
     const std::size_t length = checked_text_length(text, flags);
-    prefilterText(text, length, textBuffer, flags);
+    prefilter_.start(text, length, textBuffer, flags);
     std::memset(suggestionArea, 0, sizeof suggestionArea);
 
     inputBuffer = SpellInputBuffer{};
-    inputBuffer.textLength = static_cast<uint16_t>(length);
     inputBuffer.mainDictCount = 1;
     inputBuffer.userDictCount = 1;
     inputBuffer.spellState = SpellStateCaller;
@@ -58,12 +60,33 @@ int Front::check(const char* text, CheckResult* result) {
     returnBuffer.ratings = ratingArea;
     returnBuffer.ratingCapacity = RatingAreaSize;
 
-    const uint16_t code = engine<SpellCheckFunction>(OrdinalSpellCheck)(
-        engineSession, CommandVerifyBuffer, &inputBuffer, &returnBuffer);
-    if (code != 0) {
-        showErrorBox("LumoSpell Error %d,%d", static_cast<int>(code), CheckFailedStep);
-        return CheckFailed;
+    // The engine reads stretch by stretch of the masked text, each ending
+    // at a blank, and stops at the first word it reports.  A later stretch
+    // starts at the blank that ended the one before, so that its first
+    // word has a byte before it, as in the whole text.
+    auto* spell_check = engine<SpellCheckFunction>(OrdinalSpellCheck);
+    std::size_t begin = 0;
+    std::size_t stretch = FirstStretch;
+    for (;;) {
+        const std::size_t end = prefilter_.advance(begin + stretch);
+        inputBuffer.text = textBuffer + begin;
+        inputBuffer.textLength = static_cast<uint16_t>(end - begin);
+        const uint16_t code =
+            spell_check(engineSession, CommandVerifyBuffer, &inputBuffer, &returnBuffer);
+        if (code != 0) {
+            showErrorBox("LumoSpell Error %d,%d", static_cast<int>(code), CheckFailedStep);
+            return CheckFailed;
+        }
+        if (returnBuffer.status != StatusNoErrors) {
+            returnBuffer.errorOffset = static_cast<uint16_t>(returnBuffer.errorOffset + begin);
+            break;
+        }
+        if (end >= length) break;
+        begin = end - 1;
+        stretch *= 2;
     }
+    inputBuffer.text = textBuffer;
+    inputBuffer.textLength = static_cast<uint16_t>(length);
 
     result->wordOffset = static_cast<int16_t>(returnBuffer.errorOffset);
     // Taken from the host's text, which the masking never shifted; an

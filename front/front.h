@@ -89,6 +89,7 @@ private:
 
     const LibraryOps& ops_;
     const platform::LeadByteSet* leadBytes_;
+    LazyPrefilter prefilter_;
 };
 
 }  // namespace lumo::front

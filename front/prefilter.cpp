@@ -61,6 +61,8 @@ bool is_path_char(unsigned char b) { return has(b, Letter | Digit | AddressMark 
 // contain; a cut between two of them could split one.
 bool may_join(unsigned char b) { return is_path_char(b) || b == '@' || b == '\''; }
 
+}  // namespace
+
 // Masks in one pass over the text.  Every address, "http://" run and path
 // lies inside one run of bytes that the character rules keep (they all end
 // at a space), and the rules for one such run look at nothing outside it
@@ -70,21 +72,39 @@ bool may_join(unsigned char b) { return is_path_char(b) || b == '@' || b == '\''
 // gets the web, path and punctuation rules in the order the passes have.
 class Masker {
 public:
-    Masker(const char* text, char* out, std::size_t length, const PrefilterFlags& flags)
-        : in_(reinterpret_cast<const unsigned char*>(text)),
-          out_(reinterpret_cast<unsigned char*>(out)),
-          length_(length),
-          flags_(flags),
-          lead_(flags.doubleByteText ? flags.leadBytes : nullptr) {}
-
-    void run() {
+    void start(const char* text, char* out, std::size_t length, const PrefilterFlags& flags) {
+        in_ = reinterpret_cast<const unsigned char*>(text);
+        out_ = reinterpret_cast<unsigned char*>(out);
+        length_ = length;
+        const bool same_flags = built_ && flags.doubleByteText == flags_.doubleByteText &&
+                                flags.maskWebAddresses == flags_.maskWebAddresses &&
+                                flags.maskPaths == flags_.maskPaths &&
+                                flags.leadBytes == flags_.leadBytes;
+        flags_ = flags;
+        lead_ = flags.doubleByteText ? flags.leadBytes : nullptr;
+        mail_ended_ = false;
+        start_ = 0;
+        i_ = 0;
         out_[length_] = '\0';
         // Bytes that the character rules blank, or that end a run of kept ones.
         run_end_ = Space | Control | Byte255 | (flags_.doubleByteText ? High : 0);
-        build_actions();
-        std::size_t start = 0;  // where the current run of kept bytes began
-        std::size_t i = 0;
-        while (i < length_) {
+        // The actions depend on the flags alone (a lead-byte set never
+        // changes); the e-mail search that ended in the last text is back.
+        if (!same_flags) {
+            build_actions();
+            std::memcpy(first_actions_, actions_, sizeof actions_);
+            built_ = true;
+        } else {
+            std::memcpy(actions_, first_actions_, sizeof actions_);
+        }
+    }
+
+    // A run's rules look at nothing outside it but the blanks around it,
+    // so the copy is final up to a blank that ends a run.
+    std::size_t advance(std::size_t want) {
+        std::size_t start = start_;  // where the current run of kept bytes began
+        std::size_t i = i_;
+        while (i < length_ && (i < want || start != i || out_[i - 1] != ' ')) {
             const unsigned char b = in_[i];
             const unsigned char action = actions_[b];
             if ((action & Special) == 0) {
@@ -102,6 +122,9 @@ public:
                 i = start = masked_run(start, i);
             }
         }
+        start_ = start;
+        i_ = i;
+        return i;
     }
 
 private:
@@ -216,17 +239,19 @@ private:
 
     void blank(std::size_t k) { out_[k] = ' '; }
 
-    const unsigned char* in_;
-    unsigned char* out_;
-    std::size_t length_;
-    const PrefilterFlags& flags_;
-    const platform::LeadByteSet* lead_;
+    const unsigned char* in_ = nullptr;
+    unsigned char* out_ = nullptr;
+    std::size_t length_ = 0;
+    PrefilterFlags flags_;
+    const platform::LeadByteSet* lead_ = nullptr;
     uint16_t run_end_ = 0;
-    unsigned char actions_[256];
+    unsigned char actions_[256] = {};
+    unsigned char first_actions_[256] = {};
+    bool built_ = false;
     bool mail_ended_ = false;
+    std::size_t start_ = 0;
+    std::size_t i_ = 0;
 };
-
-}  // namespace
 
 std::size_t checked_text_length(const char* text, const PrefilterFlags& flags) {
     constexpr std::size_t limit = TextBufferSize - 1;
@@ -253,7 +278,20 @@ std::size_t checked_text_length(const char* text, const PrefilterFlags& flags) {
 void prefilterText(const char* text, std::size_t length, char* textBuffer,
                    const PrefilterFlags& flags) {
     if (length >= TextBufferSize) length = TextBufferSize - 1;
-    Masker(text, textBuffer, length, flags).run();
+    Masker masker;
+    masker.start(text, textBuffer, length, flags);
+    masker.advance(length);
 }
+
+LazyPrefilter::LazyPrefilter() : masker_(new Masker()) {}
+LazyPrefilter::~LazyPrefilter() = default;
+
+void LazyPrefilter::start(const char* text, std::size_t length, char* textBuffer,
+                          const PrefilterFlags& flags) {
+    if (length >= TextBufferSize) length = TextBufferSize - 1;
+    masker_->start(text, textBuffer, length, flags);
+}
+
+std::size_t LazyPrefilter::advance(std::size_t want) { return masker_->advance(want); }
 
 }  // namespace lumo::front

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "lead_bytes.h"
 
@@ -32,5 +33,28 @@ std::size_t checked_text_length(const char* text, const PrefilterFlags& flags = 
 // among them) into textBuffer, adds the NUL and masks the copy.
 void prefilterText(const char* text, std::size_t length, char* textBuffer,
                    const PrefilterFlags& flags);
+
+class Masker;
+
+// The masking of prefilterText, done as far as a reader gets: the NUL is
+// placed at once, and each advance masks on from where the last stopped.
+class LazyPrefilter {
+public:
+    LazyPrefilter();
+    ~LazyPrefilter();
+    LazyPrefilter(const LazyPrefilter&) = delete;
+    LazyPrefilter& operator=(const LazyPrefilter&) = delete;
+
+    void start(const char* text, std::size_t length, char* textBuffer,
+               const PrefilterFlags& flags);
+
+    // Masks at least the first want bytes (or all) and returns how many
+    // are final: the whole text, or up to and including a blank that no
+    // rule reaches across, so that no word or address runs over it.
+    std::size_t advance(std::size_t want);
+
+private:
+    std::unique_ptr<Masker> masker_;
+};
 
 }  // namespace lumo::front

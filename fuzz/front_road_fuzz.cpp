@@ -10,6 +10,7 @@
 #include "error_box.h"
 #include "front.h"
 #include "fuzz_support.h"
+#include "linked_engine.h"
 
 using namespace lumo::front;
 
@@ -18,41 +19,6 @@ namespace {
 constexpr int ReportsPerInput = 16;
 constexpr int AdditionsBeforeReopen = 500;
 
-struct Export {
-    const char* name;
-    void* function;
-};
-
-const Export exports[] = {
-    {"SpellVer", reinterpret_cast<void*>(&SpellVer)},
-    {"SpellInit", reinterpret_cast<void*>(&SpellInit)},
-    {"SpellOptions", reinterpret_cast<void*>(&SpellOptions)},
-    {"SpellCheck", reinterpret_cast<void*>(&SpellCheck)},
-    {"SpellTerminate", reinterpret_cast<void*>(&SpellTerminate)},
-    {"SpellVerifyMdr", reinterpret_cast<void*>(&SpellVerifyMdr)},
-    {"SpellOpenMdr", reinterpret_cast<void*>(&SpellOpenMdr)},
-    {"SpellOpenUdr", reinterpret_cast<void*>(&SpellOpenUdr)},
-    {"SpellAddUdr", reinterpret_cast<void*>(&SpellAddUdr)},
-    {"SpellAddChangeUdr", reinterpret_cast<void*>(&SpellAddChangeUdr)},
-    {"SpellDelUdr", reinterpret_cast<void*>(&SpellDelUdr)},
-    {"SpellClearUdr", reinterpret_cast<void*>(&SpellClearUdr)},
-    {"SpellGetSizeUdr", reinterpret_cast<void*>(&SpellGetSizeUdr)},
-    {"SpellGetListUdr", reinterpret_cast<void*>(&SpellGetListUdr)},
-    {"SpellCloseMdr", reinterpret_cast<void*>(&SpellCloseMdr)},
-    {"SpellCloseUdr", reinterpret_cast<void*>(&SpellCloseUdr)},
-};
-
-int linked_engine;
-
-lumo::platform::LibraryHandle load_linked(const char*) { return &linked_engine; }
-void* find_linked(lumo::platform::LibraryHandle, int, const char* name) {
-    for (const Export& e : exports)
-        if (std::strcmp(e.name, name) == 0) return e.function;
-    return nullptr;
-}
-void release_linked(lumo::platform::LibraryHandle) {}
-
-const LibraryOps linked_ops = {load_linked, find_linked, release_linked};
 const lumo::platform::LeadByteSet shift_jis = lumo::platform::shift_jis_lead_bytes();
 
 int messages = 0;
@@ -63,7 +29,7 @@ int additions = 0;
 Front& session() {
     static Front* front = [] {
         set_message_handler(count_message, nullptr);
-        auto* f = new Front(linked_ops, &shift_jis);
+        auto* f = new Front(lumo::fuzz::linked_engine_ops(), &shift_jis);
         FUZZ_CHECK(f->init("linked") == 1, "binding failed");
         return f;
     }();

@@ -26,6 +26,10 @@ bool remove_file(const char* path);
 // Renames, failing when a file of the new name already exists.
 bool rename_no_replace(const char* from, const char* to);
 
+// Renames, replacing a file of the new name (one that another process has
+// open or mapped, on systems that allow it).
+bool rename_replacing(const char* from, const char* to);
+
 // True when both names lead to the same existing file (links included).
 bool same_file(const char* a, const char* b);
 

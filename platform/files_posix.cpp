@@ -75,6 +75,10 @@ bool rename_no_replace(const char* from, const char* to) {
     return rename(from, to) == 0;
 }
 
+bool rename_replacing(const char* from, const char* to) {
+    return from != nullptr && to != nullptr && ::rename(from, to) == 0;
+}
+
 bool same_file(const char* a, const char* b) {
     struct stat sa, sb;
     if (a == nullptr || b == nullptr || stat(a, &sa) != 0 || stat(b, &sb) != 0) return false;

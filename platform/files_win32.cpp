@@ -56,6 +56,11 @@ bool rename_no_replace(const char* from, const char* to) {
     return from != nullptr && to != nullptr && MoveFileA(from, to) != 0;
 }
 
+bool rename_replacing(const char* from, const char* to) {
+    return from != nullptr && to != nullptr &&
+           MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 bool same_file(const char* a, const char* b) {
     if (a == nullptr || b == nullptr) return false;
     const HANDLE first = open_for_query(a);

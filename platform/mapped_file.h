@@ -13,4 +13,11 @@ namespace lumo::platform {
 // stay valid while any copy of the pointer lives.
 std::shared_ptr<const unsigned char> map_file_for_reading(const std::string& path, size_t& size);
 
+// The file's bytes to read and change in memory, the file itself never
+// written: mapped copy-on-write where the system can, so that only the
+// pages touched are read and only those changed are copied.  Null as
+// above, and for an empty file.  A file that is replaced by a rename
+// leaves the bytes as they were; one cut short in place must not be.
+std::shared_ptr<unsigned char> map_file_copy_on_write(const std::string& path, size_t& size);
+
 }  // namespace lumo::platform

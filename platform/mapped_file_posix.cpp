@@ -33,4 +33,21 @@ std::shared_ptr<const unsigned char> map_file_for_reading(const std::string& pat
         [mapped](const unsigned char* p) { ::munmap(const_cast<unsigned char*>(p), mapped); });
 }
 
+std::shared_ptr<unsigned char> map_file_copy_on_write(const std::string& path, size_t& size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    size = static_cast<size_t>(st.st_size);
+    void* at = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE, fd, 0);
+    ::close(fd);
+    if (at == MAP_FAILED) return nullptr;
+    const size_t mapped = size;
+    return std::shared_ptr<unsigned char>(static_cast<unsigned char*>(at),
+                                          [mapped](unsigned char* p) { ::munmap(p, mapped); });
+}
+
 }  // namespace lumo::platform

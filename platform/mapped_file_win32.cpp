@@ -1,6 +1,8 @@
 #include "mapped_file.h"
 
 #include <cstdio>
+#include <cstring>
+#include <new>
 #include <vector>
 
 namespace lumo::platform {
@@ -21,6 +23,19 @@ std::shared_ptr<const unsigned char> map_file_for_reading(const std::string& pat
     size = bytes->size();
     if (bytes->empty()) bytes->push_back(0);
     return std::shared_ptr<const unsigned char>(bytes, bytes->data());
+}
+
+// Read whole for the same reason.
+std::shared_ptr<unsigned char> map_file_copy_on_write(const std::string& path, size_t& size) {
+    size_t length = 0;
+    const std::shared_ptr<const unsigned char> bytes = map_file_for_reading(path, length);
+    if (bytes == nullptr || length == 0) return nullptr;
+    std::shared_ptr<unsigned char> copy(new (std::nothrow) unsigned char[length],
+                                        std::default_delete<unsigned char[]>());
+    if (copy == nullptr) return nullptr;
+    std::memcpy(copy.get(), bytes.get(), length);
+    size = length;
+    return copy;
 }
 
 }  // namespace lumo::platform

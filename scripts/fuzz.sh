@@ -5,7 +5,8 @@
 #
 #   scripts/fuzz.sh [-t SECONDS] [TARGET...]
 #     -t SECONDS   time per target (default 600)
-#     TARGET       word_list verify suggest prefilter prefilter_diff front_road build
+#     TARGET       word_list table_image verify suggest prefilter prefilter_diff front_road
+#                  build
 #
 # Builds into build-fuzz/ with clang.  New inputs go to
 # build-fuzz/fuzz-work/<target>/corpus (seeded from fuzz/corpus/<target>),
@@ -21,7 +22,8 @@ if [ "${1:-}" = "-t" ]; then
   shift 2
 fi
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(word_list verify suggest prefilter prefilter_diff front_road build)
+[ ${#targets[@]} -gt 0 ] || targets=(word_list table_image verify suggest prefilter prefilter_diff front_road
+  build)
 parallel=2
 
 # Longest input each target is given: beyond a front's text buffer where
@@ -29,7 +31,7 @@ parallel=2
 max_len() {
   case $1 in
     suggest) echo 128 ;;
-    word_list) echo 8192 ;;
+    word_list | table_image) echo 8192 ;;
     build) echo 65536 ;;
     *) echo 40000 ;;
   esac
