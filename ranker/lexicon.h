@@ -54,7 +54,8 @@ inline unsigned label_code(uint8_t label) {
     return label == '\'' ? 26u : label == '-' ? 27u : 28u;
 }
 
-// A word's sound key by its hash; a table of them sorted by key, then entry.
+// A word's sound keys (one or two) by their hashes; a table of them sorted
+// by key, then entry.
 struct SoundEntry {
     uint32_t key;
     uint32_t entry;
@@ -130,7 +131,7 @@ public:
     // The entry of a lower-cased key, NoEntry when unknown.
     uint32_t find(const char* key, size_t len) const;
 
-    // Appends every entry whose key is within max_distance (1 or 2) of the
+    // Appends every entry whose key is within max_distance (1 to 3) of the
     // lower-cased key, each once.
     void within(const char* key, size_t len, unsigned max_distance,
                 std::vector<Match>& out) const;

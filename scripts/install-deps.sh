@@ -2,7 +2,7 @@
 # Installs what building and testing need on a Debian machine.
 set -euo pipefail
 packages=(cmake make g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev tmux nlohmann-json3-dev)
+  libncurses-dev tmux nlohmann-json3-dev wordnet-base)
 packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
