@@ -77,7 +77,7 @@ float substitute_cost(char typed, char meant, const ChannelWeights& w) {
 namespace {
 
 float weighted_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w,
-                    const EditTable* table, const EditTable::Hit* hits, size_t hit_count) {
+                    const EditTable::Hit* hits, size_t hit_count) {
     constexpr size_t Max = 72;
     if (n >= Max || m >= Max) return 1e9f;
     // Bit j + 1 of a mask stands for a position before c[j + 1].
@@ -98,13 +98,18 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
         if (is_vowel(x)) return w.dropped_vowel;
         return w.missing;
     };
-    for (size_t i = 1; i <= n; ++i) d[i][0] = d[i - 1][0] + extra_cost(i) * at_start(i, 1);
-    for (size_t j = 1; j <= m; ++j) d[0][j] = d[0][j - 1] + missing_cost(j) * at_start(1, j);
+    // Each depends on one side only: once per row and column, not per cell.
+    float extra[Max], missing[Max];
+    for (size_t i = 1; i <= n; ++i) extra[i] = extra_cost(i);
+    for (size_t j = 1; j <= m; ++j) missing[j] = missing_cost(j);
+    for (size_t i = 1; i <= n; ++i) d[i][0] = d[i - 1][0] + extra[i] * at_start(i, 1);
+    for (size_t j = 1; j <= m; ++j) d[0][j] = d[0][j - 1] + missing[j] * at_start(1, j);
     // Where in the word each hit's word side ends (bit j: it ends before
     // c[j]), from masks of where each letter is: most cells need no look
     // at the hits at all.
     static thread_local uint64_t ends[EditTable::HitsMax];
-    uint64_t row_ends[Max] = {};
+    uint64_t row_ends[Max];
+    std::fill(row_ends, row_ends + n + 1, uint64_t{0});
     if (hit_count > 0) {
         uint64_t at[256];
         uint64_t present[4] = {};
@@ -120,11 +125,11 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
         };
         hit_count = std::min(hit_count, EditTable::HitsMax);
         for (size_t k = 0; k < hit_count; ++k) {
-            const EditTable::Rule& r = table->rule(hits[k].rule);
-            uint64_t starts = letter(r.word[0]);
-            for (size_t q = 1; q < r.word_len; ++q) starts &= letter(r.word[q]) >> q;
-            ends[k] = starts << r.word_len;
-            row_ends[hits[k].end] |= ends[k];
+            const EditTable::Hit& h = hits[k];
+            uint64_t starts = letter(h.word[0]);
+            for (size_t q = 1; q < h.word_len && starts != 0; ++q) starts &= letter(h.word[q]) >> q;
+            ends[k] = starts << h.word_len;
+            row_ends[h.end] |= ends[k];
         }
     }
     size_t row_hits = 0;
@@ -136,17 +141,17 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
             const float f = at_start(i, j);
             float v = d[i - 1][j - 1] +
                       (t[i - 1] == c[j - 1] ? 0 : substitute_cost(t[i - 1], c[j - 1], w) * f);
-            v = std::min(v, d[i - 1][j] + extra_cost(i) * f);
-            v = std::min(v, d[i][j - 1] + missing_cost(j) * f);
+            v = std::min(v, d[i - 1][j] + extra[i] * f);
+            v = std::min(v, d[i][j - 1] + missing[j] * f);
             if (i >= 2 && j >= 2 && t[i - 1] == c[j - 2] && t[i - 2] == c[j - 1] &&
                 t[i - 1] != t[i - 2])
                 v = std::min(v, d[i - 2][j - 2] + w.exchange * f);
             for (size_t k = first_hit; (row_ends[i] >> j & 1u) != 0 && k < row_hits; ++k) {
                 if ((ends[k] >> j & 1u) == 0) continue;
-                const EditTable::Rule& r = table->rule(hits[k].rule);
-                const size_t from = i - r.typed_len;
-                const float g = (from == 0 && j == r.word_len) ? w.first : 1.0f;
-                v = std::min(v, d[from][j - r.word_len] + hits[k].cost * g);
+                const EditTable::Hit& h = hits[k];
+                const size_t from = i - h.typed_len;
+                const float g = (from == 0 && j == h.word_len) ? w.first : 1.0f;
+                v = std::min(v, d[from][j - h.word_len] + h.cost * g);
             }
             d[i][j] = v;
         }
@@ -165,12 +170,12 @@ bool rule_letter(char c) { return is_lower(c) || is_mark(c); }
 }  // namespace
 
 float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w) {
-    return weighted_cost(t, n, c, m, w, nullptr, nullptr, 0);
+    return weighted_cost(t, n, c, m, w, nullptr, 0);
 }
 
 float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w,
-                const EditTable& table, const std::vector<EditTable::Hit>& hits) {
-    return weighted_cost(t, n, c, m, w, &table, hits.data(), hits.size());
+                const std::vector<EditTable::Hit>& hits) {
+    return weighted_cost(t, n, c, m, w, hits.data(), hits.size());
 }
 
 EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeights& w) {
@@ -233,9 +238,10 @@ void EditTable::match(const char* typed, size_t len, const ChannelWeights& w,
             const auto [lo, hi] = std::equal_range(rules_.begin(), rules_.end(), probe, typed_less);
             for (auto r = lo; r != hi; ++r) {
                 const float cost = w.learned_base + w.learned * r->nats;
-                if (cost < r->base * w.learned_below)
-                    hits.push_back(
-                        Hit{static_cast<uint32_t>(r - rules_.begin()), static_cast<uint16_t>(end), cost});
+                if (cost >= r->base * w.learned_below) continue;
+                Hit h{cost, static_cast<uint16_t>(end), r->typed_len, r->word_len, {}};
+                std::memcpy(h.word, r->word, SideMax);
+                hits.push_back(h);
             }
         }
     }

@@ -43,11 +43,13 @@ public:
         float nats;
         float base;  // the built-in cost of the same edit
     };
-    // Where a rule's typed side ends in the typed word (one past its end).
+    // A rule where its typed side ends in the typed word (one past its
+    // end), with what costing needs of it.
     struct Hit {
-        uint32_t rule;
-        uint16_t end;
         float cost;
+        uint16_t end;
+        uint8_t typed_len, word_len;
+        char word[SideMax];
     };
     enum class LoadResult { Ok, Missing, Damaged };
     // Replaces the table; on anything but Ok it is left empty.
@@ -70,8 +72,7 @@ float typo_cost(const char* typed, size_t typed_len, const char* word, size_t wo
 // The same with the learned edits whose hits in typed are given (from
 // EditTable::match, ordered by end).
 float typo_cost(const char* typed, size_t typed_len, const char* word, size_t word_len,
-                const ChannelWeights& w, const EditTable& table,
-                const std::vector<EditTable::Hit>& hits);
+                const ChannelWeights& w, const std::vector<EditTable::Hit>& hits);
 
 // A key that words sounding alike share: consonant classes, silent and
 // doubled letters dropped, vowels only at the start.

@@ -109,11 +109,19 @@ inline void report(Walk& w, uint32_t entry, uint8_t distance) {
 
 void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w);
 
+// Bits set in a child mask, inline: without a popcount instruction in the
+// target the builtin is a library call, and the walk asks it at every node.
+inline unsigned bit_count(uint32_t v) {
+    v = v - ((v >> 1) & 0x55555555u);
+    v = (v & 0x33333333u) + ((v >> 2) & 0x33333333u);
+    return (((v + (v >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24;
+}
+
 // The child of n with label, or nullptr.
 inline const FrozenNode* frozen_child(const FrozenNode* nodes, const FrozenNode& n, uint8_t label) {
     const unsigned code = label_code(label);
     if ((n.letters >> code & 1u) == 0) return nullptr;
-    const FrozenNode* c = nodes + n.first + __builtin_popcount(n.letters & ((1u << code) - 1));
+    const FrozenNode* c = nodes + n.first + bit_count(n.letters & ((1u << code) - 1));
     if (code < 28) return c;
     for (const FrozenNode* end = nodes + n.first + n.children; c < end; ++c)
         if (c->label == label) return c;
@@ -442,6 +450,41 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance,
     }
     start_walk(w, key, len, max_distance, 0, 0);
     GrowingWalk::descend(added_, 0, 0, w);
+    for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
+}
+
+void Lexicon::build_common(uint32_t min_count, size_t min_len) {
+    GrowingTrie forward, backward;
+    char key[LexiconKeyMax];
+    for (uint32_t id = 0; id < entries_.size(); ++id) {
+        if (entries_[id].count < min_count) continue;
+        const char* word = form(id);
+        const size_t len = std::strlen(word);
+        if (len < min_len || len > LexiconKeyMax) continue;
+        for (size_t i = 0; i < len; ++i) key[i] = fold(word[i]);
+        forward.entry_at(forward.insert(key, len)) = id;
+        std::reverse(key, key + len);
+        backward.entry_at(backward.insert(key, len)) = id;
+    }
+    common_ = forward.freeze();
+    common_backward_ = backward.freeze();
+}
+
+void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
+                            std::vector<Match>& out) const {
+    if (len == 0 || len > WalkKeyMax || max_distance == 0 || common_.size() < 2) return;
+    // At most one edit in one of the halves, as for the whole lexicon.
+    const size_t first = out.size();
+    const size_t half = len / 2;
+    char reversed[LexiconKeyMax];
+    std::reverse_copy(key, key + len, reversed);
+    Walk w;
+    w.out = &out;
+    w.seen = &seen_;
+    start_walk(w, key, len, max_distance, 0, half);
+    descend_frozen(common_.data(), 0, 0, w);
+    start_walk(w, reversed, len, max_distance, 0, len - half);
+    descend_frozen(common_backward_.data(), 0, 0, w);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 

@@ -83,6 +83,7 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
             return OpenStatus::Frequency;
         if (read_index(*index, dict, freq, lexicon_) == IndexResult::Ok) {
             from_index_ = true;
+            lexicon_.build_common(weights_.three_edits_count, weights_.three_edits_from - 3);
             return OpenStatus::Ok;
         }
     }
@@ -121,6 +122,7 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
         lexicon_.entry(id).count = l.count;
         lexicon_.entry(id).level = l.level;
     }
+    lexicon_.build_common(weights_.three_edits_count, weights_.three_edits_from - 3);
     return OpenStatus::Ok;
 }
 
@@ -236,26 +238,27 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     std::vector<Match> matches;
     matches.reserve(256);
     lexicon_.within(key.data(), key.size(), 2, matches);
-    bool near = false, common_near = false;
-    for (const Match& m : matches) {
-        const Entry& e = lexicon_.entry(m.entry);
-        if (e.blocked) continue;
-        if (m.distance <= 1) near = true;
-        if (e.count >= weights_.three_edits_count) common_near = true;
-    }
-    if (!near && !common_near && key.size() >= weights_.three_edits_from) {
-        // Longer words may be three edits away when no common word is
-        // nearer: only common words are taken from that far.
+    bool near = false;
+    for (const Match& m : matches)
+        if (m.distance <= 1 && !lexicon_.entry(m.entry).blocked) near = true;
+    if (!near && key.size() >= weights_.three_edits_from) {
+        // Longer words may be three edits away: only common words are
+        // taken from that far, from a trie of them alone.
         const size_t before = matches.size();
-        lexicon_.within(key.data(), key.size(), 3, matches);
+        lexicon_.within_common(key.data(), key.size(), 3, matches);
         size_t kept = before;
         for (size_t i = before; i < matches.size(); ++i)
-            if (matches[i].distance < 3 ||
-                lexicon_.entry(matches[i].entry).count >= weights_.three_edits_count)
-                matches[kept++] = matches[i];
+            if (matches[i].distance == 3) matches[kept++] = matches[i];
         matches.resize(kept);
     }
-    for (const Match& m : matches) pending.push_back(Pending{m.entry, m.distance, false, 0.0f});
+    // Two edits and more from a word no list counts: such a word never
+    // places, and costing it is most of the work for short words.
+    for (const Match& m : matches) {
+        const Entry& e = lexicon_.entry(m.entry);
+        if (m.distance >= weights_.unlisted_distance && e.count == 0 && e.level == 0 && !e.user)
+            continue;
+        pending.push_back(Pending{m.entry, m.distance, false, 0.0f});
+    }
 
     // Words that sound alike however many edits away ("beaurocracy").
     std::string typed_sounds[2];
@@ -375,7 +378,7 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
         const char* form = lexicon_.form(p.entry);
         const size_t n = std::strlen(form);
         for (size_t i = 0; i < n; ++i) k[i] = fold(form[i]);
-        float cost = typo_cost(key.data(), key.size(), k, n, cw, edits_, hits);
+        float cost = typo_cost(key.data(), key.size(), k, n, cw, hits);
         if (p.irregular) cost = std::min(cost, weights_.irregular_cost);
         float s = prior(p.entry) - weights_.per_cost * cost + p.extra;
         if (n == key.size() && std::memcmp(k, key.data(), n) == 0) s -= weights_.self_penalty;

@@ -31,14 +31,14 @@ struct RankWeights {
     float stem_penalty = 3.0f;  // found only through the stem retry
     float prior_level[4] = {1.0f, 0.0f, -0.7f, -1.2f};  // levels <=35, <=50, <=60, 70
     float prior_unlisted = -2.5f;
+    uint8_t unlisted_distance = 2;  // unlisted words this many edits away are not costed
     float prior_user = 2.0f;
     float contraction_bonus = 3.0f;  // a known word with an apostrophe put in ("well")
     float possessive_bonus = 0.0f;  // ... when that is an 's
     float irregular_bonus = 4.0f;  // the irregular form of a regularised one ("seeked")
     float irregular_cost = 1.0f;  // ... whose typo cost is at most this
     size_t three_edits_from = 8;  // words this long may be three edits away
-    uint32_t three_edits_count = 2000;  // ... from words at least this common, when
-                                        // none as common is nearer
+    uint32_t three_edits_count = 100;  // ... from words at least this common
 };
 
 enum class OpenStatus { Ok, MainDict, Frequency };

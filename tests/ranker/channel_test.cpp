@@ -96,7 +96,7 @@ TEST(EditTable, LearnedEditsLowerTheirCostOnly) {
     std::vector<EditTable::Hit> hits;
     auto learned = [&](const char* typed, const char* word) {
         table.match(typed, std::strlen(typed), w, hits);
-        return typo_cost(typed, std::strlen(typed), word, std::strlen(word), w, table, hits);
+        return typo_cost(typed, std::strlen(typed), word, std::strlen(word), w, hits);
     };
     EXPECT_LT(learned("recieve", "receive"), cost("recieve", "receive"));
     EXPECT_LT(learned("independent", "independant"), cost("independent", "independant"));
