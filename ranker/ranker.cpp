@@ -233,17 +233,23 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
         bool irregular;  // costs at most irregular_cost
         float extra;
     };
-    std::vector<Pending> pending;
-    pending.reserve(512);
-    std::vector<Match> matches;
-    matches.reserve(256);
+    // Scratch kept from word to word: most words would allocate each anew.
+    static thread_local std::vector<Pending> pending;
+    static thread_local std::vector<Match> matches;
+    pending.clear();
+    matches.clear();
     lexicon_.within(key.data(), key.size(), 2, matches);
-    bool near = false;
-    for (const Match& m : matches)
-        if (m.distance <= 1 && !lexicon_.entry(m.entry).blocked) near = true;
-    if (!near && key.size() >= weights_.three_edits_from) {
+    bool near = false, common_near = false;
+    for (const Match& m : matches) {
+        const Entry& e = lexicon_.entry(m.entry);
+        if (e.blocked) continue;
+        near = near || m.distance <= 1;
+        common_near = common_near || e.count >= weights_.three_edits_count;
+    }
+    if (!near && !common_near && key.size() >= weights_.three_edits_from) {
         // Longer words may be three edits away: only common words are
-        // taken from that far, from a trie of them alone.
+        // taken from that far (from a trie of them alone), and only when
+        // none is nearer.
         const size_t before = matches.size();
         lexicon_.within_common(key.data(), key.size(), 3, matches);
         size_t kept = before;
@@ -263,7 +269,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     // Words that sound alike however many edits away ("beaurocracy").
     std::string typed_sounds[2];
     const size_t sound_count = sound_keys(key.data(), key.size(), typed_sounds);
-    std::vector<uint32_t> alike;
+    static thread_local std::vector<uint32_t> alike;
+    alike.clear();
     for (size_t k = 0; k < sound_count; ++k)
         lexicon_.sound_alike(typed_sounds[k], weights_.sound_limit, alike);
     for (const uint32_t id : alike) pending.push_back(Pending{id, 3, false, 0.0f});
@@ -273,7 +280,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     // is a known word with its apostrophe put back comes first.
     const bool typed_known = lexicon_.find(key.data(), key.size()) != NoEntry;
     char marked[RankWordMax + 2];
-    for (size_t i = 1; i < key.size(); ++i) {
+    // Contractions end in n't, 're, 've, 'll, 's, 'd or 'm.
+    for (size_t i = key.size() > 3 ? key.size() - 3 : 1; i < key.size(); ++i) {
         std::memcpy(marked, key.data(), i);
         marked[i] = '\'';
         std::memcpy(marked + i + 1, key.data() + i, key.size() - i);
@@ -327,8 +335,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     }
     pending.resize(unique);
 
-    std::vector<Candidate> candidates;
-    candidates.reserve(pending.size() + 16);
+    static thread_local std::vector<Candidate> candidates;
+    candidates.clear();
     add_splits(key, candidates);
 
     // The cheapest an edit can be here: no candidate costs less than its
@@ -345,8 +353,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
         float bound;
         uint32_t at;
     };
-    std::vector<Bounded> order;
-    order.reserve(pending.size());
+    static thread_local std::vector<Bounded> order;
+    order.clear();
     for (uint32_t i = 0; i < pending.size(); ++i) {
         const Pending& p = pending[i];
         order.push_back(Bounded{prior(p.entry) + p.extra + weights_.sound_bonus -
@@ -358,7 +366,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
 
     // Costed best bound first; once max candidates score above what the
     // next could at best, the rest cannot place.
-    std::vector<float> best;  // a min-heap of the max best scores so far
+    static thread_local std::vector<float> best;  // a min-heap of the max best scores so far
+    best.clear();
     auto keep_score = [&](float s) {
         if (best.size() < max) {
             best.push_back(s);
