@@ -72,6 +72,25 @@ float substitute_cost(char typed, char meant, const ChannelWeights& w) {
     return cost;
 }
 
+// The substitution costs of the letters for one set of weights, made again
+// only when the weights change: the tables of every candidate ask them.
+struct SubstituteTable {
+    ChannelWeights weights;
+    bool made = false;
+    float cost[26][26];
+    const float* row(char typed, const ChannelWeights& w) {
+        if (!made || std::memcmp(&weights, &w, sizeof w) != 0) {
+            for (int a = 0; a < 26; ++a)
+                for (int b = 0; b < 26; ++b)
+                    cost[a][b] = substitute_cost(static_cast<char>('a' + a),
+                                                 static_cast<char>('a' + b), w);
+            weights = w;
+            made = true;
+        }
+        return is_lower(typed) ? cost[typed - 'a'] : nullptr;
+    }
+};
+
 }  // namespace
 
 namespace {
@@ -132,15 +151,21 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
             row_ends[h.end] |= ends[k];
         }
     }
+    static thread_local SubstituteTable substitutes;
+    substitutes.row('a', w);
     size_t row_hits = 0;
     for (size_t i = 1; i <= n; ++i) {
+        const float* sub = substitutes.row(t[i - 1], w);
         // Learned edits whose typed side ends at i.
         const size_t first_hit = row_hits;
         while (row_hits < hit_count && hits[row_hits].end == i) ++row_hits;
         for (size_t j = 1; j <= m; ++j) {
             const float f = at_start(i, j);
-            float v = d[i - 1][j - 1] +
-                      (t[i - 1] == c[j - 1] ? 0 : substitute_cost(t[i - 1], c[j - 1], w) * f);
+            const char meant = c[j - 1];
+            float v = d[i - 1][j - 1];
+            if (t[i - 1] != meant)
+                v += f * (sub != nullptr && is_lower(meant) ? sub[meant - 'a']
+                                                            : substitute_cost(t[i - 1], meant, w));
             v = std::min(v, d[i - 1][j] + extra[i] * f);
             v = std::min(v, d[i][j - 1] + missing[j] * f);
             if (i >= 2 && j >= 2 && t[i - 1] == c[j - 2] && t[i - 2] == c[j - 1] &&
