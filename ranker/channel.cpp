@@ -372,6 +372,13 @@ std::string sound_key(const char* word, size_t len) { return sound_key_of(word, 
 
 size_t sound_keys(const char* word, size_t len, std::string keys[2]) {
     keys[0] = sound_key_of(word, len, false);
+    // Only c and g are read the other way.
+    bool other = false;
+    for (size_t i = 0; i < len && !other; ++i) {
+        const char c = to_lower(word[i]);
+        other = c == 'c' || c == 'g';
+    }
+    if (!other) return 1;
     keys[1] = sound_key_of(word, len, true);
     return keys[1] != keys[0] ? 2 : 1;
 }
