@@ -77,7 +77,7 @@ TEST(RankerFirstSuggestion, TypoKinds) {
     for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
 }
 
-TEST(RankerFirstSuggestion, IrregularFormsContractionsAndSounds) {
+TEST(RankerFirstSuggestion, IrregularFormsContractionsSoundsAndThreeEdits) {
     const struct {
         const char* typed;
         const char* meant;
@@ -86,6 +86,7 @@ TEST(RankerFirstSuggestion, IrregularFormsContractionsAndSounds) {
         {"mouses", "mice"},       {"teached", "taught"},      {"dont", "don't"},
         {"doesnt", "doesn't"},    {"youre", "you're"},        {"theyre", "they're"},
         {"nessecary", "necessary"}, {"sycology", "psychology"},
+        {"sophicated", "sophisticated"},  // three edits
     };
     for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
 }
