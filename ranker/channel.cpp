@@ -229,7 +229,8 @@ EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeig
         const size_t tl = std::strcmp(typed, "-") == 0 ? 0 : std::strlen(typed);
         const size_t wl = std::strlen(word);
         ok = tl <= SideMax && wl >= 1 && wl <= SideMax && nats >= 0.0f && nats <= 50.0f &&
-             std::all_of(typed, typed + tl, rule_letter) && std::all_of(word, word + wl, rule_letter) &&
+             std::all_of(typed, typed + tl, rule_letter) &&
+             std::all_of(word, word + wl, rule_letter) &&
              rules.size() < RulesMax;
         if (!ok) break;
         // Edits typing nothing would match everywhere; the built-in

@@ -189,8 +189,9 @@ bool Ranker::open_irregular(const std::string& path) {
             return b > a && static_cast<size_t>(b - a) <= LexiconKeyMax &&
                    std::all_of(a, b, [](char c) { return c >= 'a' && c <= 'z'; });
         };
-        ok = letters(line, tab) && letters(tab + 1, end);
-        if (ok) table[std::string(line, static_cast<size_t>(tab - line))].emplace_back(tab + 1, end);
+        const char* start = line;
+        ok = letters(start, tab) && letters(tab + 1, end);
+        if (ok) table[std::string(start, tab)].emplace_back(tab + 1, end);
     }
     ok = ok && std::ferror(f) == 0;
     std::fclose(f);

@@ -28,8 +28,12 @@ done
         form = $1; base = $2
         if (kind == "verb") {
           if (base ~ /e$/) out(base "d", form)
-          else if (base ~ /[^aeiou]y$/) { out(substr(base, 1, length(base) - 1) "ied", form); out(base "ed", form) }
-          else { out(base "ed", form); if (cvc(base)) out(base substr(base, length(base)) "ed", form) }
+          else if (base ~ /[^aeiou]y$/) {
+            out(substr(base, 1, length(base) - 1) "ied", form); out(base "ed", form)
+          } else {
+            out(base "ed", form)
+            if (cvc(base)) out(base substr(base, length(base)) "ed", form)
+          }
         } else if (kind == "noun") {
           if (base ~ /(s|x|z|ch|sh)$/) out(base "es", form)
           else if (base ~ /[^aeiou]y$/) out(substr(base, 1, length(base) - 1) "ies", form)

@@ -94,7 +94,8 @@ TEST(RankerFirstSuggestion, IrregularFormsContractionsSoundsAndThreeEdits) {
 TEST(RankerBadInput, LearnedTablesMissingOrDamaged) {
     ScratchDir dir;
     const std::string good_edits = std::string(LUMOSPELL_DATA_DIR) + "/typo-model/typo-edits.txt";
-    const std::string good_forms = std::string(LUMOSPELL_DATA_DIR) + "/irregular/irregular-forms.txt";
+    const std::string good_forms =
+        std::string(LUMOSPELL_DATA_DIR) + "/irregular/irregular-forms.txt";
     const std::string bad[] = {
         "",
         "seeked\tsought\n",                                 // no header
