@@ -151,9 +151,17 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
             labels[count++] = w.key[__builtin_ctzll(bits)];
         for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
             labels[count++] = w.key[__builtin_ctzll(bits) - 2];
-        std::sort(labels, labels + count);
-        count = static_cast<size_t>(std::unique(labels, labels + count) - labels);
+        // Each label once: letters by a mask of their codes, other bytes
+        // (rare) by a look back.
+        uint32_t done = 0;
         for (size_t k = 0; k < count; ++k) {
+            const unsigned code = label_code(labels[k]);
+            if (code < 28) {
+                if ((done >> code & 1u) != 0) continue;
+                done |= 1u << code;
+            } else if (std::find(labels, labels + k, labels[k]) != labels + k) {
+                continue;
+            }
             const FrozenNode* c = frozen_child(nodes, n, labels[k]);
             if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w);
         }

@@ -306,9 +306,10 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     if (!near) {
         // What the engine offers when no single edit gives a known word.
         std::string stem = key;
+        static thread_local std::vector<Match> stem_matches;
         for (size_t cut = suffix_cut(stem); cut != 0; cut = suffix_cut(stem)) {
             stem.resize(stem.size() - cut);
-            std::vector<Match> stem_matches;
+            stem_matches.clear();
             lexicon_.within(stem.data(), stem.size(), 1, stem_matches);
             bool hit = false;
             for (const Match& m : stem_matches) {
