@@ -70,11 +70,10 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
     main_dict_ = main_dict;
     frequency_ = frequency != nullptr ? *frequency : std::string();
     irregular_.clear();
+    edits_ = EditTable();
     if (frequency != nullptr) {
         open_irregular(beside(*frequency, "irregular-forms.txt"));
         open_edits(beside(*frequency, "typo-edits.txt"));
-    } else {
-        open_edits(std::string());
     }
     if (index != nullptr) {
         Fingerprint dict, freq;
@@ -260,12 +259,13 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     }
     // Two edits and more from a word no list counts: such a word never
     // places, and costing it is most of the work for short words.
-    for (const Match& m : matches) {
-        const Entry& e = lexicon_.entry(m.entry);
-        if (m.distance >= weights_.unlisted_distance && e.count == 0 && e.level == 0 && !e.user)
-            continue;
-        pending.push_back(Pending{m.entry, m.distance, false, 0.0f});
-    }
+    auto unlisted = [&](uint32_t id) {
+        const Entry& e = lexicon_.entry(id);
+        return e.count == 0 && e.level == 0 && !e.user;
+    };
+    for (const Match& m : matches)
+        if (m.distance < weights_.unlisted_distance || !unlisted(m.entry))
+            pending.push_back(Pending{m.entry, m.distance, false, 0.0f});
 
     // Words that sound alike however many edits away ("beaurocracy").
     std::string typed_sounds[2];
@@ -274,7 +274,9 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     alike.clear();
     for (size_t k = 0; k < sound_count; ++k)
         lexicon_.sound_alike(typed_sounds[k], weights_.sound_limit, alike);
-    for (const uint32_t id : alike) pending.push_back(Pending{id, 3, false, 0.0f});
+    // Beyond two edits, unless left out of the matches above.
+    for (const uint32_t id : alike)
+        pending.push_back(Pending{id, static_cast<uint8_t>(unlisted(id) ? 2 : 3), false, 0.0f});
 
     // The typed word with its apostrophe: "dont", "youre".  The frequency
     // list splits contractions, so their own counts say nothing: one that
