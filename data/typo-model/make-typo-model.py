@@ -20,7 +20,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEFAULT = os.path.join(HERE, "..", "misspellings", "misspellings-wikipedia.tsv")
 MAX_SIDE = 3
-MIN_COUNT = 3
+MIN_COUNT = 2
 
 
 def odd_rows(path):
