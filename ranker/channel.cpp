@@ -209,10 +209,14 @@ EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeig
     if (f == nullptr) return LoadResult::Missing;
     std::vector<Rule> rules;
     char line[256];
+    // The header names how many lines follow: a table cut at a line's end
+    // is told from a whole one.
+    unsigned long listed = 0, read = 0;
     bool ok = std::fgets(line, sizeof line, f) != nullptr &&
-              std::strncmp(line, "#lumorank-edits 1 ", 18) == 0;
+              std::sscanf(line, "#lumorank-edits 1 %lu", &listed) == 1;
     while (ok && std::fgets(line, sizeof line, f) != nullptr) {
         if (line[0] == '#') continue;
+        ++read;
         char typed[8], word[8];
         float nats;
         unsigned count;
@@ -244,7 +248,7 @@ EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeig
         r.base = typo_cost(r.typed, tl, r.word, wl, w);
         rules.push_back(r);
     }
-    ok = ok && std::ferror(f) == 0;
+    ok = ok && std::ferror(f) == 0 && read == listed;
     std::fclose(f);
     if (!ok) return LoadResult::Damaged;
     std::stable_sort(rules.begin(), rules.end(), typed_less);

@@ -104,6 +104,7 @@ TEST(RankerBadInput, LearnedTablesMissingOrDamaged) {
         "#lumorank-irregular 1\nse\xc3\xa9ked\tsought\n",   // bytes beyond ASCII
         "#lumorank-irregular 1\n" + std::string(300, 'a') + "\tb\n",
         "#lumorank-edits 1 1\nei\tie\n",                     // no cost
+        "#lumorank-edits 1 2\nei\tie\t0.5\t3\n",              // a line short
         "#lumorank-edits 1 1\nei\tie\t-1\t3\n",
         "#lumorank-edits 1 1\nei\tie\tnan\t3\n",
         "#lumorank-edits 1 1\neiei\tie\t0.5\t3\n",          // longer than three letters
