@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "common/char_class.h"
@@ -69,11 +70,35 @@ float substitute_cost(char typed, char meant, const ChannelWeights& w) {
     return cost;
 }
 
+// The substitution costs of the letters for one set of weights, made again
+// only when the weights change: the tables of every candidate ask them.
+struct SubstituteTable {
+    ChannelWeights weights;
+    bool made = false;
+    float cost[26][26];
+    const float* row(char typed, const ChannelWeights& w) {
+        if (!made || std::memcmp(&weights, &w, sizeof w) != 0) {
+            for (int a = 0; a < 26; ++a)
+                for (int b = 0; b < 26; ++b)
+                    cost[a][b] = substitute_cost(static_cast<char>('a' + a),
+                                                 static_cast<char>('a' + b), w);
+            weights = w;
+            made = true;
+        }
+        return is_lower(typed) ? cost[typed - 'a'] : nullptr;
+    }
+};
+
 }  // namespace
 
-float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w) {
+namespace {
+
+float weighted_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w,
+                    const EditTable::Hit* hits, size_t hit_count) {
     constexpr size_t Max = 72;
     if (n >= Max || m >= Max) return 1e9f;
+    // Bit j + 1 of a mask stands for a position before c[j + 1].
+    if (m >= 63) hit_count = 0;
     static thread_local float d[Max][Max];
     d[0][0] = 0;
     auto at_start = [&](size_t i, size_t j) { return (i <= 1 && j <= 1) ? w.first : 1.0f; };
@@ -90,25 +115,169 @@ float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelW
         if (is_vowel(x)) return w.dropped_vowel;
         return w.missing;
     };
-    for (size_t i = 1; i <= n; ++i) d[i][0] = d[i - 1][0] + extra_cost(i) * at_start(i, 1);
-    for (size_t j = 1; j <= m; ++j) d[0][j] = d[0][j - 1] + missing_cost(j) * at_start(1, j);
+    // Each depends on one side only: once per row and column, not per cell.
+    float extra[Max], missing[Max];
+    for (size_t i = 1; i <= n; ++i) extra[i] = extra_cost(i);
+    for (size_t j = 1; j <= m; ++j) missing[j] = missing_cost(j);
+    for (size_t i = 1; i <= n; ++i) d[i][0] = d[i - 1][0] + extra[i] * at_start(i, 1);
+    for (size_t j = 1; j <= m; ++j) d[0][j] = d[0][j - 1] + missing[j] * at_start(1, j);
+    // Where in the word each hit's word side ends (bit j: it ends before
+    // c[j]), from masks of where each letter is: most cells need no look
+    // at the hits at all.
+    static thread_local uint64_t ends[EditTable::HitsMax];
+    uint64_t row_ends[Max];
+    std::fill(row_ends, row_ends + n + 1, uint64_t{0});
+    if (hit_count > 0) {
+        uint64_t at[256];
+        uint64_t present[4] = {};
+        for (size_t j = 0; j < m; ++j) {
+            const auto u = static_cast<uint8_t>(c[j]);
+            if ((present[u >> 6] >> (u & 63) & 1u) == 0) at[u] = 0;
+            present[u >> 6] |= uint64_t{1} << (u & 63);
+            at[u] |= uint64_t{1} << j;
+        }
+        auto letter = [&](char x) {
+            const auto u = static_cast<uint8_t>(x);
+            return (present[u >> 6] >> (u & 63) & 1u) != 0 ? at[u] : uint64_t{0};
+        };
+        hit_count = std::min(hit_count, EditTable::HitsMax);
+        for (size_t k = 0; k < hit_count; ++k) {
+            const EditTable::Hit& h = hits[k];
+            uint64_t starts = letter(h.word[0]);
+            for (size_t q = 1; q < h.word_len && starts != 0; ++q) starts &= letter(h.word[q]) >> q;
+            ends[k] = starts << h.word_len;
+            row_ends[h.end] |= ends[k];
+        }
+    }
+    static thread_local SubstituteTable substitutes;
+    substitutes.row('a', w);
+    size_t row_hits = 0;
     for (size_t i = 1; i <= n; ++i) {
+        const float* sub = substitutes.row(t[i - 1], w);
+        // Learned edits whose typed side ends at i.
+        const size_t first_hit = row_hits;
+        while (row_hits < hit_count && hits[row_hits].end == i) ++row_hits;
         for (size_t j = 1; j <= m; ++j) {
             const float f = at_start(i, j);
-            float v = d[i - 1][j - 1] +
-                      (t[i - 1] == c[j - 1] ? 0 : substitute_cost(t[i - 1], c[j - 1], w) * f);
-            v = std::min(v, d[i - 1][j] + extra_cost(i) * f);
-            v = std::min(v, d[i][j - 1] + missing_cost(j) * f);
+            const char meant = c[j - 1];
+            float v = d[i - 1][j - 1];
+            if (t[i - 1] != meant)
+                v += f * (sub != nullptr && is_lower(meant) ? sub[meant - 'a']
+                                                            : substitute_cost(t[i - 1], meant, w));
+            v = std::min(v, d[i - 1][j] + extra[i] * f);
+            v = std::min(v, d[i][j - 1] + missing[j] * f);
             if (i >= 2 && j >= 2 && t[i - 1] == c[j - 2] && t[i - 2] == c[j - 1] &&
                 t[i - 1] != t[i - 2])
                 v = std::min(v, d[i - 2][j - 2] + w.exchange * f);
+            for (size_t k = first_hit; (row_ends[i] >> j & 1u) != 0 && k < row_hits; ++k) {
+                if ((ends[k] >> j & 1u) == 0) continue;
+                const EditTable::Hit& h = hits[k];
+                const size_t from = i - h.typed_len;
+                const float g = (from == 0 && j == h.word_len) ? w.first : 1.0f;
+                v = std::min(v, d[from][j - h.word_len] + h.cost * g);
+            }
             d[i][j] = v;
         }
     }
     return d[n][m];
 }
 
-std::string sound_key(const char* word, size_t len) {
+// Rules by their typed side: length, then bytes.
+bool typed_less(const EditTable::Rule& a, const EditTable::Rule& b) {
+    if (a.typed_len != b.typed_len) return a.typed_len < b.typed_len;
+    return std::memcmp(a.typed, b.typed, a.typed_len) < 0;
+}
+
+bool rule_letter(char c) { return is_lower(c) || is_mark(c); }
+
+}  // namespace
+
+float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w) {
+    return weighted_cost(t, n, c, m, w, nullptr, 0);
+}
+
+float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w,
+                const std::vector<EditTable::Hit>& hits) {
+    return weighted_cost(t, n, c, m, w, hits.data(), hits.size());
+}
+
+EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeights& w) {
+    rules_.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return LoadResult::Missing;
+    std::vector<Rule> rules;
+    char line[256];
+    // The header names how many lines follow: a table cut at a line's end
+    // is told from a whole one.
+    unsigned long listed = 0, read = 0;
+    bool ok = std::fgets(line, sizeof line, f) != nullptr &&
+              std::sscanf(line, "#lumorank-edits 1 %lu", &listed) == 1;
+    while (ok && std::fgets(line, sizeof line, f) != nullptr) {
+        if (line[0] == '#') continue;
+        ++read;
+        char typed[8], word[8];
+        float nats;
+        unsigned count;
+        char rest;
+        // A line longer than the buffer, or any field out of shape, spoils
+        // the whole table: half a table would skew every cost.
+        if (std::strchr(line, '\n') == nullptr ||
+            std::sscanf(line, "%7[^\t]\t%7[^\t]\t%f\t%u %c", typed, word, &nats, &count, &rest) !=
+                4) {
+            ok = false;
+            break;
+        }
+        Rule r{};
+        const size_t tl = std::strcmp(typed, "-") == 0 ? 0 : std::strlen(typed);
+        const size_t wl = std::strlen(word);
+        ok = tl <= SideMax && wl >= 1 && wl <= SideMax && nats >= 0.0f && nats <= 50.0f &&
+             std::all_of(typed, typed + tl, rule_letter) &&
+             std::all_of(word, word + wl, rule_letter) &&
+             rules.size() < RulesMax;
+        if (!ok) break;
+        // Edits typing nothing would match everywhere; the built-in
+        // dropped letters cover them.
+        if (tl == 0) continue;
+        std::memcpy(r.typed, typed, tl);
+        std::memcpy(r.word, word, wl);
+        r.typed_len = static_cast<uint8_t>(tl);
+        r.word_len = static_cast<uint8_t>(wl);
+        r.nats = nats;
+        r.base = typo_cost(r.typed, tl, r.word, wl, w);
+        rules.push_back(r);
+    }
+    ok = ok && std::ferror(f) == 0 && read == listed;
+    std::fclose(f);
+    if (!ok) return LoadResult::Damaged;
+    std::stable_sort(rules.begin(), rules.end(), typed_less);
+    rules_ = std::move(rules);
+    return LoadResult::Ok;
+}
+
+void EditTable::match(const char* typed, size_t len, const ChannelWeights& w,
+                      std::vector<Hit>& hits) const {
+    hits.clear();
+    if (rules_.empty()) return;
+    for (size_t end = 1; end <= len; ++end) {
+        for (size_t k = 1; k <= SideMax && k <= end; ++k) {
+            Rule probe{};
+            std::memcpy(probe.typed, typed + end - k, k);
+            probe.typed_len = static_cast<uint8_t>(k);
+            const auto [lo, hi] = std::equal_range(rules_.begin(), rules_.end(), probe, typed_less);
+            for (auto r = lo; r != hi; ++r) {
+                const float cost = w.learned_base + w.learned * r->nats;
+                if (cost >= r->base * w.learned_below) continue;
+                Hit h{cost, static_cast<uint16_t>(end), r->typed_len, r->word_len, {}};
+                std::memcpy(h.word, r->word, SideMax);
+                hits.push_back(h);
+            }
+        }
+    }
+}
+
+namespace {
+
+std::string sound_key_of(const char* word, size_t len, bool other) {
     std::string s;
     for (size_t i = 0; i < len; ++i) {
         const char ch = to_lower(word[i]);
@@ -134,8 +303,10 @@ std::string sound_key(const char* word, size_t len) {
                 case 'b': out = (i + 1 == n && i > 0 && s[i - 1] == 'm') ? 0 : 'p'; break;
                 case 'c':
                     if (next == 'h')
-                        out = 'x', ++i;
+                        out = other ? 'k' : 'x', ++i;
                     else if (next == 'i' || next == 'e' || next == 'y')
+                        out = 's';
+                    else if (other && !key.empty() && key.back() == 's')
                         out = 's';
                     else
                         out = 'k';
@@ -145,7 +316,7 @@ std::string sound_key(const char* word, size_t len) {
                     break;
                 case 'g':
                     if (next == 'h') {
-                        out = (i == 0) ? 'k' : 0;
+                        out = (i == 0) ? 'k' : other ? 'f' : 0;
                         ++i;
                     } else if (next == 'e' || next == 'i' || next == 'y')
                         out = 'j';
@@ -196,6 +367,23 @@ std::string sound_key(const char* word, size_t len) {
         if (out != 0 && (key.empty() || key.back() != out)) key.push_back(out);
     }
     return key;
+}
+
+}  // namespace
+
+std::string sound_key(const char* word, size_t len) { return sound_key_of(word, len, false); }
+
+size_t sound_keys(const char* word, size_t len, std::string keys[2]) {
+    keys[0] = sound_key_of(word, len, false);
+    // Only c and g are read the other way.
+    bool other = false;
+    for (size_t i = 0; i < len && !other; ++i) {
+        const char c = to_lower(word[i]);
+        other = c == 'c' || c == 'g';
+    }
+    if (!other) return 1;
+    keys[1] = sound_key_of(word, len, true);
+    return keys[1] != keys[0] ? 2 : 1;
 }
 
 }  // namespace lumo::ranker

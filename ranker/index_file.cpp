@@ -12,7 +12,7 @@ namespace lumo::ranker {
 
 namespace {
 
-constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '2'};
+constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '3'};
 
 struct Header {
     char magic[8];

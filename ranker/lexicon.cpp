@@ -28,10 +28,11 @@ bool node_order(uint8_t a, uint8_t b) {
 
 // The walk runs the automaton of "within e edits of a prefix of the key"
 // one bit per key position (bit j: the first j bytes are matched), for e =
-// 0, 1, 2, plus the half-done exchanges, on 64-bit words.
+// 0 to 3, plus the half-done exchanges, on 64-bit words.
+constexpr unsigned EditsMax = 3;
 struct State {
-    uint64_t r[3];
-    uint64_t t[3];  // t[e]: an exchange begun from r[e - 1], awaiting its second byte
+    uint64_t r[EditsMax + 1];
+    uint64_t t[EditsMax + 1];  // t[e]: an exchange begun from r[e - 1], awaiting its second byte
 };
 
 struct Walk {
@@ -53,7 +54,7 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
                 size_t one_end) {
     w.key = reinterpret_cast<const unsigned char*>(key);
     w.len = len;
-    w.max = static_cast<uint8_t>(std::min(max, 2u));
+    w.max = static_cast<uint8_t>(std::min(max, EditsMax));
     w.all = (uint64_t{2} << len) - 1;
     w.accept = uint64_t{1} << len;
     std::memset(w.eq, 0, sizeof w.eq);
@@ -64,12 +65,13 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
     s.r[0] = 1;
     s.r[1] = 3 & w.all;
     s.r[2] = 7 & w.all;
-    s.t[0] = s.t[1] = s.t[2] = 0;
+    s.r[3] = 15 & w.all;
+    s.t[0] = s.t[1] = s.t[2] = s.t[3] = 0;
 }
 
 // Moves from the state at depth d - 1 along label; returns whether the
 // node is worth descending, and in distance the edits to the whole key
-// (3 when beyond reach).
+// (more than max when beyond reach).
 inline bool step(Walk& w, size_t d, uint8_t label, uint8_t& distance) {
     const State& a = w.states[d - 1];
     State& b = w.states[d];
@@ -82,7 +84,18 @@ inline bool step(Walk& w, size_t d, uint8_t label, uint8_t& distance) {
     b.r[2] = (((a.r[2] << 1) & m) | a.r[1] | (a.r[1] << 1) | (b.r[1] << 1) | (a.t[2] & (m << 1))) &
              w.all;
     b.t[2] = (a.r[1] << 2) & m;
-    distance = (b.r[0] & w.accept) ? 0 : (b.r[1] & w.accept) ? 1 : (b.r[2] & w.accept) ? 2 : 3;
+    if (w.max < 3) {
+        distance = (b.r[0] & w.accept) ? 0 : (b.r[1] & w.accept) ? 1 : (b.r[2] & w.accept) ? 2 : 3;
+        return b.r[w.limit[d]] != 0;
+    }
+    b.r[3] = (((a.r[3] << 1) & m) | a.r[2] | (a.r[2] << 1) | (b.r[2] << 1) | (a.t[3] & (m << 1))) &
+             w.all;
+    b.t[3] = (a.r[2] << 2) & m;
+    distance = (b.r[0] & w.accept)   ? 0
+               : (b.r[1] & w.accept) ? 1
+               : (b.r[2] & w.accept) ? 2
+               : (b.r[3] & w.accept) ? 3
+                                     : 4;
     return b.r[w.limit[d]] != 0;
 }
 
@@ -97,11 +110,19 @@ inline void report(Walk& w, uint32_t entry, uint8_t distance) {
 
 void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w);
 
+// Bits set in a child mask, inline: without a popcount instruction in the
+// target the builtin is a library call, and the walk asks it at every node.
+inline unsigned bit_count(uint32_t v) {
+    v = v - ((v >> 1) & 0x55555555u);
+    v = (v & 0x33333333u) + ((v >> 2) & 0x33333333u);
+    return (((v + (v >> 4)) & 0x0F0F0F0Fu) * 0x01010101u) >> 24;
+}
+
 // The child of n with label, or nullptr.
 inline const FrozenNode* frozen_child(const FrozenNode* nodes, const FrozenNode& n, uint8_t label) {
     const unsigned code = label_code(label);
     if ((n.letters >> code & 1u) == 0) return nullptr;
-    const FrozenNode* c = nodes + n.first + __builtin_popcount(n.letters & ((1u << code) - 1));
+    const FrozenNode* c = nodes + n.first + bit_count(n.letters & ((1u << code) - 1));
     if (code < 28) return c;
     for (const FrozenNode* end = nodes + n.first + n.children; c < end; ++c)
         if (c->label == label) return c;
@@ -131,9 +152,17 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
             labels[count++] = w.key[__builtin_ctzll(bits)];
         for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
             labels[count++] = w.key[__builtin_ctzll(bits) - 2];
-        std::sort(labels, labels + count);
-        count = static_cast<size_t>(std::unique(labels, labels + count) - labels);
+        // Each label once: letters by a mask of their codes, other bytes
+        // (rare) by a look back.
+        uint32_t done = 0;
         for (size_t k = 0; k < count; ++k) {
+            const unsigned code = label_code(labels[k]);
+            if (code < 28) {
+                if ((done >> code & 1u) != 0) continue;
+                done |= 1u << code;
+            } else if (std::find(labels, labels + k, labels[k]) != labels + k) {
+                continue;
+            }
             const FrozenNode* c = frozen_child(nodes, n, labels[k]);
             if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w);
         }
@@ -297,10 +326,12 @@ void Lexicon::build(const std::vector<std::pair<const char*, size_t>>& words) {
     built_forward_ = forward.freeze();
     built_backward_ = backward.freeze();
     built_sounds_.clear();
+    std::string keys[2];
     for (uint32_t id = 0; id < entries_.size(); ++id) {
-        const std::string sound = sound_key(form(id), std::strlen(form(id)));
-        if (sound.size() >= SoundKeyMin)
-            built_sounds_.push_back(SoundEntry{sound_hash(sound), id});
+        const size_t count = sound_keys(form(id), std::strlen(form(id)), keys);
+        for (size_t k = 0; k < count; ++k)
+            if (keys[k].size() >= SoundKeyMin)
+                built_sounds_.push_back(SoundEntry{sound_hash(keys[k]), id});
     }
     std::sort(built_sounds_.begin(), built_sounds_.end(), sound_order);
     sounds_ = built_sounds_.data();
@@ -385,8 +416,11 @@ uint32_t Lexicon::add(const char* word, size_t len) {
     const uint32_t node = added_.insert(key, len);
     const uint32_t id = new_entry(word, len);
     added_.entry_at(node) = id;
-    const std::string sound = sound_key(word, len);
-    if (sound.size() >= SoundKeyMin) added_sounds_.push_back(SoundEntry{sound_hash(sound), id});
+    std::string keys[2];
+    const size_t count = sound_keys(word, len, keys);
+    for (size_t k = 0; k < count; ++k)
+        if (keys[k].size() >= SoundKeyMin)
+            added_sounds_.push_back(SoundEntry{sound_hash(keys[k]), id});
     return id;
 }
 
@@ -401,6 +435,15 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance,
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
             descend_frozen(forward_.data, 0, 0, w);
+        } else if (max_distance >= 3) {
+            // Three edits leave at most one in one of the halves.
+            const size_t half = len / 2;
+            char reversed[LexiconKeyMax];
+            std::reverse_copy(key, key + len, reversed);
+            start_walk(w, key, len, max_distance, 0, half);
+            descend_frozen(forward_.data, 0, 0, w);
+            start_walk(w, reversed, len, max_distance, 0, len - half);
+            descend_frozen(backward_.data, 0, 0, w);
         } else {
             // Split the key in halves: a word within two edits has at most
             // one of them in the first half (the forward walk), or none in
@@ -416,6 +459,41 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance,
     }
     start_walk(w, key, len, max_distance, 0, 0);
     GrowingWalk::descend(added_, 0, 0, w);
+    for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
+}
+
+void Lexicon::build_common(uint32_t min_count, size_t min_len) {
+    GrowingTrie forward, backward;
+    char key[LexiconKeyMax];
+    for (uint32_t id = 0; id < entries_.size(); ++id) {
+        if (entries_[id].count < min_count) continue;
+        const char* word = form(id);
+        const size_t len = std::strlen(word);
+        if (len < min_len || len > LexiconKeyMax) continue;
+        for (size_t i = 0; i < len; ++i) key[i] = fold(word[i]);
+        forward.entry_at(forward.insert(key, len)) = id;
+        std::reverse(key, key + len);
+        backward.entry_at(backward.insert(key, len)) = id;
+    }
+    common_ = forward.freeze();
+    common_backward_ = backward.freeze();
+}
+
+void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
+                            std::vector<Match>& out) const {
+    if (len == 0 || len > WalkKeyMax || max_distance == 0 || common_.size() < 2) return;
+    // At most one edit in one of the halves, as for the whole lexicon.
+    const size_t first = out.size();
+    const size_t half = len / 2;
+    char reversed[LexiconKeyMax];
+    std::reverse_copy(key, key + len, reversed);
+    Walk w;
+    w.out = &out;
+    w.seen = &seen_;
+    start_walk(w, key, len, max_distance, 0, half);
+    descend_frozen(common_.data(), 0, 0, w);
+    start_walk(w, reversed, len, max_distance, 0, len - half);
+    descend_frozen(common_backward_.data(), 0, 0, w);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 

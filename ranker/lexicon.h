@@ -54,7 +54,8 @@ inline unsigned label_code(uint8_t label) {
     return label == '\'' ? 26u : label == '-' ? 27u : 28u;
 }
 
-// A word's sound key by its hash; a table of them sorted by key, then entry.
+// A word's sound keys (one or two) by their hashes; a table of them sorted
+// by key, then entry.
 struct SoundEntry {
     uint32_t key;
     uint32_t entry;
@@ -130,7 +131,7 @@ public:
     // The entry of a lower-cased key, NoEntry when unknown.
     uint32_t find(const char* key, size_t len) const;
 
-    // Appends every entry whose key is within max_distance (1 or 2) of the
+    // Appends every entry whose key is within max_distance (1 to 3) of the
     // lower-cased key, each once.
     void within(const char* key, size_t len, unsigned max_distance,
                 std::vector<Match>& out) const;
@@ -138,6 +139,14 @@ public:
     // Appends every entry whose sound key hashes as sound's does; nothing
     // when more than limit do (a key that common says little).
     void sound_alike(const std::string& sound, size_t limit, std::vector<uint32_t>& out) const;
+
+    // A small trie of the common words only (at least min_count in the
+    // frequency list, at least min_len bytes), for walks that allow more
+    // edits than the whole lexicon affords.
+    void build_common(uint32_t min_count, size_t min_len);
+    // Appends every common word within max_distance (up to 3) of the key.
+    void within_common(const char* key, size_t len, unsigned max_distance,
+                       std::vector<Match>& out) const;
 
     // The same by one walk without the split, for checking the split.
     void within_exhaustive(const char* key, size_t len, unsigned max_distance,
@@ -160,6 +169,8 @@ private:
 
     std::vector<FrozenNode> built_forward_;
     std::vector<FrozenNode> built_backward_;
+    std::vector<FrozenNode> common_;           // forward, as the main tries
+    std::vector<FrozenNode> common_backward_;
     std::vector<SoundEntry> built_sounds_;
     std::vector<SoundEntry> added_sounds_;  // words added later, unsorted
     std::shared_ptr<const void> adopted_;

@@ -2,9 +2,10 @@
 // on the odd and the even rows of the Wikipedia misspellings, in one run:
 // top-1, top-5, top-10, mean and p99 microseconds per word.
 //
-// Usage: ranker_compare [--hunspell-every K] [--skip-peers]
+// Usage: ranker_compare [--hunspell-every K] [--skip-peers] [--misses]
 //   hunspell takes about 27 ms a word; --hunspell-every K times only every
-//   K-th row of each half for it (1, all rows, by default).
+//   K-th row of each half for it (1, all rows, by default); --misses lists
+//   the odd rows whose correction the ranker does not put first.
 #include <dlfcn.h>
 #include <time.h>
 
@@ -79,7 +80,8 @@ struct Figures {
     size_t rows = 0;
 };
 
-Figures measure(const Suggester& suggest, const std::vector<Row>& rows, size_t every) {
+Figures measure(const Suggester& suggest, const std::vector<Row>& rows, size_t every,
+                bool misses = false) {
     Figures f;
     std::vector<double> micros;
     size_t hits1 = 0, hits5 = 0, hits10 = 0;
@@ -96,6 +98,11 @@ Figures measure(const Suggester& suggest, const std::vector<Row>& rows, size_t e
             if (std::find(row.corrections.begin(), row.corrections.end(), s) !=
                 row.corrections.end())
                 break;
+        }
+        if (misses && rank != 0) {
+            std::printf("miss %s -> %s :", row.word.c_str(), row.corrections[0].c_str());
+            for (size_t k = 0; k < list.size() && k < 5; ++k) std::printf(" %s", list[k].c_str());
+            std::printf("\n");
         }
         hits1 += rank < 1 && rank < list.size();
         hits5 += rank < 5 && rank < list.size();
@@ -231,11 +238,14 @@ void print_row(const char* name, const Figures& odd, const Figures& even, const 
 int main(int argc, char** argv) {
     size_t hunspell_every = 1;
     bool peers = true;
+    bool misses = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--hunspell-every") == 0 && i + 1 < argc)
             hunspell_every = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--skip-peers") == 0)
             peers = false;
+        else if (std::strcmp(argv[i], "--misses") == 0)
+            misses = true;
     }
     std::vector<Row> odd, even;
     load_rows(odd, even);
@@ -285,7 +295,7 @@ int main(int argc, char** argv) {
         std::printf(" | %6s %6s %6s %9s %9s %9s %7s", "top1", "top5", "top10", "mean_us", "p99_us",
                     "wall_us", "x rank");
     std::printf("\n");
-    const Figures r_odd = measure(ranked, odd, 1);
+    const Figures r_odd = measure(ranked, odd, 1, misses);
     const Figures r_even = measure(ranked, even, 1);
     print_row("ranker", r_odd, r_even, r_odd);
     print_row("engine order", measure(engine_order(session), odd, 1),

@@ -58,6 +58,54 @@ TEST(SoundKey, WordsThatSoundAlikeShareIt) {
             << c.a << " " << c.b;
 }
 
+TEST(SoundKey, AmbiguousSpellingsShareOneOfTheirKeys) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool shared;
+    } cases[] = {
+        {"nessecary", "necessary", true}, {"fisiks", "physics", true},
+        {"sycology", "psychology", true}, {"skool", "school", true},
+        {"tuff", "tough", true},          {"cat", "dog", false},
+        {"psychology", "sociology", false},
+    };
+    for (const auto& c : cases) {
+        std::string a[2], b[2];
+        const size_t na = sound_keys(c.a, std::strlen(c.a), a);
+        const size_t nb = sound_keys(c.b, std::strlen(c.b), b);
+        EXPECT_EQ(a[0], sound_key(c.a, std::strlen(c.a)));
+        bool shared = false;
+        for (size_t i = 0; i < na; ++i)
+            for (size_t j = 0; j < nb; ++j) shared = shared || a[i] == b[j];
+        EXPECT_EQ(shared, c.shared) << c.a << " " << c.b;
+    }
+}
+
+TEST(EditTable, LearnedEditsLowerTheirCostOnly) {
+    const std::string path = ::testing::TempDir() + "/lumorank-edits.txt";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    // Typed, word, nats, pairs: the middle one costs more than the
+    // built-in substitution and is never used.
+    std::fputs("#lumorank-edits 1 3\nie\tei\t0.1\t9\nsio\ttio\t9\t1\nent\tant\t0.2\t5\n", f);
+    std::fclose(f);
+    const ChannelWeights w;
+    EditTable table;
+    ASSERT_EQ(table.load(path, w), EditTable::LoadResult::Ok);
+    EXPECT_EQ(table.size(), 3u);
+    std::vector<EditTable::Hit> hits;
+    auto learned = [&](const char* typed, const char* word) {
+        table.match(typed, std::strlen(typed), w, hits);
+        return typo_cost(typed, std::strlen(typed), word, std::strlen(word), w, hits);
+    };
+    EXPECT_LT(learned("recieve", "receive"), cost("recieve", "receive"));
+    EXPECT_LT(learned("independent", "independant"), cost("independent", "independant"));
+    EXPECT_EQ(learned("teh", "the"), cost("teh", "the"));
+    EXPECT_EQ(learned("nasion", "nation"), cost("nasion", "nation"));
+    EXPECT_EQ(table.load(path + ".none", w), EditTable::LoadResult::Missing);
+    EXPECT_TRUE(table.empty());
+}
+
 TEST(ApplyCapitals, TheEnginesRule) {
     const struct {
         const char* pattern;

@@ -77,6 +77,58 @@ TEST(RankerFirstSuggestion, TypoKinds) {
     for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
 }
 
+TEST(RankerFirstSuggestion, IrregularFormsContractionsSoundsAndThreeEdits) {
+    const struct {
+        const char* typed;
+        const char* meant;
+    } cases[] = {
+        {"seeked", "sought"},     {"catched", "caught"},      {"childs", "children"},
+        {"mouses", "mice"},       {"teached", "taught"},      {"dont", "don't"},
+        {"doesnt", "doesn't"},    {"youre", "you're"},        {"theyre", "they're"},
+        {"nessecary", "necessary"}, {"sycology", "psychology"},
+        {"sophicated", "sophisticated"},  // three edits
+    };
+    for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
+}
+
+TEST(RankerBadInput, LearnedTablesMissingOrDamaged) {
+    ScratchDir dir;
+    const std::string good_edits = std::string(LUMOSPELL_DATA_DIR) + "/typo-model/typo-edits.txt";
+    const std::string good_forms =
+        std::string(LUMOSPELL_DATA_DIR) + "/irregular/irregular-forms.txt";
+    const std::string bad[] = {
+        "",
+        "seeked\tsought\n",                                 // no header
+        "#lumorank-irregular 1\nseeked sought\n",           // no tab
+        "#lumorank-irregular 1\nseeked\tsought",            // cut short
+        "#lumorank-irregular 1\nse\xc3\xa9ked\tsought\n",   // bytes beyond ASCII
+        "#lumorank-irregular 1\n" + std::string(300, 'a') + "\tb\n",
+        "#lumorank-edits 1 1\nei\tie\n",                     // no cost
+        "#lumorank-edits 1 2\nei\tie\t0.5\t3\n",              // a line short
+        "#lumorank-edits 1 1\nei\tie\t-1\t3\n",
+        "#lumorank-edits 1 1\nei\tie\tnan\t3\n",
+        "#lumorank-edits 1 1\neiei\tie\t0.5\t3\n",          // longer than three letters
+        "#lumorank-edits 1 1\ne\xff\tie\t0.5\t3\n",
+    };
+    const std::string frequency = LUMORANK_FREQUENCY, index = LUMORANK_INDEX;
+    lumo::ranker::Ranker ranker;
+    ASSERT_EQ(ranker.open(LUMOSPELL_MAIN_DICT, &frequency, &index), lumo::ranker::OpenStatus::Ok);
+    EXPECT_FALSE(ranker.open_irregular(dir.file("none.txt")));
+    EXPECT_FALSE(ranker.open_edits(dir.file("none.txt")));
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        const std::string path = dir.file("bad" + std::to_string(i));
+        write_file(path, bad[i]);
+        EXPECT_FALSE(ranker.open_irregular(path)) << i;
+        EXPECT_FALSE(ranker.open_edits(path)) << i;
+        // What is left still ranks: the tables' words fall back to edits.
+        EXPECT_EQ(ranker.suggest("becuase", 7, 1), std::vector<std::string>{"because"}) << i;
+        EXPECT_NE(ranker.suggest("seeked", 6, 1), std::vector<std::string>{"sought"}) << i;
+    }
+    EXPECT_TRUE(ranker.open_irregular(good_forms));
+    EXPECT_TRUE(ranker.open_edits(good_edits));
+    EXPECT_EQ(ranker.suggest("seeked", 6, 1), std::vector<std::string>{"sought"});
+}
+
 TEST(RankerCandidates, SoundAlikeBeyondTwoEdits) {
     lumo::ranker::Ranker ranker;
     const std::string frequency = LUMORANK_FREQUENCY, index = LUMORANK_INDEX;
@@ -107,8 +159,9 @@ TEST(RankerFirstSuggestion, CapitalPatterns) {
         const char* meant;
     } cases[] = {
         {"Teh", "The"},      {"TEH", "THE"},         {"Alot", "A lot"},
-        {"ALOT", "A LOT"},   {"Recieve", "Receive"}, {"londn", "london"},
+        {"ALOT", "A LOT"},   {"Recieve", "Receive"}, {"londn", "London"},
         {"Londn", "London"}, {"tEh", "the"},  // a mixed pattern gets the dictionary's spelling
+        {"LONDN", "LONDON"}, {"Dont", "Don't"}, {"DONT", "DON'T"},
     };
     for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
 }
@@ -128,7 +181,8 @@ TEST(RankerSession, UserWordsAndChangeAlwaysPairs) {
         const char* typed;
         const char* meant;
     } cases[] = {
-        {"zorblaz", "zorblax"},      {"quxify", "quuxify"}, {"frobnicte", "frobnicate"},
+        // A word added with its capital keeps it, as the dictionary's names do.
+        {"zorblaz", "zorblax"},      {"quxify", "quuxify"}, {"frobnicte", "Frobnicate"},
         {"Frobnicte", "Frobnicate"}, {"teh", "ten"},        {"Teh", "Ten"},
         {"colour", "color"},
     };
@@ -260,14 +314,17 @@ TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
     const lumo::ranker::Lexicon& lexicon = ranker.lexicon();
     std::mt19937 random(11);
     auto pick = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
-    // Two edits at the start, two at the end, one in each half, and none.
+    // Two edits at the start, two at the end, one in each half, and none;
+    // every third word also three edits away.
     const char* const placed[] = {"xxknowledge", "nkowledge", "knowledgxx", "knowleegd",
-                                  "kmowledgr",   "knowledge", "ab",        "abc"};
+                                  "kmowledgr",   "knowledge", "ab",         "abc",
+                                  "sophicated",  "xknoxledgex"};
     const size_t fixed = std::size(placed);
     for (size_t i = 0; i < 300 + fixed; ++i) {
         std::string w = i < fixed ? std::string(placed[i]) : lexicon.form(pick(lexicon.size()));
         for (char& c : w) c = lumo::ranker::fold(c);
-        for (unsigned e = i < fixed ? 0 : pick(3); e > 0 && w.size() > 1; --e) {
+        const unsigned max = i % 3 == 0 ? 3 : 2;
+        for (unsigned e = i < fixed ? 0 : pick(max + 1); e > 0 && w.size() > 1; --e) {
             const size_t at = pick(w.size());
             switch (pick(4)) {
                 case 0: w.erase(at, 1); break;
@@ -280,8 +337,8 @@ TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
             }
         }
         std::vector<lumo::ranker::Match> split, whole;
-        lexicon.within(w.data(), w.size(), 2, split);
-        lexicon.within_exhaustive(w.data(), w.size(), 2, whole);
+        lexicon.within(w.data(), w.size(), max, split);
+        lexicon.within_exhaustive(w.data(), w.size(), max, whole);
         std::set<std::pair<uint32_t, int>> a, b;
         for (const auto& m : split) a.insert({m.entry, m.distance});
         for (const auto& m : whole) b.insert({m.entry, m.distance});
@@ -306,10 +363,16 @@ TEST(RankerCandidates, EngineSuggestionsAreAlwaysAmongThem) {
         out.suggestionCapacity = sizeof area;
         out.suggestions = area;
         SpellCheck(session, CommandSuggest, &in, &out);
-        const Words ours = suggest(shared_ranker(), word, 1000);
+        // Ours keep the capitals of names; the engine's follow the typed word.
+        Words ours = suggest(shared_ranker(), word, 1000);
+        for (std::string& s : ours)
+            for (char& c : s) c = lumo::ranker::fold(c);
         const char* p = area;
-        for (int i = 0; i < out.suggestionCount; ++i, p += std::strlen(p) + 1)
-            EXPECT_NE(std::find(ours.begin(), ours.end(), p), ours.end()) << word << ": " << p;
+        for (int i = 0; i < out.suggestionCount; ++i, p += std::strlen(p) + 1) {
+            std::string theirs = p;
+            for (char& c : theirs) c = lumo::ranker::fold(c);
+            EXPECT_NE(std::find(ours.begin(), ours.end(), theirs), ours.end()) << word << ": " << p;
+        }
     }
     SpellTerminate(session, 1);
 }
