@@ -2,6 +2,10 @@
 # another one does so relative to itself, so any prefix works, also one
 # given only at install time.
 include(CMakePackageConfigHelpers)
+if(WIN32)
+  # cmake/windows.cmake lays out the Windows release instead.
+  return()
+endif()
 
 set(LUMOSPELL_INSTALLED_LIBRARIES orthex orthbridge lexforge)
 set(LUMOSPELL_INSTALLED_HEADERS orthex.h orthbridge.h lexforge.h)

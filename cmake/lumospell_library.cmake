@@ -28,6 +28,15 @@ function(lumospell_library name)
   if(WIN32)
     target_sources(${name} PRIVATE ${arg_DEF_FILE})
     set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${arg_WINDOWS_NAME})
+    # Shipped stripped: the debug information goes to <name>.dll.debug
+    # beside it, which debuggers find through the link the DLL keeps.
+    add_custom_command(TARGET ${name} POST_BUILD
+      COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${name}>
+              $<TARGET_FILE_NAME:${name}>.debug
+      COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE_NAME:${name}>.debug
+              $<TARGET_FILE_NAME:${name}>
+      WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
+      VERBATIM)
   else()
     target_link_options(${name} PRIVATE
       "-Wl,--version-script=${arg_VERSION_SCRIPT}" "-Wl,--no-undefined")

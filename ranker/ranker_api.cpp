@@ -25,10 +25,11 @@ constexpr size_t WordLimit = lumo::ranker::LexiconKeyMax;
 
 extern "C" {
 
-LUMORANK_API const char* LumoRankVersion(void) LUMORANK_NOEXCEPT { return "1.0.0"; }
+LUMORANK_API const char* LUMOSPELL_CALL LumoRankVersion(void) LUMORANK_NOEXCEPT { return "1.0.0"; }
 
-LUMORANK_API int32_t LumoRankOpen(const char* mainDictPath, const char* frequencyPath,
-                                  const char* indexPath, LumoRanker** ranker) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpen(const char* mainDictPath,
+                                                 const char* frequencyPath, const char* indexPath,
+                                                 LumoRanker** ranker) LUMORANK_NOEXCEPT {
     if (ranker == nullptr) return LumoRankErrArgument;
     *ranker = nullptr;
     if (mainDictPath == nullptr) return LumoRankErrArgument;
@@ -53,11 +54,12 @@ LUMORANK_API int32_t LumoRankOpen(const char* mainDictPath, const char* frequenc
     }
 }
 
-LUMORANK_API int32_t LumoRankUsesIndex(const LumoRanker* ranker) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankUsesIndex(const LumoRanker* ranker) LUMORANK_NOEXCEPT {
     return ranker != nullptr && ranker->ranker.from_index() ? 1 : 0;
 }
 
-LUMORANK_API int32_t LumoRankOpenUserDict(LumoRanker* ranker, const char* path) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpenUserDict(LumoRanker* ranker,
+                                                         const char* path) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || path == nullptr) return LumoRankErrArgument;
     try {
         return ranker->ranker.open_user(path) ? LumoRankOk : LumoRankErrUserDict;
@@ -66,7 +68,8 @@ LUMORANK_API int32_t LumoRankOpenUserDict(LumoRanker* ranker, const char* path) 
     }
 }
 
-LUMORANK_API int32_t LumoRankAddWord(LumoRanker* ranker, const char* word) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankAddWord(LumoRanker* ranker,
+                                                    const char* word) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || word == nullptr) return LumoRankErrArgument;
     const size_t len = bounded(word, WordLimit + 1);
     if (len == 0 || len > WordLimit) return LumoRankErrArgument;
@@ -77,8 +80,9 @@ LUMORANK_API int32_t LumoRankAddWord(LumoRanker* ranker, const char* word) LUMOR
     }
 }
 
-LUMORANK_API int32_t LumoRankChangeAlways(LumoRanker* ranker, const char* word,
-                                          const char* replacement) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankChangeAlways(LumoRanker* ranker, const char* word,
+                                                         const char* replacement)
+    LUMORANK_NOEXCEPT {
     if (ranker == nullptr || word == nullptr || replacement == nullptr) return LumoRankErrArgument;
     const size_t len = bounded(word, WordLimit + 1);
     const size_t rlen = bounded(replacement, WordLimit + 1);
@@ -92,8 +96,9 @@ LUMORANK_API int32_t LumoRankChangeAlways(LumoRanker* ranker, const char* word,
     }
 }
 
-LUMORANK_API int32_t LumoRankSuggest(LumoRanker* ranker, const char* word, char* area,
-                                     uint32_t capacity, uint32_t maxCount) LUMORANK_NOEXCEPT {
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankSuggest(LumoRanker* ranker, const char* word,
+                                                    char* area, uint32_t capacity,
+                                                    uint32_t maxCount) LUMORANK_NOEXCEPT {
     if (ranker == nullptr || area == nullptr || capacity == 0) return -1;
     area[0] = '\0';
     if (word == nullptr || maxCount == 0) return 0;
@@ -117,6 +122,8 @@ LUMORANK_API int32_t LumoRankSuggest(LumoRanker* ranker, const char* word, char*
     }
 }
 
-LUMORANK_API void LumoRankClose(LumoRanker* ranker) LUMORANK_NOEXCEPT { delete ranker; }
+LUMORANK_API void LUMOSPELL_CALL LumoRankClose(LumoRanker* ranker) LUMORANK_NOEXCEPT {
+    delete ranker;
+}
 
 }  // extern "C"

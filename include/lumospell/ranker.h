@@ -34,6 +34,17 @@ extern "C" {
 #  define LUMORANK_API __attribute__((visibility("default")))
 #endif
 
+/*
+ * LUMOSPELL_CALL, the calling convention of every function here, as in the
+ * other LumoSpell headers: __stdcall on 32-bit Windows, with plain export
+ * names; the platform's own convention everywhere else.
+ */
+#if defined(_WIN32) && !defined(_WIN64)
+#  define LUMOSPELL_CALL __stdcall
+#else
+#  define LUMOSPELL_CALL
+#endif
+
 /* The exports never throw; C++ callers see that in their declarations. */
 #if defined(__cplusplus)
 #  define LUMORANK_NOEXCEPT noexcept
@@ -58,7 +69,7 @@ enum {
 #define LUMORANK_WORD_MAX 40
 
 /* The library's version, "1.0.0". */
-LUMORANK_API const char* LumoRankVersion(void) LUMORANK_NOEXCEPT;
+LUMORANK_API const char* LUMOSPELL_CALL LumoRankVersion(void) LUMORANK_NOEXCEPT;
 
 /*
  * Opens a ranker over the main word list at mainDictPath and the word
@@ -81,25 +92,28 @@ LUMORANK_API const char* LumoRankVersion(void) LUMORANK_NOEXCEPT;
  * names) or foreign (no such header, or a malformed line) is
  * LumoRankErrFrequency.
  */
-LUMORANK_API int32_t LumoRankOpen(const char* mainDictPath, const char* frequencyPath,
-                                  const char* indexPath, LumoRanker** ranker) LUMORANK_NOEXCEPT;
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpen(const char* mainDictPath,
+                                                 const char* frequencyPath, const char* indexPath,
+                                                 LumoRanker** ranker) LUMORANK_NOEXCEPT;
 
 /* 1 when the ranker was opened from its index, 0 otherwise (or NULL). */
-LUMORANK_API int32_t LumoRankUsesIndex(const LumoRanker* ranker) LUMORANK_NOEXCEPT;
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankUsesIndex(const LumoRanker* ranker) LUMORANK_NOEXCEPT;
 
 /* Adds every word of the user word list at path (the same file the engine
  * opens with SpellOpenUdr).  A missing file is LumoRankErrUserDict and
  * leaves the ranker as it was. */
-LUMORANK_API int32_t LumoRankOpenUserDict(LumoRanker* ranker, const char* path) LUMORANK_NOEXCEPT;
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankOpenUserDict(LumoRanker* ranker,
+                                                         const char* path) LUMORANK_NOEXCEPT;
 
 /* Learns a word the session added to the user dictionary or chose to
  * ignore always: from now on it is a candidate like a dictionary word. */
-LUMORANK_API int32_t LumoRankAddWord(LumoRanker* ranker, const char* word) LUMORANK_NOEXCEPT;
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankAddWord(LumoRanker* ranker,
+                                                    const char* word) LUMORANK_NOEXCEPT;
 
 /* Learns a change-always pair: word is never offered, and a check of word
  * gets replacement first.  A later pair for the same word replaces it. */
-LUMORANK_API int32_t LumoRankChangeAlways(LumoRanker* ranker, const char* word,
-                                          const char* replacement) LUMORANK_NOEXCEPT;
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankChangeAlways(LumoRanker* ranker, const char* word,
+                                                         const char* replacement) LUMORANK_NOEXCEPT;
 
 /*
  * Writes up to maxCount suggestions for word into area (capacity bytes),
@@ -111,11 +125,12 @@ LUMORANK_API int32_t LumoRankChangeAlways(LumoRanker* ranker, const char* word,
  * or capacity is 0.  An empty word, a word of one byte or of more than
  * LUMORANK_WORD_MAX bytes gets none (0, area holds an empty list).
  */
-LUMORANK_API int32_t LumoRankSuggest(LumoRanker* ranker, const char* word, char* area,
-                                     uint32_t capacity, uint32_t maxCount) LUMORANK_NOEXCEPT;
+LUMORANK_API int32_t LUMOSPELL_CALL LumoRankSuggest(LumoRanker* ranker, const char* word,
+                                                    char* area, uint32_t capacity,
+                                                    uint32_t maxCount) LUMORANK_NOEXCEPT;
 
 /* Frees the ranker and everything it holds; NULL is ignored. */
-LUMORANK_API void LumoRankClose(LumoRanker* ranker) LUMORANK_NOEXCEPT;
+LUMORANK_API void LUMOSPELL_CALL LumoRankClose(LumoRanker* ranker) LUMORANK_NOEXCEPT;
 
 #ifdef __cplusplus
 }
