@@ -20,6 +20,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(LUMOSPELL_WINDOWS_ARCH win64)
 endif()
+set(LUMOSPELL_RELEASE_NAME LumoSpell-${PROJECT_VERSION}-${LUMOSPELL_WINDOWS_ARCH})
 
 # Every DLL carries a version resource (and is stripped as it is linked:
 # cmake/lumospell_library.cmake).
@@ -109,7 +110,7 @@ endforeach()
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME LumoSpell)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME LumoSpell-${PROJECT_VERSION}-${LUMOSPELL_WINDOWS_ARCH})
+set(CPACK_PACKAGE_FILE_NAME ${LUMOSPELL_RELEASE_NAME})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES OFF)
 include(CPack)
