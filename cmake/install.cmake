@@ -2,10 +2,6 @@
 # another one does so relative to itself, so any prefix works, also one
 # given only at install time.
 include(CMakePackageConfigHelpers)
-if(WIN32)
-  # cmake/windows.cmake lays out the Windows release instead.
-  return()
-endif()
 
 set(LUMOSPELL_INSTALLED_LIBRARIES orthex orthbridge lexforge)
 set(LUMOSPELL_INSTALLED_HEADERS orthex.h orthbridge.h lexforge.h)
@@ -28,6 +24,12 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/LumoSpellConfigVersion.cm
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/LumoSpellConfig.cmake
   ${PROJECT_BINARY_DIR}/LumoSpellConfigVersion.cmake DESTINATION ${LUMOSPELL_CMAKE_DIR})
+
+# Windows: the rest of the release is cmake/windows.cmake's; the
+# pkg-config file and the program's manual page are for Linux.
+if(WIN32)
+  return()
+endif()
 
 # The pkg-config file finds the prefix from its own place.
 set(LUMOSPELL_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -76,20 +76,17 @@ endif()
 # The release: one zip per architecture (cpack in the build folder), laid
 # out as the build tree is, so that the example host finds everything:
 #   bin/      the four DLLs, their .debug files, win32_host.exe
+#   lib/      their import libraries and the CMake package (LumoSpell::*)
 #   include/lumospell/, share/lumospell/ (dictionary, index, frequencies
 #   and the data's sources and licences), licenses/, examples/, and
 #   README-windows.txt
-# The 32-bit import libraries are not shipped (see README-windows.txt).
-install(TARGETS ${LUMOSPELL_WINDOWS_LIBRARIES} RUNTIME DESTINATION bin)
+# The DLLs, their import libraries, the headers and the CMake package:
+# cmake/install.cmake.
 foreach(library ${LUMOSPELL_WINDOWS_LIBRARIES})
   install(FILES $<TARGET_FILE:${library}>.debug DESTINATION bin)
 endforeach()
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  install(TARGETS ${LUMOSPELL_WINDOWS_LIBRARIES} ARCHIVE DESTINATION lib)
-endif()
 install(TARGETS win32_host RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/win32_host.c DESTINATION examples)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/lumospell DESTINATION include)
 # The index and the frequencies: ranker/CMakeLists.txt.
 install(FILES ${LUMOSPELL_DATA_OUTPUT_DIR}/main.dic DESTINATION share/lumospell)
 install(FILES ${PROJECT_SOURCE_DIR}/data/ej/README.md
