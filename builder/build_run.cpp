@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "files.h"
 #include "headword_extraction.h"
@@ -51,8 +53,8 @@ struct SortEntry {
     uint64_t prefix;
     const char* word;
 };
-char* gathered[HeadwordSlotCount];
-SortEntry sort_entries[HeadwordSlotCount];
+// Allocated for the writing phase only, as many as there are words.
+std::unique_ptr<SortEntry[]> sort_entries;
 
 uint64_t prefix_of(const char* word) {
     uint64_t prefix = 0;
@@ -67,11 +69,16 @@ bool sorts_before(const SortEntry& a, const SortEntry& b) {
     return std::strcmp(a.word + 8, b.word + 8) < 0;
 }
 
-uint32_t sorted_words() {
-    const uint32_t count = gather_headwords(gathered);
+// False when there is no memory for the sort.
+bool sort_words(uint32_t& count) {
+    const size_t room = size_t{stored_word_count} + 1;
+    std::unique_ptr<char*[]> gathered(new (std::nothrow) char*[room]);
+    sort_entries.reset(new (std::nothrow) SortEntry[room]);
+    if (gathered == nullptr || sort_entries == nullptr) return false;
+    count = gather_headwords(gathered.get());
     for (uint32_t i = 0; i < count; ++i) sort_entries[i] = {prefix_of(gathered[i]), gathered[i]};
-    std::sort(sort_entries, sort_entries + count, sorts_before);
-    return count;
+    std::sort(sort_entries.get(), sort_entries.get() + count, sorts_before);
+    return true;
 }
 
 // Writes the first count sorted words, each followed by CR LF, and closes
@@ -172,6 +179,14 @@ int32_t make_dictionary(void* owner, const char* source_path, const char* output
         return 0;
     }
     std::setvbuf(output, nullptr, _IOFBF, StreamBufferBytes);
+    if (!reserve_headword_set()) {
+        // No memory for the set: the output cannot be written.
+        std::fclose(output);
+        std::fclose(source);
+        remove_output(output_path);
+        report_cannot_open(owner, output_path);
+        return 0;
+    }
     build_running = true;
 
     Cancelled = 0;
@@ -192,12 +207,19 @@ int32_t make_dictionary(void* owner, const char* source_path, const char* output
         remove_output(output_path);
     } else {
         set_progress_text(ProgressDialog, WritingText);
-        written = write_words(output, sorted_words());
+        uint32_t count = 0;
+        if (sort_words(count)) {
+            written = write_words(output, count);
+        } else {
+            std::fclose(output);
+            written = false;
+        }
+        sort_entries.reset();
         if (!written) remove_output(output_path);
     }
 
     CloseProgressDialog();
-    empty_headword_set();
+    release_headword_set();
     build_running = false;
     if (!written) {
         report_cannot_open(owner, output_path);

@@ -37,12 +37,12 @@ uint32_t full_hash(const char* word) {
 // slots, so a probe walks long runs of other words; this small array lets
 // it skip them without touching the slot pointers or the words, and 16
 // bits from a hash of its own leave almost no run to compare in vain.
-uint16_t slot_check[HeadwordSlotCount];
+uint16_t* slot_check = nullptr;
 
 // Every slot that a store wrote, in order, so that the end of a run and
 // the output visit only those.  Past the last entry the whole set is
 // walked instead (possible only when copies keep failing).
-uint32_t written_slots[HeadwordSlotCount];
+uint32_t* written_slots = nullptr;
 uint32_t written_count = 0;
 bool written_overflow = false;
 
@@ -76,12 +76,37 @@ int32_t store_at(uint32_t slot, const char* word, uint16_t check, uint8_t tag,
 
 }  // namespace
 
+bool reserve_headword_set() noexcept {
+    if (HeadwordSet.word != nullptr) return true;
+    HeadwordSet.word = static_cast<char**>(std::calloc(HeadwordSlotCount, sizeof(char*)));
+    HeadwordSet.tag = static_cast<uint8_t*>(std::calloc(HeadwordSlotCount, sizeof(uint8_t)));
+    slot_check = static_cast<uint16_t*>(std::calloc(HeadwordSlotCount, sizeof(uint16_t)));
+    written_slots = static_cast<uint32_t*>(std::calloc(HeadwordSlotCount, sizeof(uint32_t)));
+    if (HeadwordSet.word != nullptr && HeadwordSet.tag != nullptr && slot_check != nullptr &&
+        written_slots != nullptr)
+        return true;
+    release_headword_set();
+    return false;
+}
+
+void release_headword_set() noexcept {
+    if (HeadwordSet.word != nullptr && slot_check != nullptr) empty_headword_set();
+    std::free(HeadwordSet.word);
+    std::free(HeadwordSet.tag);
+    std::free(slot_check);
+    std::free(written_slots);
+    HeadwordSet = HeadwordSlots{};
+    slot_check = nullptr;
+    written_slots = nullptr;
+}
+
 uint32_t HeadwordHash(const char* word) noexcept { return full_hash(word) % HeadwordSlotCount; }
 
 void prefetch_headword(const char* word, size_t length) noexcept {
     uint32_t h = 0;
     for (size_t i = 0; i < length; ++i) h = hash_step(h, static_cast<unsigned char>(word[i]));
     const uint32_t slot = h % HeadwordSlotCount;
+    if (slot_check == nullptr) return;
 #if defined(__GNUC__)
     __builtin_prefetch(&slot_check[slot]);
     __builtin_prefetch(&HeadwordSet.word[slot]);
@@ -91,7 +116,7 @@ void prefetch_headword(const char* word, size_t length) noexcept {
 }
 
 int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag, HeadwordStored stored) noexcept {
-    if (word == nullptr) return HeadwordAbsent;
+    if (word == nullptr || slot_check == nullptr) return HeadwordAbsent;
     // Nothing is ever removed during a run, so a full set has no empty slot
     // left: a new word could only be refused after a walk over all 800000
     // slots, and a repeated one is already kept.  Refuse at once instead.
@@ -115,6 +140,7 @@ int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag, HeadwordStored 
 
 uint32_t gather_headwords(char** out) noexcept {
     uint32_t count = 0;
+    if (slot_check == nullptr) return 0;
     if (written_overflow) {
         for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot)
             if (HeadwordSet.word[slot] != nullptr) out[count++] = HeadwordSet.word[slot];
@@ -132,7 +158,9 @@ uint32_t gather_headwords(char** out) noexcept {
 }
 
 void empty_headword_set() noexcept {
-    if (written_overflow) {
+    if (slot_check == nullptr) {
+        // Nothing reserved, nothing stored.
+    } else if (written_overflow) {
         for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot) {
             std::free(HeadwordSet.word[slot]);
             HeadwordSet.word[slot] = nullptr;

@@ -16,12 +16,20 @@ constexpr uint8_t HeadwordTagBuild = 255;
 constexpr int32_t HeadwordAbsent = -1;
 constexpr int32_t HeadwordPresent = -2;
 
+// HeadwordSlotCount entries each while a build runs, null otherwise.
 struct HeadwordSlots {
-    char* word[HeadwordSlotCount];  // null: empty; otherwise a heap copy the set owns
-    uint8_t tag[HeadwordSlotCount];
+    char** word = nullptr;  // null: empty; otherwise a heap copy the set owns
+    uint8_t* tag = nullptr;
 };
 
 extern HeadwordSlots HeadwordSet;
+
+// Allocates the set's tables, zeroed, when a build starts, so that merely
+// loading the library reserves nothing; false when there is no memory.
+// Until then (and after release) nothing is stored or found.
+bool reserve_headword_set() noexcept;
+// Empties the set and frees its tables.
+void release_headword_set() noexcept;
 
 // Slots that hold a word; when it reaches HeadwordSlotCount the set is full.
 extern uint32_t stored_word_count;
@@ -47,7 +55,7 @@ void prefetch_headword(const char* word, size_t length) noexcept;
 int32_t AddHeadword(const char* word, int32_t mode, uint8_t tag,
                     HeadwordStored stored = nullptr) noexcept;
 
-// Puts every stored word into out (room for HeadwordSlotCount), in no
+// Puts every stored word into out (room for stored_word_count), in no
 // particular order, and returns how many.  Look-ups are undefined after
 // it until the set is emptied.
 uint32_t gather_headwords(char** out) noexcept;

@@ -25,6 +25,12 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/LumoSpellConfigVersion.cm
 install(FILES ${PROJECT_BINARY_DIR}/LumoSpellConfig.cmake
   ${PROJECT_BINARY_DIR}/LumoSpellConfigVersion.cmake DESTINATION ${LUMOSPELL_CMAKE_DIR})
 
+# Windows: the rest of the release is cmake/windows.cmake's; the
+# pkg-config file and the program's manual page are for Linux.
+if(WIN32)
+  return()
+endif()
+
 # The pkg-config file finds the prefix from its own place.
 set(LUMOSPELL_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 foreach(kind LIBDIR INCLUDEDIR DATADIR)

@@ -28,6 +28,27 @@ function(lumospell_library name)
   if(WIN32)
     target_sources(${name} PRIVATE ${arg_DEF_FILE})
     set_target_properties(${name} PROPERTIES PREFIX "" OUTPUT_NAME ${arg_WINDOWS_NAME})
+    # Shipped stripped: the debug information goes to <name>.dll.debug
+    # beside it, which debuggers find through the link the DLL keeps.
+    add_custom_command(TARGET ${name} POST_BUILD
+      COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${name}>
+              $<TARGET_FILE_NAME:${name}>.debug
+      COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE_NAME:${name}>.debug
+              $<TARGET_FILE_NAME:${name}>
+      WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
+      VERBATIM)
+    # 32-bit: the linker's import library names the plain symbols, but a
+    # host compiled with the headers asks for the stdcall-decorated ones
+    # (_LumoSpellInit@4).  <name>_import32.def lists those; dlltool makes
+    # the import library from it, importing each under its plain name.
+    set(import_def ${CMAKE_CURRENT_SOURCE_DIR}/${name}_import32.def)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND EXISTS ${import_def})
+      add_custom_command(TARGET ${name} POST_BUILD
+        COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${import_def}
+                --dllname $<TARGET_FILE_NAME:${name}> --output-lib $<TARGET_LINKER_FILE:${name}>
+        VERBATIM)
+      set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${import_def})
+    endif()
   else()
     target_link_options(${name} PRIVATE
       "-Wl,--version-script=${arg_VERSION_SCRIPT}" "-Wl,--no-undefined")

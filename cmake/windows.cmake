@@ -1,10 +1,11 @@
 # The Windows side of the build: the compiler's runtime linked in, so that
-# the three DLLs need nothing beside them but Windows.  The .def files (the
+# the four DLLs need nothing beside them but Windows.  The .def files (the
 # engine's sixteen exports at ordinals 1-16, LumoSpellMakeDic at ordinal
 # 1) and the builder's dialog template come with each library.
 # No libgcc, libstdc++ or winpthread DLL may be needed beside the libraries.
+set(LUMOSPELL_WINDOWS_LIBRARIES orthex orthbridge lexforge lumorank)
 set(LUMOSPELL_WINDOWS_STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
-foreach(library orthex orthbridge lexforge)
+foreach(library ${LUMOSPELL_WINDOWS_LIBRARIES})
   target_link_options(${library} PRIVATE ${LUMOSPELL_WINDOWS_STATIC_RUNTIME})
 endforeach()
 
@@ -12,10 +13,54 @@ endforeach()
 # plain names the .def files give; the fix-up links the two silently.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(LUMOSPELL_WINDOWS_STDCALL_EXPORTS -Wl,--enable-stdcall-fixup -Wl,--kill-at)
-  foreach(library orthex orthbridge lexforge)
+  foreach(library ${LUMOSPELL_WINDOWS_LIBRARIES})
     target_link_options(${library} PRIVATE ${LUMOSPELL_WINDOWS_STDCALL_EXPORTS})
   endforeach()
+  set(LUMOSPELL_WINDOWS_ARCH win32)
+else()
+  set(LUMOSPELL_WINDOWS_ARCH win64)
 endif()
+set(LUMOSPELL_RELEASE_NAME LumoSpell-${PROJECT_VERSION}-${LUMOSPELL_WINDOWS_ARCH})
+
+# Every DLL carries a version resource (and is stripped as it is linked:
+# cmake/lumospell_library.cmake).
+set(LUMOSPELL_RC_DESCRIPTION_orthex "LumoSpell speller engine")
+set(LUMOSPELL_RC_DESCRIPTION_orthbridge "LumoSpell host interface")
+set(LUMOSPELL_RC_DESCRIPTION_lexforge "LumoSpell dictionary builder")
+set(LUMOSPELL_RC_DESCRIPTION_lumorank "LumoSpell suggestion ranker")
+foreach(library ${LUMOSPELL_WINDOWS_LIBRARIES})
+  get_target_property(LUMOSPELL_RC_NAME ${library} OUTPUT_NAME)
+  set(LUMOSPELL_RC_FILE ${LUMOSPELL_RC_NAME}.dll)
+  set(LUMOSPELL_RC_DESCRIPTION "${LUMOSPELL_RC_DESCRIPTION_${library}}")
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/version.rc.in
+    ${PROJECT_BINARY_DIR}/version/${library}_version.rc @ONLY)
+  target_sources(${library} PRIVATE ${PROJECT_BINARY_DIR}/version/${library}_version.rc)
+endforeach()
+
+# The default main dictionary and the ranker's index of it do not depend
+# on the target.  The tools that make them (the builder's core, the word
+# list merge, the index writer) run on the build machine, so a native
+# sub-build of this same tree makes them with the machine's own compiler
+# (LUMOSPELL_HOST_TOOLS, cmake/host_tools.cmake), and they are copied here.
+include(ExternalProject)
+set(LUMOSPELL_HOST_DATA ${PROJECT_BINARY_DIR}/host-tools/share/lumospell)
+ExternalProject_Add(host_tools
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}
+  BINARY_DIR ${PROJECT_BINARY_DIR}/host-tools
+  CMAKE_ARGS -DLUMOSPELL_HOST_TOOLS=ON -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target ranker_index
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${LUMOSPELL_HOST_DATA}/main.dic ${LUMOSPELL_HOST_DATA}/main.rank)
+add_custom_command(OUTPUT ${LUMOSPELL_DATA_OUTPUT_DIR}/main.dic ${LUMOSPELL_DATA_OUTPUT_DIR}/main.rank
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${LUMOSPELL_DATA_OUTPUT_DIR}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${LUMOSPELL_HOST_DATA}/main.dic
+          ${LUMOSPELL_HOST_DATA}/main.rank ${LUMOSPELL_DATA_OUTPUT_DIR}
+  DEPENDS host_tools ${LUMOSPELL_HOST_DATA}/main.dic ${LUMOSPELL_HOST_DATA}/main.rank
+  VERBATIM)
+add_custom_target(windows_data ALL
+  DEPENDS ${LUMOSPELL_DATA_OUTPUT_DIR}/main.dic ${LUMOSPELL_DATA_OUTPUT_DIR}/main.rank
+          ranker_frequency)
 
 # The fuzz replay programs are Linux tools (dlopen, POSIX files): not part
 # of the Windows build, nor is the program (left out at the top).  examples/
@@ -27,3 +72,42 @@ if(LUMOSPELL_WINDOWS_TESTS)
   enable_testing()
   add_subdirectory(${PROJECT_SOURCE_DIR}/tests/windows ${PROJECT_BINARY_DIR}/tests/windows)
 endif()
+
+# The release: one zip per architecture (cpack in the build folder), laid
+# out as the build tree is, so that the example host finds everything:
+#   bin/      the four DLLs, their .debug files, win32_host.exe
+#   lib/      their import libraries and the CMake package (LumoSpell::*)
+#   include/lumospell/, share/lumospell/ (dictionary, index, frequencies
+#   and the data's sources and licences), licenses/, examples/, and
+#   README-windows.txt
+# The DLLs, their import libraries, the headers and the CMake package:
+# cmake/install.cmake.
+foreach(library ${LUMOSPELL_WINDOWS_LIBRARIES})
+  install(FILES $<TARGET_FILE:${library}>.debug DESTINATION bin)
+endforeach()
+install(TARGETS win32_host RUNTIME DESTINATION bin)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/win32_host.c DESTINATION examples)
+# The index and the frequencies: ranker/CMakeLists.txt.
+install(FILES ${LUMOSPELL_DATA_OUTPUT_DIR}/main.dic DESTINATION share/lumospell)
+install(FILES ${PROJECT_SOURCE_DIR}/data/ej/README.md
+  DESTINATION share/lumospell RENAME README.ej.md)
+install(FILES ${PROJECT_SOURCE_DIR}/data/words/README.md
+  DESTINATION share/lumospell RENAME README.words.md)
+install(FILES ${PROJECT_SOURCE_DIR}/data/frequency/README.md
+  DESTINATION share/lumospell RENAME README.frequency.md)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/README-windows.txt DESTINATION .)
+# The runtime linked into every DLL: mingw-w64's (winpthreads and the CRT
+# start-up code carry notices that must come with it).
+foreach(notice mingw-w64-common gcc-mingw-w64-base)
+  if(EXISTS /usr/share/doc/${notice}/copyright)
+    install(FILES /usr/share/doc/${notice}/copyright DESTINATION licenses RENAME ${notice}.txt)
+  endif()
+endforeach()
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME LumoSpell)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME ${LUMOSPELL_RELEASE_NAME})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES OFF)
+include(CPack)

@@ -1,5 +1,6 @@
 #include "engine.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -81,8 +82,13 @@ uint16_t Engine::open_main(const char* path) {
     return 0;
 }
 
-uint16_t Engine::open_user(const char* path) {
+uint16_t Engine::open_user(const char* path, bool create) {
     user_dict_changed_ = false;
+    if (create && !platform::name_exists(path)) {
+        // Exclusively: a name taken meanwhile is loaded as it is.
+        std::FILE* made = platform::create_new_file(path);
+        if (made != nullptr) platform::close_written_file(made);
+    }
     // Read while no other program is between the renames of its save; a
     // folder where no lock can be had is read all the same.
     const platform::LockHandle lock = lock_user_dictionary(path, lead_bytes, false, *save_ops);

@@ -33,7 +33,9 @@ public:
     uint16_t terminate();
     uint16_t verify_main(const char* path, uint16_t* language);
     uint16_t open_main(const char* path);
-    uint16_t open_user(const char* path);
+    // With create, a user dictionary that does not exist yet is made empty
+    // first, so that what the session adds has a file to be saved to.
+    uint16_t open_user(const char* path, bool create = false);
     // Answers an open that has no path as one whose file cannot be read.
     uint16_t refuse_user();
     uint16_t add_word(uint32_t user_dict_id, const char* word);

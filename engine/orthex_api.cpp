@@ -90,14 +90,14 @@ uint16_t LUMOSPELL_CALL SpellOpenMdr(uint32_t /*session*/, const char* path,
     return guarded(SpellErrOpenMdr, [&] { return engine().open_main(path); });
 }
 
-uint16_t LUMOSPELL_CALL SpellOpenUdr(uint32_t /*session*/, const char* path, int /*create*/,
+uint16_t LUMOSPELL_CALL SpellOpenUdr(uint32_t /*session*/, const char* path, int create,
                                      uint16_t /*udrType*/, uint32_t* /*userDictId*/,
                                      int* /*readOnly*/) {
     return guarded(SpellErrOpenUdr, [&] {
         // Refused like a file that cannot be opened: what the previous user
         // dictionary had pending is no longer saved.
         if (path == nullptr) return engine().refuse_user();
-        return engine().open_user(path);
+        return engine().open_user(path, create != 0);
     });
 }
 

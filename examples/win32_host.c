@@ -1,15 +1,20 @@
 /*
- * A small Win32 host of the front and the builder: an edit box, "Check"
- * walks its text with LumoSpellCheck, selects the reported word and lists
- * its suggestions; Replace, Ignore always, Change always and Add act on it
- * and go on checking; "Build dictionary" runs LumoSpellMakeDic over this
- * window with the builder's progress dialog.
+ * A small Win32 host of the front, the ranker and the builder: an edit
+ * box, "Check" walks its text with LumoSpellCheck, selects the reported
+ * word and lists the ranker's suggestions for it (LumoRankSuggest; the
+ * front's own list when the ranker cannot be had); Replace, Ignore always,
+ * Change always and Add act on it, tell both libraries and go on checking;
+ * "Build dictionary" runs LumoSpellMakeDic over this window with the
+ * builder's progress dialog.
  *
  *     win32_host [MAIN.DIC USER.DIC SOURCE.TXT OUTPUT.DIC]
  *
- * Without arguments the files are taken beside the program: words.dic,
- * user.dic, source.txt and built.dic.  The DLLs are loaded from beside the
- * program at run time; the front finds Orthex.dll beside itself.
+ * Without arguments the main dictionary is ..\share\lumospell\main.dic
+ * from the program's folder (as the release and the build tree lay it
+ * out), and user.dic, source.txt and built.dic are beside the program.
+ * The ranker reads main.rank and word-frequency.txt beside the main
+ * dictionary.  The DLLs are loaded from beside the program at run time;
+ * the front finds Orthex.dll beside itself.
  */
 #include <windows.h>
 
@@ -18,6 +23,7 @@
 
 #include "lumospell/lexforge.h"
 #include "lumospell/orthbridge.h"
+#include "lumospell/ranker.h"
 
 enum {
     IdText = 100, IdCheck, IdReplace, IdIgnore, IdChange, IdAdd, IdBuild, IdSuggestions,
@@ -35,7 +41,15 @@ static struct {
     int(LUMOSPELL_CALL* change)(const char*, const char*);
     int(LUMOSPELL_CALL* add)(const char*);
     int32_t(LUMOSPELL_CALL* make_dic)(void*, const char*, const char*);
+    int32_t(LUMOSPELL_CALL* rank_open)(const char*, const char*, const char*, LumoRanker**);
+    int32_t(LUMOSPELL_CALL* rank_open_user)(LumoRanker*, const char*);
+    int32_t(LUMOSPELL_CALL* rank_add)(LumoRanker*, const char*);
+    int32_t(LUMOSPELL_CALL* rank_change)(LumoRanker*, const char*, const char*);
+    int32_t(LUMOSPELL_CALL* rank_suggest)(LumoRanker*, const char*, char*, uint32_t, uint32_t);
+    void(LUMOSPELL_CALL* rank_close)(LumoRanker*);
 } api;
+
+static LumoRanker* ranker; /* null: the front's suggestions are listed */
 
 static HWND window, text_box, suggestions, status;
 static char files[4][MAX_PATH];
@@ -43,9 +57,9 @@ static char text[LumoSpellMaxTextLength + 1];
 static CheckResult reported;
 static int reported_at = -1; /* offset of the reported word in the box, -1: none */
 
-static FARPROC find(HMODULE module, const char* name) {
+static FARPROC find(HMODULE module, const char* name, int required) {
     FARPROC function = module != NULL ? GetProcAddress(module, name) : NULL;
-    if (function == NULL) {
+    if (function == NULL && required) {
         fprintf(stderr, "win32_host: %s is missing\n", name);
         ExitProcess(2);
     }
@@ -53,17 +67,58 @@ static FARPROC find(HMODULE module, const char* name) {
 }
 
 /* GetProcAddress gives a FARPROC; copying it keeps ISO C content. */
-#define BIND(slot, module, name)                                       \
+#define BIND_AS(slot, module, name, required)                          \
     do {                                                               \
-        FARPROC address_ = find(module, name);                         \
+        FARPROC address_ = find(module, name, required);               \
         memcpy(&api.slot, &address_, sizeof api.slot);                 \
     } while (0)
+#define BIND(slot, module, name) BIND_AS(slot, module, name, 1)
+
+/* name in the folder of path (the part up to its last backslash). */
+static void beside(char* out, const char* path, const char* name) {
+    const char* slash = strrchr(path, '\\');
+    const int folder = slash != NULL ? (int)(slash - path + 1) : 0;
+    snprintf(out, MAX_PATH, "%.*s%s", folder, path, name);
+}
 
 static void beside_program(char* path, const char* name) {
-    char* slash;
-    GetModuleFileNameA(NULL, path, MAX_PATH);
-    slash = strrchr(path, '\\');
-    strcpy(slash != NULL ? slash + 1 : path, name);
+    char program[MAX_PATH];
+    GetModuleFileNameA(NULL, program, MAX_PATH);
+    beside(path, program, name);
+}
+
+/* The ranker over the main dictionary, its index and the frequencies
+ * beside it, and the user dictionary; stays null when any is missing. */
+static void open_ranker(HMODULE module) {
+    char index[MAX_PATH], frequency[MAX_PATH];
+    BIND_AS(rank_open, module, "LumoRankOpen", 0);
+    BIND_AS(rank_open_user, module, "LumoRankOpenUserDict", 0);
+    BIND_AS(rank_add, module, "LumoRankAddWord", 0);
+    BIND_AS(rank_change, module, "LumoRankChangeAlways", 0);
+    BIND_AS(rank_suggest, module, "LumoRankSuggest", 0);
+    BIND_AS(rank_close, module, "LumoRankClose", 0);
+    if (api.rank_open == NULL || api.rank_open_user == NULL || api.rank_add == NULL ||
+        api.rank_change == NULL || api.rank_suggest == NULL || api.rank_close == NULL)
+        return;
+    beside(index, files[0], "main.rank");
+    beside(frequency, files[0], "word-frequency.txt");
+    if (api.rank_open(files[0], frequency, index, &ranker) != LumoRankOk) return;
+    api.rank_open_user(ranker, files[1]);
+}
+
+/* The reported word's suggestions, best first, into the list. */
+static void list_suggestions(const char* reported_word) {
+    char area[1024];
+    char word[LumoSpellWordSize];
+    const char* p;
+    int more;
+    if (ranker != NULL && api.rank_suggest(ranker, reported_word, area, sizeof area, 10) >= 0) {
+        for (p = area; *p != '\0'; p += strlen(p) + 1)
+            SendMessageA(suggestions, LB_ADDSTRING, 0, (LPARAM)p);
+        return;
+    }
+    for (more = api.first(word); more; more = api.next(word))
+        SendMessageA(suggestions, LB_ADDSTRING, 0, (LPARAM)word);
 }
 
 static void say(const char* line) { SetWindowTextA(status, line); }
@@ -71,8 +126,7 @@ static void say(const char* line) { SetWindowTextA(status, line); }
 /* Checks from offset on; selects and lists the next reported word. */
 static void check_from(int offset) {
     char line[LumoSpellWordSize + 32];
-    char word[LumoSpellWordSize];
-    int result, more;
+    int result;
     GetWindowTextA(text_box, text, sizeof text);
     SendMessageA(suggestions, LB_RESETCONTENT, 0, 0);
     reported_at = -1;
@@ -89,8 +143,7 @@ static void check_from(int offset) {
     if (result == CheckChangeAlways) {
         SendMessageA(suggestions, LB_ADDSTRING, 0, (LPARAM)reported.replacement);
     } else {
-        for (more = api.first(word); more; more = api.next(word))
-            SendMessageA(suggestions, LB_ADDSTRING, 0, (LPARAM)word);
+        list_suggestions(reported.word);
     }
     SendMessageA(suggestions, LB_SETCURSEL, 0, 0);
     snprintf(line, sizeof line, "%s: %s", result == CheckChangeAlways ? "Change" : "Unknown",
@@ -130,14 +183,17 @@ static void command(int id) {
     if (id == IdReplace && chosen(choice)) replace_with(choice);
     if (id == IdChange && chosen(choice)) {
         api.change(reported.word, choice);
+        if (ranker != NULL) api.rank_change(ranker, reported.word, choice);
         replace_with(choice);
     }
     if (id == IdIgnore) {
         api.ignore(reported.word);
+        if (ranker != NULL) api.rank_add(ranker, reported.word);
         check_from(reported_at + (int)strlen(reported.word));
     }
     if (id == IdAdd) {
         api.add(reported.word);
+        if (ranker != NULL) api.rank_add(ranker, reported.word);
         check_from(reported_at + (int)strlen(reported.word));
     }
 }
@@ -160,7 +216,7 @@ static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     switch (message) {
         case WM_CREATE:
             window = hwnd;
-            text_box = control("EDIT", "Ths sentense has a typo.",
+            text_box = control("EDIT", "Teh sentense has a typo.",
                                ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ES_NOHIDESEL, IdText,
                                8, 8, 260, 150);
             suggestions = control("LISTBOX", "", LBS_NOTIFY | WS_VSCROLL, IdSuggestions, 276, 8,
@@ -181,8 +237,9 @@ static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int show) {
-    static const char* const defaults[4] = {"words.dic", "user.dic", "source.txt", "built.dic"};
-    char front_path[MAX_PATH], builder_path[MAX_PATH];
+    static const char* const defaults[4] = {"..\\share\\lumospell\\main.dic", "user.dic",
+                                            "source.txt", "built.dic"};
+    char front_path[MAX_PATH], builder_path[MAX_PATH], ranker_path[MAX_PATH];
     HMODULE front, builder;
     WNDCLASSA window_class;
     MSG message;
@@ -197,6 +254,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
     }
     beside_program(front_path, "Orthbridge.dll");
     beside_program(builder_path, "Lexforge.dll");
+    beside_program(ranker_path, "LumoRank.dll");
     front = LoadLibraryA(front_path);
     builder = LoadLibraryA(builder_path);
     BIND(init, front, "LumoSpellInit");
@@ -209,11 +267,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
     BIND(change, front, "LumoSpellChangeAlways");
     BIND(add, front, "LumoSpellAddWord");
     BIND(make_dic, builder, "LumoSpellMakeDic");
-    /* The engine opens only an existing user dictionary: start an empty one. */
-    CloseHandle(CreateFileA(files[1], GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            NULL));
-    /* A bare name: the front looks for the engine beside itself only. */
+    /* A bare name: the front looks for the engine beside itself only.  A
+     * user dictionary that does not exist yet is created. */
     if (!api.init("Orthex.dll") || !api.init2(files[0], files[1], 0, 1)) return 1;
+    open_ranker(LoadLibraryA(ranker_path));
 
     memset(&window_class, 0, sizeof window_class);
     window_class.lpfnWndProc = procedure;
@@ -230,5 +287,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR arguments, int 
         DispatchMessageA(&message);
     }
     api.terminate();
+    if (ranker != NULL) api.rank_close(ranker);
     return 0;
 }

@@ -1,28 +1,43 @@
-#include "mapped_file.h"
+#include <windows.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <new>
-#include <vector>
+
+#include "mapped_file.h"
 
 namespace lumo::platform {
 
-// Read whole: a mapping would keep the file from being replaced while it
-// is open, and the index is rebuilt by renaming over it.
+// Mapped, so that every process of the ranker shares the index's pages
+// with the file cache.  While a view is open the file cannot be replaced:
+// on Windows the index is made once by the build and only read after.
 std::shared_ptr<const unsigned char> map_file_for_reading(const std::string& path, size_t& size) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return nullptr;
-    auto bytes = std::make_shared<std::vector<unsigned char>>();
-    unsigned char chunk[1 << 16];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-        bytes->insert(bytes->end(), chunk, chunk + got);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return nullptr;
-    size = bytes->size();
-    if (bytes->empty()) bytes->push_back(0);
-    return std::shared_ptr<const unsigned char>(bytes, bytes->data());
+    const HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    LARGE_INTEGER length{};
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &length) ||
+        static_cast<unsigned long long>(length.QuadPart) > SIZE_MAX) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    size = static_cast<size_t>(length.QuadPart);
+    if (size == 0) {
+        // Nothing to map: a mapping of an empty file cannot be made.
+        CloseHandle(file);
+        return std::make_shared<unsigned char>(0);
+    }
+    const HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    // The mapping keeps the file open; the view keeps the mapping.
+    CloseHandle(file);
+    if (mapping == nullptr) return nullptr;
+    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    CloseHandle(mapping);
+    if (view == nullptr) return nullptr;
+    return std::shared_ptr<const unsigned char>(
+        static_cast<const unsigned char*>(view),
+        [](const unsigned char* p) { UnmapViewOfFile(p); });
 }
 
 // Read whole for the same reason.

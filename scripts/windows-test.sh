@@ -2,10 +2,14 @@
 # Cross-builds the Windows DLLs with mingw-w64 and tests them under Wine,
 # headless (Wine's null driver; the example host on a private Xvfb):
 #   build-win32/  32-bit, the libraries' real target: export tables,
-#                 imports, dialog template, record layouts; under a 32-bit
-#                 Wine prefix the host, platform and calling-convention
-#                 tests (code pages 932 and 1252) and the example host
-#   build-win64/  64-bit: the same checks and the host and platform tests
+#                 imports, dialog template, version resources, record
+#                 layouts; under a 32-bit Wine prefix the host, platform,
+#                 ranker and calling-convention tests (code pages 932 and
+#                 1252), the example host, and the release zip unpacked
+#                 into a clean prefix with the example host run from it
+#   build-win64/  64-bit: the same checks and the host, platform and
+#                 ranker tests
+# Both make their release zip (build-win*/LumoSpell-*.zip) with cpack.
 # Both run in the Debian root that scripts/windows-root.sh makes once per
 # machine, with this tree bound into it; this machine's own architectures
 # and package sources are left alone.  When that root cannot be had, both
@@ -27,7 +31,9 @@ build_and_test() {
     dir=build-${build%%:*}
     cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw-${build##*:}.cmake" \
       -DLUMOSPELL_WERROR=ON >/dev/null
-    cmake --build "$dir" -j"$jobs" --target orthex orthbridge lexforge windows_tests
+    cmake --build "$dir" -j"$jobs"
+    # The release zip, which a test unpacks into a clean prefix.
+    (cd "$dir" && cpack -G ZIP >/dev/null && ls -l LumoSpell-*.zip)
   done
   ctest --test-dir build-win32 --output-on-failure
   ctest --test-dir build-win64 --output-on-failure

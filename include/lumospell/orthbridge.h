@@ -119,9 +119,10 @@ ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellInit(const char* enginePath);
  * plain C locale, none for UTF-8 (so English letters right after Japanese
  * characters are kept).  With doubleByte 0 such bytes stay (but never count
  * as letters), except 0xFF, which is always blanked with the byte after it.
- * Returns 1 on success, 0 on failure.  A dictionary that cannot be found
- * or read shows a message ("LumoSpell Error 112 ...", 124, 129, 134) and
- * returns 0.  Returns 0 at once, without a message, when the engine is not
+ * Returns 1 on success, 0 on failure.  A user dictionary that does not
+ * exist yet is created, empty, so that the words added are saved there.  A
+ * dictionary that cannot be found, created or read shows a message
+ * ("LumoSpell Error 112 ...", 124, 129, 134) and returns 0.  Returns 0 at once, without a message, when the engine is not
  * bound or either path is null.  May be called again to reopen: the words
  * added since the last save are saved first; when that fails the message
  * "LumoSpell Error 140 8904: ..." is shown, 0 is returned and the session

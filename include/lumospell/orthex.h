@@ -17,6 +17,8 @@
  * thread's last system error (errno; GetLastError on Windows) tells why,
  * and a later SpellCloseUdr or SpellTerminate tries again.  A word accepted
  * with UdrIgnoreAlways and then added as a user word becomes one.
+ * SpellOpenUdr with create non-zero first makes a user dictionary that
+ * does not exist yet (empty); one that cannot be made gives SpellErrOpenUdr.
  */
 #ifndef LUMOSPELL_ORTHEX_H
 #define LUMOSPELL_ORTHEX_H

@@ -37,7 +37,7 @@ extern "C" {
 #endif
 
 /* The exports never throw; C++ callers see that in their declarations. */
-#if defined(__cplusplus)
+#if defined(__cplusplus) && __cplusplus >= 201103L
 #  define LUMORANK_NOEXCEPT noexcept
 #else
 #  define LUMORANK_NOEXCEPT

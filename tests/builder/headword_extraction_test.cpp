@@ -23,7 +23,7 @@ const std::string Closing = "\x81\x7A";
 // Runs one piece through the extraction and returns the distinct words it
 // stored, sorted.
 Words extract(const std::string& piece) {
-    empty_headword_set();
+    EXPECT_TRUE(reserve_headword_set());
     Cancelled = 0;
     InsertCounter = 0;
     std::memset(LineBuffer, 0, LineBufferBytes);
@@ -33,7 +33,7 @@ Words extract(const std::string& piece) {
     for (uint32_t slot = 0; slot < HeadwordSlotCount; ++slot)
         if (HeadwordSet.word[slot] != nullptr) words.emplace_back(HeadwordSet.word[slot]);
     std::sort(words.begin(), words.end());
-    empty_headword_set();
+    release_headword_set();
     return words;
 }
 

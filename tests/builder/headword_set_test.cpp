@@ -15,13 +15,13 @@ namespace {
 class HeadwordSetTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        empty_headword_set();
+        ASSERT_TRUE(reserve_headword_set());
         InsertCounter = 0;
         Cancelled = 0;
     }
     void TearDown() override {
         copy_headword = heap_copy_headword;
-        empty_headword_set();
+        release_headword_set();
     }
     // Stores as a build does, counted by the run's progress rhythm.
     static int32_t store(const char* word) {

@@ -60,6 +60,24 @@ TEST(EngineSession, MissingUserDictionaryMeansNothingIsSaved) {
     EXPECT_FALSE(f.engine->user_dict_changed());
 }
 
+TEST(EngineSession, CreateFlagStartsAMissingUserDictionaryEmpty) {
+    Fixture f;
+    ASSERT_EQ(f.engine->init(nullptr), 0);
+    ASSERT_EQ(f.engine->open_main(f.main_path.c_str()), 0);
+    const std::string fresh = f.dir.file("fresh.dic");
+    ASSERT_EQ(f.engine->open_user(fresh.c_str(), true), 0);
+    EXPECT_EQ(read_file(fresh), "");
+    EXPECT_STREQ(f.engine->user_dict_path(), fresh.c_str());
+    EXPECT_EQ(f.engine->add_word(0, "zork"), 0);
+    EXPECT_EQ(f.engine->terminate(), 0);
+    EXPECT_EQ(read_file(fresh), "zork\r\n");
+    // An existing file is loaded, not replaced; a missing folder still fails.
+    ASSERT_EQ(f.engine->init(nullptr), 0);
+    ASSERT_EQ(f.engine->open_user(fresh.c_str(), true), 0);
+    EXPECT_EQ(f.find("zork"), LookupKnown);
+    EXPECT_EQ(f.engine->open_user(f.dir.file("none/user.dic").c_str(), true), SpellErrOpenUdr);
+}
+
 TEST(EngineSession, OnlyIgnoreAlwaysWordsStillRewriteTheUserDictionary) {
     Fixture f;
     f.open();

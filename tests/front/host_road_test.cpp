@@ -220,11 +220,26 @@ TEST(HostSession, DictionariesThatCannotBeReadShowTheirStep) {
     EXPECT_EQ(shown, Texts{"LumoSpell|LumoSpell Error 124 3"});
 
     shown.clear();
-    EXPECT_EQ(s.front.Init2(s.main_path.c_str(), missing.c_str(), 1033, 1), 0);
+    const std::string no_folder = s.dir.file("no-folder/user.dic");
+    EXPECT_EQ(s.front.Init2(s.main_path.c_str(), no_folder.c_str(), 1033, 1), 0);
     EXPECT_EQ(shown, Texts{"LumoSpell|LumoSpell Error 129 4"});
 
     shown.clear();
     EXPECT_EQ(s.front.Init2(s.main_path.c_str(), s.user_path.c_str(), 1033, 1), 1);
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST(HostSession, UserDictionaryThatDoesNotExistYetIsCreatedAndKeepsTheWords) {
+    Session s;
+    ASSERT_TRUE(s.front.loaded());
+    ASSERT_EQ(s.front.Init(ORTHEX_LIBRARY_PATH), 1);
+    const std::string fresh = s.dir.file("new.dic");
+    ASSERT_EQ(s.front.Init2(s.main_path.c_str(), fresh.c_str(), 0, 1), 1);
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(read_file(fresh), "");
+    EXPECT_EQ(s.front.AddWord("zork"), 0);
+    s.front.Terminate();
+    EXPECT_EQ(read_file(fresh), "zork\r\n");
     EXPECT_TRUE(shown.empty());
 }
 

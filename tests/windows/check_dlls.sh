@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reads the built DLLs with the cross binutils, without running them: the
 # export tables (the engine's sixteen at ordinals 1-16 in order, the
-# front's by name, LumoSpellMakeDic at 1), that nothing but Windows DLLs
-# is imported, and the builder's dialog template.
+# front's and the ranker's by name, LumoSpellMakeDic at 1), that nothing
+# but Windows DLLs is imported, the builder's dialog template, every DLL's
+# version resource and that the DLLs are stripped.
 #   check_dlls.sh OBJDUMP WINDRES FOLDER
 set -uo pipefail
 objdump=$1 windres=$2 folder=$3
@@ -43,14 +44,21 @@ LumoSpellInit2 LumoSpellMode LumoSpellSetMessageHandler LumoSpellTerminate " "$f
 check "Lexforge.dll exports" "1 LumoSpellMakeDic 2 LumoSpellSetProgressPresenter " \
   "$(exports "$folder/Lexforge.dll")"
 
-check "Orthex.dll imports" "KERNEL32.DLL MSVCRT.DLL " "$(imports "$folder/Orthex.dll")"
+ranker=$(exports "$folder/LumoRank.dll" | tr ' ' '\n' | grep -v '^[0-9]*$' | sort | tr '\n' ' ')
+check "LumoRank.dll exports" "LumoRankAddWord LumoRankChangeAlways LumoRankClose LumoRankOpen \
+LumoRankOpenUserDict LumoRankSuggest LumoRankUsesIndex LumoRankVersion " "$ranker"
+
+for dll in Orthex LumoRank; do
+  check "$dll.dll imports" "KERNEL32.DLL MSVCRT.DLL " "$(imports "$folder/$dll.dll")"
+done
 for dll in Orthbridge Lexforge; do
   check "$dll.dll imports" "KERNEL32.DLL MSVCRT.DLL USER32.DLL " "$(imports "$folder/$dll.dll")"
 done
 
 # windres turns the resources back into a script; the template must read
 # as written, texts as UTF-16 code units.
-template=$("$windres" -i "$folder/Lexforge.dll" -O rc | grep -v '^ *$' | grep -v '^/\*\|^ *Name:')
+template=$("$windres" -i "$folder/Lexforge.dll" -O rc | sed '/Type: version/,$d' |
+  grep -v '^ *$' | grep -v '^/\*\|^ *Name:')
 expected='LANGUAGE 0, 0
 "MAKESPELLDIC" DIALOG 25, 23, 159, 43
 STYLE 0x80c80084
@@ -60,6 +68,19 @@ BEGIN
   CONTROL L"\x4e2d\x6b62", 2, "BUTTON", 0x50030001, 51, 22, 56, 16
 END'
 check "Lexforge.dll dialog template" "$expected" "$template"
+
+# Product, version, description and copyright; no debug sections left.
+declare -A description=([Orthex]="LumoSpell speller engine" [Orthbridge]="LumoSpell host interface"
+  [Lexforge]="LumoSpell dictionary builder" [LumoRank]="LumoSpell suggestion ranker")
+for dll in Orthex Orthbridge Lexforge LumoRank; do
+  version=$("$windres" -i "$folder/$dll.dll" -O rc |
+    awk -F'"' '/VALUE "(ProductName|ProductVersion|FileDescription|LegalCopyright)"/ { print $2 "=" $4 }' |
+    sort | tr '\n' ';')
+  check "$dll.dll version resource" "FileDescription=${description[$dll]};\
+LegalCopyright=Copyright (C) 2026 the LumoSpell developers;ProductName=LumoSpell;\
+ProductVersion=1.0.0;" "$version"
+  check "$dll.dll debug sections" "" "$("$objdump" -h "$folder/$dll.dll" | awk '$2 ~ /^\.debug/ { print $2 }')"
+done
 
 echo "dll checks: $((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]

@@ -1,4 +1,4 @@
-// A 32-bit host that calls every export of the three DLLs through pointers
+// A 32-bit host that calls every export of the four DLLs through pointers
 // of the headers' types and reads the stack pointer before and after each
 // call: a DLL built with another calling convention than its header states
 // leaves it moved by the size of the arguments.  The callbacks check that
@@ -15,6 +15,7 @@
 #include "lumospell/lexforge.h"
 #include "lumospell/orthbridge.h"
 #include "lumospell/orthex.h"
+#include "lumospell/ranker.h"
 #include "scratch_files.h"
 #include "windows_check.h"
 
@@ -204,6 +205,29 @@ void builder_calls(const std::string& folder, const wincheck::ScratchFolder& scr
     FreeLibrary(builder);
 }
 
+void ranker_calls(const std::string& folder, const wincheck::ScratchFolder& scratch) {
+    wincheck::Deadline deadline("ranker", 30);
+    const HMODULE ranker = LoadLibraryA((folder + "LumoRank.dll").c_str());
+    if (!CHECK(ranker != nullptr)) return;
+    const std::string main = scratch / "main.dic";
+    const char* version = nullptr;
+    LumoRanker* handle = nullptr;
+    int32_t result = -1;
+    char area[256] = "";
+    CHECK_CALL(version = FIND(ranker, LumoRankVersion)());
+    CHECK(version != nullptr);
+    CHECK_CALL(result = FIND(ranker, LumoRankOpen)(main.c_str(), nullptr, nullptr, &handle));
+    CHECK_EQ(result, LumoRankOk);
+    CHECK_CALL(result = FIND(ranker, LumoRankUsesIndex)(handle));
+    CHECK_CALL(result = FIND(ranker, LumoRankOpenUserDict)(handle, (scratch / "user.dic").c_str()));
+    CHECK_CALL(result = FIND(ranker, LumoRankAddWord)(handle, "wrod"));
+    CHECK_CALL(result = FIND(ranker, LumoRankChangeAlways)(handle, "hte", "the"));
+    CHECK_CALL(result = FIND(ranker, LumoRankSuggest)(handle, "teh", area, sizeof area, 5));
+    CHECK(result > 0);
+    CHECK_CALL(FIND(ranker, LumoRankClose)(handle));
+    FreeLibrary(ranker);
+}
+
 }  // namespace
 
 int main() {
@@ -214,5 +238,6 @@ int main() {
     engine_calls(folder, scratch);
     front_calls(folder, scratch);
     builder_calls(folder, scratch);
+    ranker_calls(folder, scratch);
     return wincheck::summary("convention test");
 }

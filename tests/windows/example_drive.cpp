@@ -46,9 +46,10 @@ void check_steps() {
     SendDlgItemMessageA(host, IdText, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                         reinterpret_cast<LPARAM>(&end));
     CHECK(start == 20 && end == 25);
-    CHECK_EQ(first_suggestion(), std::string("jumps"));
+    // The ranker's order: the engine's own would offer "jump" first.
+    CHECK_EQ(first_suggestion(), std::string("jumped"));
     click(IdReplace);
-    CHECK_EQ(text_of(IdText), std::string("The quick brown fox jumps over the lazzy dog."));
+    CHECK_EQ(text_of(IdText), std::string("The quick brown fox jumped over the lazzy dog."));
     CHECK_EQ(text_of(IdStatus), std::string("Unknown: lazzy"));
     click(IdIgnore);
     CHECK_EQ(text_of(IdStatus), std::string("No errors."));
@@ -66,9 +67,13 @@ void check_steps() {
     CHECK_EQ(text_of(IdStatus), std::string("Change: qick"));
     CHECK_EQ(first_suggestion(), std::string("quick"));
 
-    // What the screenshot shows.
-    check_text("The quick brown fox jumpd over the lazy dog.");
-    CHECK_EQ(text_of(IdStatus), std::string("Unknown: jumpd"));
+    // What the screenshot shows: the engine's order would put "Eth" first.
+    // The Japanese sentence (Shift-JIS) is passed over.
+    check_text("Teh quick brown fox jumped over the lazy dog. "
+               "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x95\xb6\x82\xe0"
+               "\x8f\x91\x82\xaf\x82\xdc\x82\xb7\x81\x42");
+    CHECK_EQ(text_of(IdStatus), std::string("Unknown: Teh"));
+    CHECK_EQ(first_suggestion(), std::string("The"));
 }
 
 void finish_steps() {

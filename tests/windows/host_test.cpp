@@ -468,7 +468,7 @@ void error_boxes(Front& front, const ScratchFolder& scratch) {
     const Case cases[] = {
         {missing, user, "LumoSpell Error 112 8803 65535"},
         {scratch / "folder.dic", user, "LumoSpell Error 124 3"},
-        {main, missing, "LumoSpell Error 129 4"},
+        {main, scratch / "no-folder\\user.dic", "LumoSpell Error 129 4"},
     };
     for (const Case& c : cases) {
         clear_observed();
@@ -580,6 +580,10 @@ void save_names(const Paths& paths, Front& front, const ScratchFolder& scratch) 
           std::set<std::string>({"first", "second"}));
     CHECK_EQ(read_file(folder + "rel.BAK"), std::string("first\r\n"));
 
+    // A user dictionary that does not exist yet is made, and keeps the word.
+    add_and_save(paths, front, main, folder + "new.dic", "third");
+    CHECK_EQ(read_file(folder + "new.dic"), std::string("third\r\n"));
+
     // A name with a double-byte character whose second byte is 0x5C, the
     // backslash: ab<kanji>cd.dic.  Taken for a separator, it would make
     // the temporary file ab<kanji>~~$LUMOSP$.TMP, which a folder blocks.
@@ -599,6 +603,8 @@ void save_names(const Paths& paths, Front& front, const ScratchFolder& scratch) 
           std::set<std::string>({"first", "second"}));
     CHECK_EQ(read_file(dbcs + name + ".BAK"), std::string("first\r\n"));
     CHECK(!exists(dbcs + "~~$LUMOSP$.TMP"));
+    add_and_save(paths, front, main, dbcs + name + "new.dic", "third");
+    CHECK_EQ(read_file(dbcs + name + "new.dic"), std::string("third\r\n"));
 }
 
 void failed_save(const Paths& paths, const ScratchFolder& scratch) {

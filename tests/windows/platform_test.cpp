@@ -1,7 +1,7 @@
 // The platform layer's Windows side on its own: the rules the libraries
 // rely on that only the system decides (a rename that never replaces,
 // names that differ in case, shared access, the formatter's output, the
-// code page's lead bytes, binding by ordinal).
+// code page's lead bytes, binding by ordinal, mapped files).
 #include <windows.h>
 
 #include <cstdarg>
@@ -11,6 +11,7 @@
 #include "dynload.h"
 #include "files.h"
 #include "lead_bytes.h"
+#include "mapped_file.h"
 #include "message_box.h"
 #include "scratch_files.h"
 #include "windows_check.h"
@@ -108,6 +109,24 @@ void shared_access(const ScratchFolder& scratch) {
     CHECK(platform::open_file((scratch / "none\\x.dic").c_str(), "wb") == nullptr);
 }
 
+void mapped_files(const ScratchFolder& scratch) {
+    Deadline deadline("mapped files", StepSeconds);
+    const std::string path = scratch / "mapped.bin";
+    CHECK(write_file(path, std::string("map\0me", 6)));
+    size_t size = 0;
+    auto bytes = platform::map_file_for_reading(path, size);
+    if (CHECK(bytes != nullptr) && CHECK_EQ(size, 6u))
+        CHECK_EQ(std::string(reinterpret_cast<const char*>(bytes.get()), size),
+                 std::string("map\0me", 6));
+    bytes.reset();
+    CHECK(write_file(scratch / "empty.bin", ""));
+    size = 99;
+    CHECK(platform::map_file_for_reading(scratch / "empty.bin", size) != nullptr);
+    CHECK_EQ(size, 0u);
+    CHECK(platform::map_file_for_reading(scratch.path(), size) == nullptr);
+    CHECK(platform::map_file_for_reading(scratch / "none", size) == nullptr);
+}
+
 void formatter() {
     Deadline deadline("formatter", StepSeconds);
     CHECK_EQ(formatted(4096, "LumoSpell Error %d %x %d", 112, 0x8803, 65535),
@@ -166,6 +185,7 @@ int main() {
     std::printf("code page %u\n", GetACP());
     files(scratch);
     shared_access(scratch);
+    mapped_files(scratch);
     formatter();
     lead_bytes();
     binding(wincheck::program_folder());
