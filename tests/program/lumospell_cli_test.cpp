@@ -172,6 +172,29 @@ TEST(CheckCommand, RefusesBadOptionsAndMissingDictionaries) {
     EXPECT_NE(bad_user.err.find("cannot create user dictionary"), std::string::npos);
 }
 
+TEST(CheckCommand, WarnsOfAHunspellDictionaryAndNothingElse) {
+    Cli cli;
+    const std::string hunspell = cli.dir.file("en.dic");
+    write_file(hunspell, "2\nwalk/DSG\nthe\n");
+    write_file(cli.dir.file("en.aff"), "SFX D Y 1\n");
+    auto warned = run_program({LUMOSPELL_PROGRAM, "check", "--main-dict", hunspell, "--user-dict",
+                               cli.user_dict},
+                              "the\n", cli.env);
+    EXPECT_EQ(warned.exit_code, 0) << warned.err;
+    EXPECT_NE(warned.err.find(hunspell + " is a Hunspell dictionary"), std::string::npos)
+        << warned.err;
+    EXPECT_NE(warned.err.find("unmunch"), std::string::npos) << warned.err;
+    // A plain list beside an .aff, or a count with no .aff: no warning.
+    write_file(cli.dir.file("main.aff"), "");
+    EXPECT_EQ(cli.run({"check"}, "the\n").err, "");
+    write_file(cli.dir.file("counted.dic"), "1\nthe\n");
+    EXPECT_EQ(run_program({LUMOSPELL_PROGRAM, "check", "--main-dict", cli.dir.file("counted.dic"),
+                           "--user-dict", cli.user_dict},
+                          "the\n", cli.env)
+                  .err,
+              "");
+}
+
 TEST(UserDictionary, IsCreatedInTheDataDirectoryAndKeepsAddedWords) {
     Cli cli;
     auto add = run_program({LUMOSPELL_PROGRAM, "add", "--main-dict", cli.main_dict, "frobnitz",
