@@ -128,10 +128,11 @@ TEST(CheckCommand, ChecksLinesLongerThanOneCallInPiecesWithoutSplittingWords) {
 
 TEST(CheckCommand, AcceptsJoinedWordsWhosePartsAreKnown) {
     Cli cli;
-    auto run = cli.run({"check"}, "good-words _fine_ lazy-dgo fox\n");
+    auto run = cli.run({"check"}, "good-words _fine_ lazy-dgo fox wrod-qux-fox\n");
     EXPECT_EQ(run.exit_code, 1);
-    // The suggestions are still those of the whole word.
-    EXPECT_EQ(run.out, "<stdin>:1:19: lazy-dgo: lazy-dog\n");
+    // Of the others only the unknown parts, each where it stands, with its own suggestions.
+    EXPECT_EQ(run.out, "<stdin>:1:24: dgo: dog\n<stdin>:1:32: wrod: word, words, good\n"
+                       "<stdin>:1:37: qux: fox\n");
 }
 
 TEST(CheckCommand, SurvivesBinaryInput) {
