@@ -173,6 +173,21 @@ TEST(CheckCommand, RefusesBadOptionsAndMissingDictionaries) {
     EXPECT_NE(bad_user.err.find("cannot create user dictionary"), std::string::npos);
 }
 
+TEST(CheckCommand, ColoursOnlyWhenAskedOrOnATerminal) {
+    Cli cli;
+    const std::string plain = "<stdin>:1:5: wrod: word\n";
+    EXPECT_EQ(cli.run({"check", "--color=always", "--max-suggestions", "1"}, "the wrod\n").out,
+              "\033[35m<stdin>\033[36m:\033[32m1\033[36m:\033[32m5\033[36m:\033[m "
+              "\033[1;31mwrod\033[m: word\n");
+    for (const char* when : {"--color=never", "--color=auto", "--no-web"})
+        EXPECT_EQ(cli.run({"check", when, "--max-suggestions", "1"}, "the wrod\n").out, plain)
+            << when << ": standard output is a pipe";
+    EXPECT_EQ(cli.run({"check", "--color=always", "--json"}, "the\n").exit_code, 0);
+    auto bad = cli.run({"check", "--color=sometimes"}, "the\n");
+    EXPECT_EQ(bad.exit_code, 2);
+    EXPECT_NE(bad.err.find("--color takes auto, always or never"), std::string::npos);
+}
+
 TEST(CheckCommand, WarnsOfAHunspellDictionaryAndNothingElse) {
     Cli cli;
     const std::string hunspell = cli.dir.file("en.dic");
