@@ -98,6 +98,7 @@ struct FixRun {
     FrontFixSpeller& speller;
     FixScreen& screen;
     std::vector<std::string> problems;
+    std::vector<std::string> saved;  // told once the terminal is given back
 };
 
 FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t count) {
@@ -164,10 +165,15 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
                 view.message = "cannot save " + path + ": " + error;
                 continue;
             }
+            const size_t changes = fix.replacement_count();
+            run.saved.push_back("saved " + path + " (" + std::to_string(changes) +
+                                (changes == 1 ? " change" : " changes") + ", backup " + path +
+                                ".bak)");
             return finish(FileOutcome::Next);
         }
         if (key == 'u') {
-            if (!fix.undo()) view.message = "nothing to undo";
+            std::string undone;
+            view.message = fix.undo(&undone) ? "undone: " + undone : "nothing to undo";
             refresh_view();
             continue;
         }
@@ -187,7 +193,8 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
             replacement = view.suggestions[pick];
         } else if (key == 'r' || key == 'R') {
             replacement = word.word;
-            if (!run.screen.edit_line(replace_all ? "Replace every one with: " : "Replace with: ",
+            if (!run.screen.edit_line(replace_all ? "Replace every one with (Ctrl-U clears): "
+                                                  : "Replace with (Ctrl-U clears): ",
                                       replacement))
                 continue;
             if (replacement.empty()) continue;
@@ -231,11 +238,13 @@ int run_fix(const std::vector<std::string>& files, SpellSession& s) {
                      std::getenv("TERM") ? std::getenv("TERM") : "");
         return ExitError;
     }
-    FixRun run{s, speller, screen, {}};
+    FixRun run{s, speller, screen, {}, {}};
     FileOutcome outcome = FileOutcome::Next;
     for (size_t k = 0; k < files.size() && outcome == FileOutcome::Next; ++k)
         outcome = fix_file(run, files[k], k, files.size());
     screen.close();
+    for (const std::string& saved : run.saved)
+        std::fprintf(stderr, "lumospell: %s\n", saved.c_str());
     for (const std::string& problem : run.problems)
         std::fprintf(stderr, "lumospell: %s\n", problem.c_str());
     if (outcome == FileOutcome::Stopped) return 128 + fix_stop_signal;

@@ -23,13 +23,14 @@ const char* const Keys =
 
 const char* const Help[] = {
     "1..9, 0   replace with that suggestion",
-    "r         type a replacement",
-    "R         replace this and every later occurrence",
+    "r         type a replacement: the word is given to edit, Ctrl-U clears it,",
+    "          Enter takes it, Escape cancels",
+    "R         the same for this and every later occurrence",
     "i         ignore this once",
     "I         ignore it always (this session)",
     "a         add it to the user dictionary",
     "l         add it in lower case",
-    "u         undo the last decision",
+    "u         undo the last decision (the bottom line says what)",
     "x         save the file (FILE.bak keeps the old one), go on",
     "q         quit without saving",
     "?         this help; any key goes back",
@@ -178,7 +179,17 @@ void FixScreen::draw(const FixView& v) {
         const size_t after_bytes = std::min<size_t>(end - shown_offset - v.length, 4 * COLS);
         const std::wstring after =
             displayed(v.text.substr(shown_offset + v.length, after_bytes), v.encoding);
-        const std::wstring lead = fit(before, std::max(0, COLS / 3), true);
+        // The whole start when it fits beside the word and some of what
+        // follows; else its end, marked as cut.
+        int word_width = 0, before_width = 0, after_width = 0;
+        for (wchar_t c : word) word_width += width_of(c);
+        for (wchar_t c : before) before_width += width_of(c);
+        for (wchar_t c : after) after_width += width_of(c);
+        const int lead_room =
+            std::max(COLS / 3, COLS - word_width - std::min(after_width, COLS / 3));
+        const bool cut = from > start || before_width > lead_room;
+        const std::wstring lead =
+            cut ? L"..." + fit(before, std::max(0, lead_room - 3), true) : before;
         put(middle, 0, lead);
         int col = 0;
         for (wchar_t c : lead) col += width_of(c);

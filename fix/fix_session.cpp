@@ -115,11 +115,18 @@ void FixSession::replay_decisions() {
     for (const std::string& word : added_words()) speller_.ignore_always(word);
 }
 
-bool FixSession::undo() {
+size_t FixSession::replacement_count() const {
+    size_t count = 0;
+    for (const Step& step : steps_) count += step.edits.size();
+    return count;
+}
+
+bool FixSession::undo(std::string* undone) {
     bool any_decision = false;
     for (const Step& step : steps_) any_decision |= !step.automatic;
     if (!any_decision) return false;
     bool told_front = false;
+    size_t automatic = 0;
     while (!steps_.empty()) {
         Step step = std::move(steps_.back());
         steps_.pop_back();
@@ -130,8 +137,29 @@ bool FixSession::undo() {
             view_.replace(e->offset, e->after.size(), seen);
         }
         position_ = step.position_before;
-        if (step.automatic) continue;
+        if (step.automatic) {
+            ++automatic;
+            continue;
+        }
         const std::string& word = step.finding.word;
+        if (undone != nullptr) {
+            const std::string with = step.edits.empty() ? "" : step.edits.front().after;
+            switch (step.decision) {
+                case Decision::Replace: *undone = word + " replaced by " + with; break;
+                case Decision::ReplaceAll:
+                    *undone = "every " + word + " replaced by " + with;
+                    break;
+                case Decision::IgnoreOnce: *undone = word + " ignored once"; break;
+                case Decision::IgnoreAlways: *undone = word + " ignored always"; break;
+                case Decision::Add:
+                case Decision::AddLower:
+                    *undone = step.word_added + " added to the user dictionary";
+                    break;
+            }
+            if (automatic > 0)
+                *undone += " and " + std::to_string(automatic) + " later replacement" +
+                           (automatic > 1 ? "s" : "");
+        }
         if (step.decision == Decision::ReplaceAll) {
             change_always_.erase(word);
             told_front = true;

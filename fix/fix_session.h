@@ -56,7 +56,10 @@ public:
     void decide(Decision decision, const std::string& replacement = {});
     // Takes back the last decision and every automatic replacement after
     // it, and offers its word again.  False when nothing is left to undo.
-    bool undo();
+    // With undone given, says what was taken back ("teh replaced by the").
+    bool undo(std::string* undone = nullptr);
+    // The words replaced so far, by hand or change-always.
+    size_t replacement_count() const;
 
     const std::string& text() const { return text_; }
     bool changed() const { return text_ != original_; }

@@ -74,6 +74,7 @@ int Front::check(const char* text, CheckResult* result) {
         const uint16_t code =
             spell_check(engineSession, CommandVerifyBuffer, &inputBuffer, &returnBuffer);
         if (code != 0) {
+            record_failure(LumoSpellStepCheck, code, "");
             showErrorBox("LumoSpell Error %d,%d", static_cast<int>(code), CheckFailedStep);
             return CheckFailed;
         }

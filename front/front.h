@@ -21,6 +21,7 @@ constexpr std::size_t RatingAreaSize = 32;
 constexpr int SuggestionListSize = 100;
 constexpr std::size_t WordSize = 256;
 constexpr std::size_t ReasonSize = 256;
+constexpr std::size_t FailurePathSize = 1024;
 
 class Front {
 public:
@@ -53,6 +54,8 @@ public:
     // The code of the last save (0 when it worked or had nothing to do) and
     // its reason, cut to fit reasonSize bytes.
     int save_result(char* reason, int reasonSize) const;
+    // The step of the last failure (0: none) with its code, path and reason.
+    int last_failure(int* code, char* path, int pathSize, char* reason, int reasonSize) const;
 
     platform::LibraryHandle engineModule = nullptr;
     EngineEntryPoints entryPoints;
@@ -72,6 +75,15 @@ public:
     int maskPaths = 0;
     uint16_t lastSaveCode = 0;
     char lastSaveReason[ReasonSize] = {};
+    int failureStep = 0;
+    uint16_t failureCode = 0;
+    char failurePath[FailurePathSize] = {};
+    char failureReason[ReasonSize] = {};
+    char userDictPath[FailurePathSize] = {};
+
+    // Keeps what failed; reason null takes the last system error's wording.
+    // Called before anything else can change that error.
+    void record_failure(int step, uint16_t code, const char* path, const char* reason = nullptr);
 
 private:
     // Keeps a save's code with the reason the engine left and tells the

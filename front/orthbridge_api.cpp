@@ -77,4 +77,9 @@ void LUMOSPELL_CALL LumoSpellSetMessageHandler(LumoSpellMessageHandler handler, 
     guarded([&] { lumo::front::set_message_handler(handler, context); });
 }
 
+int LUMOSPELL_CALL LumoSpellGetLastFailure(int* code, char* path, int pathSize, char* reason,
+                                           int reasonSize) {
+    return guarded(0, [&] { return front.last_failure(code, path, pathSize, reason, reasonSize); });
+}
+
 }  // extern "C"

@@ -122,8 +122,11 @@ ModeChoice mode_for_language(std::string_view language_id, std::string_view uri)
     std::string_view name = language_id;
     for (const Alias& a : aliases)
         if (a.id == language_id) name = a.mode;
+    // Plain text is what editors send when they know no better (Emacs
+    // without markdown-mode): the file name may know more.
     ModeChoice choice;
-    if (!name.empty() && parse_mode_name(name, choice)) return choice;
+    if (!name.empty() && parse_mode_name(name, choice) && choice.mode != TextMode::Text)
+        return choice;
     return mode_for_file_name(uri);
 }
 

@@ -58,7 +58,8 @@ size_t count_units(std::string_view text, PositionEncoding encoding);
 namespace lumo::tool {
 
 // The mode for a document of the editor's language (its languageId);
-// a language it does not know goes by the file name in uri.
+// plain text ("text", "plaintext") and a language it does not know go by
+// the file name in uri.
 ModeChoice mode_for_language(std::string_view language_id, std::string_view uri);
 
 }  // namespace lumo::tool

@@ -1,6 +1,8 @@
 // Loading a shared library at run time and finding its functions.
 #pragma once
 
+#include <cstddef>
+
 namespace lumo::platform {
 
 using LibraryHandle = void*;
@@ -15,5 +17,9 @@ LibraryHandle load_library(const char* path);
 void* find_function(LibraryHandle library, int ordinal, const char* name);
 
 void free_library(LibraryHandle library);
+
+// Why the last load_library of this thread failed, in the system's words,
+// NUL-terminated within size bytes; empty when the system does not say.
+void library_error_text(char* text, std::size_t size);
 
 }  // namespace lumo::platform

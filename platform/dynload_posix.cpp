@@ -1,5 +1,8 @@
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "dynload.h"
 
 namespace lumo::platform {
@@ -16,6 +19,15 @@ void* find_function(LibraryHandle library, int /*ordinal*/, const char* name) {
 
 void free_library(LibraryHandle library) {
     if (library != nullptr) dlclose(library);
+}
+
+void library_error_text(char* text, std::size_t size) {
+    if (text == nullptr || size == 0) return;
+    const char* reason = dlerror();
+    if (reason == nullptr) reason = "";
+    const std::size_t length = std::min(std::strlen(reason), size - 1);
+    std::memcpy(text, reason, length);
+    text[length] = '\0';
 }
 
 }  // namespace lumo::platform

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dynload.h"
+#include "files.h"
 
 namespace lumo::platform {
 
@@ -84,6 +85,10 @@ void* find_function(LibraryHandle library, int ordinal, const char* name) {
 
 void free_library(LibraryHandle library) {
     if (library != nullptr) FreeLibrary(static_cast<HMODULE>(library));
+}
+
+void library_error_text(char* text, std::size_t size) {
+    system_error_text(static_cast<int>(GetLastError()), text, size);
 }
 
 }  // namespace lumo::platform

@@ -49,7 +49,9 @@ bool resolve_link(const char* path, std::string* target);
 // missing; a link or FIFO planted there is replaced, a real lock file never
 // (removing one could let two holders in).  Waits up to wait_ms for other
 // holders; NoLock when the lock cannot be had.  Where the file system has
-// no locks the file is held open all the same.
+// no locks the file is held open all the same.  On POSIX systems the last
+// holder removes the file at unlock_file (a holder that took a file
+// removed meanwhile takes the new one), so none stays behind.
 using LockHandle = std::intptr_t;
 constexpr LockHandle NoLock = -1;
 LockHandle lock_file(const char* path, bool exclusive, unsigned wait_ms);

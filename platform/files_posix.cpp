@@ -10,6 +10,10 @@
 
 #include "files.h"
 
+#include <map>
+#include <mutex>
+#include <string>
+
 #ifndef RENAME_NOREPLACE
 #  define RENAME_NOREPLACE (1 << 0)
 #endif
@@ -141,37 +145,84 @@ int open_lock_file(const char* path) {
 
 }  // namespace
 
+namespace {
+
+// The name each held lock file was opened at, for its removal at unlock;
+// none where the file system has no locks.
+std::mutex lock_names_mutex;
+std::map<int, std::string> lock_names;
+
+bool names_this_file(int fd, const char* path) {
+    struct stat held, named;
+    return fstat(fd, &held) == 0 && lstat(path, &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
+}  // namespace
+
 LockHandle lock_file(const char* path, bool exclusive, unsigned wait_ms) {
     if (path == nullptr) return NoLock;
-    const int fd = open_lock_file(path);
-    if (fd < 0) return NoLock;
     const int operation = (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
     unsigned waited = 0;
     unsigned pause = 1;
-    while (flock(fd, operation) != 0) {
-        const int error = errno;
-        // A file system without locks: serialising is impossible there.
-        if (error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL)
-            return fd;
-        if (error != EWOULDBLOCK && error != EINTR) {
-            close(fd);
-            errno = error;
-            return NoLock;
+    for (;;) {
+        const int fd = open_lock_file(path);
+        if (fd < 0) return NoLock;
+        bool locked = true;
+        while (flock(fd, operation) != 0) {
+            const int error = errno;
+            // A file system without locks: serialising is impossible there.
+            if (error == ENOLCK || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL) {
+                locked = false;
+                break;
+            }
+            if (error != EWOULDBLOCK && error != EINTR) {
+                close(fd);
+                errno = error;
+                return NoLock;
+            }
+            if (waited >= wait_ms) {
+                close(fd);
+                errno = file_fault_error(FileFault::Busy);
+                return NoLock;
+            }
+            usleep(pause * 1000);
+            waited += pause;
+            pause = pause < 4 ? pause * 2 : 5;
         }
-        if (waited >= wait_ms) {
+        if (!locked) return fd;
+        // The holder before us removed the file it locked: lock the one
+        // that has the name now.
+        if (!names_this_file(fd, path)) {
             close(fd);
-            errno = file_fault_error(FileFault::Busy);
-            return NoLock;
+            continue;
         }
-        usleep(pause * 1000);
-        waited += pause;
-        pause = pause < 4 ? pause * 2 : 5;
+        const std::lock_guard<std::mutex> guard(lock_names_mutex);
+        lock_names[fd] = path;
+        return fd;
     }
-    return fd;
 }
 
+// The last holder removes the lock file, so none stays beside the
+// dictionary.  Only a holder that gets the lock exclusively may: anyone
+// else who opened the file then finds it gone once locked and starts anew.
 void unlock_file(LockHandle lock) {
-    if (lock != NoLock) close(static_cast<int>(lock));
+    if (lock == NoLock) return;
+    const int error = errno;
+    const int fd = static_cast<int>(lock);
+    std::string name;
+    {
+        const std::lock_guard<std::mutex> guard(lock_names_mutex);
+        const auto held = lock_names.find(fd);
+        if (held != lock_names.end()) {
+            name = std::move(held->second);
+            lock_names.erase(held);
+        }
+    }
+    if (!name.empty() && flock(fd, LOCK_EX | LOCK_NB) == 0 && names_this_file(fd, name.c_str()))
+        unlink(name.c_str());
+    close(fd);
+    errno = error;
 }
 
 int last_system_error() { return errno; }

@@ -42,6 +42,8 @@ const char* const Usage =
     "      --no-suggest       report words without suggestions (check)\n"
     "      --max-suggestions N  suggestions shown per word (check; default 10, 0 for all)\n"
     "      --json             one JSON object per reported word (check)\n"
+    "      --color[=WHEN]     colours in check's lines: auto (the default: on a terminal\n"
+    "                         unless NO_COLOR is set or TERM=dumb), always or never\n"
     "      --engine-order     the engine's own order of suggestions instead of ranked ones\n"
     "  -v, --verbose          say which encoding and mode each file is read in and how\n"
     "                         suggestions are made\n"
@@ -63,7 +65,7 @@ constexpr CommandHelp CommandHelps[] = {
      "encoding, from 1.  Exits 1 when it reported a word, 0 when none, 2 on errors.\n"
      "options: -d FILE, -p FILE, --encoding ENC, --mode MODE, --ignore-caps,\n"
      "  --ignore-digits, --no-web, --no-paths, --no-suggest, --max-suggestions N,\n"
-     "  --json, -v (see 'lumospell --help')\n"},
+     "  --json, --color[=auto|always|never], -v (see 'lumospell --help')\n"},
     {"list",
      "usage: lumospell list [OPTIONS] [FILE...]   (also: lumospell -l)\n"
      "Prints each misspelt word of each FILE (standard input for none), one a line,\n"
@@ -103,6 +105,17 @@ void set_mode(Options& o, const std::string& name) {
     o.text_mode = choice;
 }
 
+// "auto" asks the terminal; NO_COLOR (no-color.org) and TERM=dumb say no.
+bool color_wanted(const std::string& when) {
+    if (when == "always") return true;
+    if (when == "never") return false;
+    if (when != "auto") usage_error("--color takes auto, always or never, not '" + when + "'");
+    const char* term = std::getenv("TERM");
+    const char* no_color = std::getenv("NO_COLOR");
+    return isatty(STDOUT_FILENO) && (no_color == nullptr || *no_color == '\0') &&
+           term != nullptr && std::strcmp(term, "dumb") != 0;
+}
+
 void set_encoding(Options& o, const std::string& name) {
     if (!parse_encoding_name(name, o.encoding)) usage_error("unknown encoding '" + name + "'");
 }
@@ -126,6 +139,7 @@ Options parse_options(int argc, char** argv) {
         return arg.size() > n && arg.compare(0, n, name) == 0 && arg[n] == '=';
     };
     bool version = false;
+    std::string color = "auto";
     for (; i < argc; ++i) {
         const std::string arg = argv[i];
         if (o.command.empty() && !arg.empty() && arg[0] != '-') {
@@ -190,6 +204,10 @@ Options parse_options(int argc, char** argv) {
             o.max_suggestions = n;
         } else if (arg == "--json") {
             o.json = true;
+        } else if (arg == "--color" || arg == "--colour") {
+            color = "always";
+        } else if (joined(arg, "--color") || joined(arg, "--colour")) {
+            color = arg.substr(arg.find('=') + 1);
         } else if (arg == "--engine-order") {
             o.engine_order = true;
         } else if (arg == "-m" || arg == "-B" || arg == "-C" || arg.rfind("-T", 0) == 0) {
@@ -207,6 +225,7 @@ Options parse_options(int argc, char** argv) {
         std::exit(ExitClean);
     }
     if (o.command.empty()) usage_error("no command given");
+    o.color = color_wanted(color) && !o.json;
     return o;
 }
 

@@ -25,6 +25,7 @@ struct Options {
     bool suggest = true;
     size_t max_suggestions = 10;
     bool json = false;
+    bool color = false;  // check: colours on, from --color and the terminal
     bool engine_order = false;  // the engine's own order instead of ranked suggestions
     bool verbose = false;
     std::optional<FileEncoding> encoding;  // none: decided per file

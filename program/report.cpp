@@ -62,7 +62,15 @@ void report(const Options& o, const std::string& name, const Finding& f,
                     position.line, position.column, word.c_str(), f.length);
         return;
     }
-    std::printf("%s:%zu:%zu: %s", name.c_str(), position.line, position.column, word.c_str());
+    if (o.color) {
+        // As grep colours its matches: the place dimmed, the word red.
+        std::printf("\033[35m%s\033[36m:\033[32m%zu\033[36m:\033[32m%zu\033[36m:\033[m "
+                    "\033[1;31m%s\033[m",
+                    name.c_str(), position.line, position.column, word.c_str());
+    } else {
+        std::printf("%s:%zu:%zu: %s", name.c_str(), position.line, position.column,
+                    word.c_str());
+    }
     for (size_t k = 0; k < shown; ++k)
         std::printf("%s%s", k ? ", " : ": ", convert.convert(f.suggestions[k]).c_str());
     std::fputc('\n', stdout);

@@ -31,18 +31,37 @@ std::vector<std::string> Checker::suggestions_for(const std::string& word) {
     return engine_order_ ? last_check_suggestions(api_) : session_.suggestions_after_check(word);
 }
 
-bool Checker::parts_are_known(const std::string& word) {
-    std::string parts = word;
-    bool any_part = false;
-    for (char& c : parts) {
-        if (c == '-' || c == '_') {
-            c = ' ';
-        } else {
-            any_part = true;
-        }
-    }
+bool Checker::report_parts(const std::string& word, size_t at, bool suggest,
+                           std::vector<Finding>& findings) {
+    // A blank before the parts, as before every piece: the first part is
+    // judged as anywhere else.
+    std::string parts = " " + word;
+    for (char& c : parts)
+        if (c == '-' || c == '_') c = ' ';
     CheckResult result;
-    return any_part && api_.check(parts.c_str(), &result) == CheckNoErrors;
+    size_t pos = 0;
+    while (pos < parts.size()) {
+        const int status = api_.check(parts.c_str() + pos, &result);
+        if (status == CheckNoErrors) break;
+        if (status != CheckUnknownWord && status != CheckChangeAlways) return false;
+        const size_t start = pos + static_cast<uint16_t>(result.wordOffset);
+        if (start >= parts.size()) break;
+        size_t end = start;
+        while (end < parts.size() && parts[end] != ' ') ++end;
+        if (end == start) break;
+        Finding finding;
+        finding.offset = at + start - 1;
+        finding.length = end - start;
+        finding.word.assign(parts, start, end - start);
+        finding.status = status;
+        if (status == CheckChangeAlways)
+            finding.suggestions.emplace_back(result.replacement);
+        else if (suggest)
+            finding.suggestions = suggestions_for(finding.word);
+        findings.push_back(std::move(finding));
+        pos = end;
+    }
+    return true;
 }
 
 bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
@@ -66,14 +85,14 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             end = start + (length ? length : 1);
         }
         // Words joined by hyphens or underscores ("to-day", "_emphasis_")
-        // are right when each of their parts is.
-        if (status == CheckUnknownWord && piece.find_first_of("-_", start) < start + length) {
-            if (parts_are_known(piece.substr(start, length))) {
-                pos = end;
-                continue;
-            }
-            // Suggestions are for the front's last check: make it this word's again.
-            api_.check(piece.c_str() + pos, &result);
+        // are right when each of their parts is; else the parts that are
+        // not are reported, each where it stands.
+        if (status == CheckUnknownWord && piece.find_first_of("-_", start) < start + length &&
+            piece.substr(start, length).find_first_not_of("-_") != std::string::npos) {
+            if (!report_parts(piece.substr(start, length), base + start - 1, suggest, findings))
+                return false;
+            pos = end;
+            continue;
         }
         Finding finding;
         finding.offset = base + start - 1;

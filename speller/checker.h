@@ -41,7 +41,11 @@ private:
     bool check_piece(const std::string& piece, size_t base, bool suggest,
                      std::vector<Finding>& findings);
 
-    bool parts_are_known(const std::string& word);
+    // Checks the parts of word, joined by hyphens or underscores and at
+    // offset at of the text, each on its own and reports those to report.
+    // False when the front failed.
+    bool report_parts(const std::string& word, size_t at, bool suggest,
+                      std::vector<Finding>& findings);
 
     std::vector<std::string> suggestions_for(const std::string& word);
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "speller/host_libraries.h"
 
@@ -36,6 +37,23 @@ std::string default_user_dictionary(std::string& error) {
         mkdir(folder.substr(0, p).c_str(), 0755);
     mkdir(folder.c_str(), 0755);
     return folder + "/user.dic";
+}
+
+std::string hunspell_dictionary_warning(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    const std::string affixes = path.substr(0, dot) + ".aff";
+    if (access(affixes.c_str(), F_OK) != 0) return {};
+    std::ifstream in(path, std::ios::binary);
+    std::string first;
+    if (!std::getline(in, first)) return {};
+    if (!first.empty() && first.back() == '\r') first.pop_back();
+    if (first.empty() || first.find_first_not_of("0123456789") != std::string::npos) return {};
+    return path + " is a Hunspell dictionary (a word count on its first line, " + affixes +
+           " beside it): its affix flags are not read, so inflected forms are unknown; give a " +
+           "plain word list instead (one word a line: 'unmunch " + path + " " + affixes +
+           "' of hunspell-tools makes one), or leave the main dictionary to the installed one";
 }
 
 }  // namespace lumo::tool

@@ -15,4 +15,9 @@ std::string default_data_file(const char* name);
 // its folder created; empty with a message in error when there is no home.
 std::string default_user_dictionary(std::string& error);
 
+// A warning when the main dictionary at path is a Hunspell one (a word
+// count on its first line and an .aff file beside it), whose affix flags
+// the engine cannot read; empty otherwise.
+std::string hunspell_dictionary_warning(const std::string& path);
+
 }  // namespace lumo::tool

@@ -68,6 +68,10 @@ bool SpellSession::open(const SessionSettings& settings, std::string& error) {
         error = "cannot read main dictionary " + main_dict_ + ": " + std::strerror(errno);
         return false;
     }
+    if (settings_.notice) {
+        const std::string warning = hunspell_dictionary_warning(main_dict_);
+        if (!warning.empty()) settings_.notice(warning);
+    }
     bool scratch = false;
     if (!settle_user_dictionary(error, scratch)) return false;
     mode_ = settings_.mode;

@@ -147,8 +147,36 @@ ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellInit2(const char* mainDictFile,
  */
 ORTHBRIDGE_API void LUMOSPELL_CALL LumoSpellTerminate(void);
 
-/* The step number of "LumoSpell Error 140 <code>: ...": a failed save. */
-enum { LumoSpellStepSaveFailed = 140 };
+/*
+ * The steps that can fail, as the messages and LumoSpellGetLastFailure
+ * number them ("LumoSpell Error <step> <code>", the code in hexadecimal):
+ *
+ *   step  call                 message                          what failed
+ *   100   LumoSpellInit        none                             loading the engine or
+ *                                                               finding its functions
+ *   112   LumoSpellInit2       "Error 112 <code> <language>"    finding the main dictionary
+ *                                                               (8803: no such file)
+ *   124   LumoSpellInit2       "Error 124 <code>"               reading the main dictionary
+ *                                                               (3: cannot be loaded)
+ *   129   LumoSpellInit2       "Error 129 <code>"               opening the user dictionary
+ *                                                               (4: cannot be loaded)
+ *   134   LumoSpellInit2       "Error 134 <code>"               the engine's options
+ *   140   LumoSpellTerminate,  "Error 140 8904: the user        saving the user dictionary
+ *         LumoSpellInit2       dictionary could not be saved:
+ *                              <reason>"
+ *   328   LumoSpellCheck       "Error <code>,328"               the engine's check
+ *
+ * <language> is the language the dictionary states, 65535 when none.
+ */
+enum {
+    LumoSpellStepLoadEngine = 100,
+    LumoSpellStepFindMainDict = 112,
+    LumoSpellStepOpenMainDict = 124,
+    LumoSpellStepOpenUserDict = 129,
+    LumoSpellStepOptions = 134,
+    LumoSpellStepSaveFailed = 140,
+    LumoSpellStepCheck = 328
+};
 
 /*
  * The result of the last save of the user dictionary, by LumoSpellTerminate
@@ -237,6 +265,20 @@ typedef void(LUMOSPELL_CALL* LumoSpellMessageHandler)(const char* text, const ch
                                                       void* context);
 ORTHBRIDGE_API void LUMOSPELL_CALL LumoSpellSetMessageHandler(LumoSpellMessageHandler handler,
                                                               void* context);
+
+/*
+ * The last failure since the last LumoSpellInit2 that succeeded: returns
+ * its step (table above; 0 when nothing failed) and stores the engine's
+ * code in *code (0 for step 100), the file it concerned in path (the
+ * engine's or a dictionary's; empty for step 328) and the reason in reason
+ * (the system's wording, such as "No such file or directory", or what the
+ * library found, "unknown reason" when there is none), each cut to fit its
+ * size and NUL-terminated.  Any pointer may be null (a size of 0 or less
+ * leaves its buffer alone).  Still answers after LumoSpellTerminate; the
+ * engine need not be bound.
+ */
+ORTHBRIDGE_API int LUMOSPELL_CALL LumoSpellGetLastFailure(int* code, char* path, int pathSize,
+                                                          char* reason, int reasonSize);
 
 #ifdef __cplusplus
 }

@@ -107,6 +107,39 @@ TEST(FixSession, DecisionsAndUndo) {
     }
 }
 
+TEST(FixSession, UndoSaysWhatItTookBackAndReplacementsAreCounted) {
+    struct Case {
+        const char* text;
+        const char* steps;  // before the undo
+        const char* undone;
+        size_t replaced;  // before the undo
+    } cases[] = {
+        {"teh cat", "r:the", "teh replaced by the", 1},
+        {"teh cat teh teh", "R:the", "every teh replaced by the and 2 later replacements", 3},
+        {"teh foo teh", "R:the i", "foo ignored once and 1 later replacement", 2},
+        {"Zork cat", "I", "Zork ignored always", 0},
+        {"Zork cat", "l", "zork added to the user dictionary", 0},
+    };
+    for (const Case& c : cases) {
+        ListSpeller speller;
+        FixSession fix(c.text, FileEncoding::Utf8, mode_for_file_name("a.txt"), speller);
+        fix.advance();
+        std::istringstream in(c.steps);
+        for (std::string step; in >> step;) {
+            const std::string with = step.size() > 2 ? step.substr(2) : "";
+            if (step[0] == 'r') fix.decide(Decision::Replace, with);
+            if (step[0] == 'R') fix.decide(Decision::ReplaceAll, with);
+            if (step[0] == 'i') fix.decide(Decision::IgnoreOnce);
+            if (step[0] == 'I') fix.decide(Decision::IgnoreAlways);
+            if (step[0] == 'l') fix.decide(Decision::AddLower);
+        }
+        EXPECT_EQ(fix.replacement_count(), c.replaced) << c.steps;
+        std::string undone;
+        EXPECT_TRUE(fix.undo(&undone));
+        EXPECT_EQ(undone, c.undone) << c.steps;
+    }
+}
+
 TEST(FixSession, UndoOfAWordDecisionReplaysTheOthersToTheSpeller) {
     ListSpeller speller;
     std::vector<std::string> added;

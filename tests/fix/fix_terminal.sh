@@ -47,10 +47,16 @@ pick the; wait_for "line 2"; wait_for " the"; pick the; wait_for "no more words"
 [ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc"): $(cat "$dir/err")"
 expect_file "$dir/a.txt" 'I saw the cat.\r\nThe end the'
 expect_file "$dir/a.txt.bak" 'I saw teh cat.\r\nThe end teh'
+grep -qx 'lumospell: saved a.txt (2 changes, backup a.txt.bak)' "$dir/err" || fail "told: $(cat "$dir/err")"
+
+# A line that fits is shown whole, however far in its word is.
+case_dir whole; printf 'This license is intended to guarantee your freedon to share it.\n' > "$dir/w.txt"
+start whole 80 24 w.txt; wait_for "This license is intended to guarantee your freedon to share"; keys q
+[ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc")"
 
 # R replaces every later one; permissions stay.
 case_dir all; printf 'teh cat and teh dog\nteh\n' > "$dir/b.txt"; chmod 640 "$dir/b.txt"
-start all 80 24 b.txt; wait_for "$keys_line"; keys R; wait_for "Replace every one with:"
+start all 80 24 b.txt; wait_for "$keys_line"; keys R; wait_for "Replace every one with (Ctrl-U clears):"
 keys C-u; keys -l thee; keys Enter; wait_for "no more words"; keys x
 [ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc"): $(cat "$dir/err")"
 expect_file "$dir/b.txt" 'thee cat and thee dog\nthee\n'
@@ -69,7 +75,7 @@ grep -q '^Zorblax' "$dir/user.dic" && grep -q '^quuxify' "$dir/user.dic" ||
 case_dir ignore; printf 'qwzx teh qwzx\n' > "$dir/d.txt"
 start ignore 80 24 d.txt; wait_for "$keys_line"; keys '?'; wait_for "ignore it always"; keys Space
 wait_for "$keys_line"; keys I; wait_for " the "; pick the; keys u
-wait_for " the "; keys i; wait_for "no more words"; keys x
+wait_for "undone: teh replaced by the"; keys i; wait_for "no more words"; keys x
 [ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc")"
 expect_file "$dir/d.txt" 'qwzx teh qwzx\n'
 [ ! -e "$dir/d.txt.bak" ] || fail "an unchanged file was written"

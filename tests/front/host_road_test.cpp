@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ public:
         bind(AddWord, "LumoSpellAddWord");
         bind(Mode, "LumoSpellMode");
         bind(SetMessageHandler, "LumoSpellSetMessageHandler");
+        bind(GetLastFailure, "LumoSpellGetLastFailure");
         shown.clear();
         SetMessageHandler(present, nullptr);
     }
@@ -51,7 +53,9 @@ public:
         Terminate();
         dlclose(handle_);
     }
-    bool loaded() const { return handle_ != nullptr && SetMessageHandler != nullptr; }
+    bool loaded() const {
+        return handle_ != nullptr && SetMessageHandler != nullptr && GetLastFailure != nullptr;
+    }
 
     std::vector<std::string> suggestions() {
         std::vector<std::string> got;
@@ -71,6 +75,17 @@ public:
     decltype(&LumoSpellAddWord) AddWord = nullptr;
     decltype(&LumoSpellMode) Mode = nullptr;
     decltype(&LumoSpellSetMessageHandler) SetMessageHandler = nullptr;
+    decltype(&LumoSpellGetLastFailure) GetLastFailure = nullptr;
+
+    // "step code path: reason" of the last failure.
+    std::string last_failure() {
+        int code = 0;
+        char path[512], reason[256];
+        const int step = GetLastFailure(&code, path, sizeof path, reason, sizeof reason);
+        char head[32];
+        std::snprintf(head, sizeof head, "%d %x ", step, static_cast<unsigned>(code));
+        return head + std::string(path) + ": " + reason;
+    }
 
 private:
     template <typename F>
@@ -214,19 +229,23 @@ TEST(HostSession, DictionariesThatCannotBeReadShowTheirStep) {
     const std::string missing = s.dir.file("missing.dic");
     EXPECT_EQ(s.front.Init2(missing.c_str(), s.user_path.c_str(), 0, 1), 0);
     EXPECT_EQ(shown, Texts{"LumoSpell|LumoSpell Error 112 8803 65535"});
+    EXPECT_EQ(s.front.last_failure(), "112 8803 " + missing + ": No such file or directory");
 
     shown.clear();
     EXPECT_EQ(s.front.Init2(s.dir.path().c_str(), s.user_path.c_str(), 1033, 1), 0);
     EXPECT_EQ(shown, Texts{"LumoSpell|LumoSpell Error 124 3"});
+    EXPECT_EQ(s.front.last_failure().rfind("124 3 " + s.dir.path() + ": ", 0), 0u);
 
     shown.clear();
     const std::string no_folder = s.dir.file("no-folder/user.dic");
     EXPECT_EQ(s.front.Init2(s.main_path.c_str(), no_folder.c_str(), 1033, 1), 0);
     EXPECT_EQ(shown, Texts{"LumoSpell|LumoSpell Error 129 4"});
+    EXPECT_EQ(s.front.last_failure().rfind("129 4 " + missing + ": ", 0), 0u);
 
     shown.clear();
     EXPECT_EQ(s.front.Init2(s.main_path.c_str(), s.user_path.c_str(), 1033, 1), 1);
     EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(s.front.last_failure(), "0 0 : ");
 }
 
 TEST(HostSession, UserDictionaryThatDoesNotExistYetIsCreatedAndKeepsTheWords) {

@@ -34,6 +34,9 @@ TEST(Session, UnloadableLibraryOrNullPathFails) {
     FakeEngineFixture f;
     f.engine.load_fails = true;
     EXPECT_EQ(f.front->init("nowhere"), 0);
+    char path[4];
+    EXPECT_EQ(f.front->last_failure(nullptr, path, sizeof path, nullptr, 0), 100);
+    EXPECT_STREQ(path, "now") << "cut to fit";
     EXPECT_EQ(f.engine.releases, 0);
     EXPECT_FALSE(f.front->bound());
 }
@@ -74,12 +77,17 @@ TEST(Session, EachFailingStepShowsItsMessageAndStops) {
         uint16_t value;
         const char* message;
         size_t calls;
+        int step;
+        const char* path;
     };
     const Case cases[] = {
-        {&lumo::test::FakeEngine::verify_code, 0x8803, "LumoSpell|LumoSpell Error 112 8803 65535", 2},
-        {&lumo::test::FakeEngine::open_mdr_code, 3, "LumoSpell|LumoSpell Error 124 3", 3},
-        {&lumo::test::FakeEngine::open_udr_code, 0x8904, "LumoSpell|LumoSpell Error 129 8904", 4},
-        {&lumo::test::FakeEngine::options_code, 0xABCD, "LumoSpell|LumoSpell Error 134 abcd", 5},
+        {&lumo::test::FakeEngine::verify_code, 0x8803, "LumoSpell|LumoSpell Error 112 8803 65535", 2,
+         112, "m"},
+        {&lumo::test::FakeEngine::open_mdr_code, 3, "LumoSpell|LumoSpell Error 124 3", 3, 124, "m"},
+        {&lumo::test::FakeEngine::open_udr_code, 0x8904, "LumoSpell|LumoSpell Error 129 8904", 4,
+         129, "u"},
+        {&lumo::test::FakeEngine::options_code, 0xABCD, "LumoSpell|LumoSpell Error 134 abcd", 5,
+         134, "m"},
     };
     for (const Case& c : cases) {
         FakeEngineFixture f;
@@ -89,6 +97,16 @@ TEST(Session, EachFailingStepShowsItsMessageAndStops) {
         EXPECT_EQ(shown_messages, Calls{c.message});
         EXPECT_EQ(f.engine.calls.size(), c.calls) << c.message;
         EXPECT_EQ(f.front->doubleByteText, 1) << "a failed open keeps the flag";
+        // The host learns the same step with the file and a reason; a good open clears it.
+        int code = 0;
+        char path[8], reason[64];
+        EXPECT_EQ(f.front->last_failure(&code, path, sizeof path, reason, sizeof reason), c.step);
+        EXPECT_EQ(code, c.value);
+        EXPECT_STREQ(path, c.path);
+        EXPECT_STRNE(reason, "");
+        f.engine.*c.code = 0;
+        EXPECT_EQ(f.front->init2("m", "u", 0, 0), 1);
+        EXPECT_EQ(f.front->last_failure(nullptr, nullptr, 0, nullptr, 0), 0);
     }
 }
 

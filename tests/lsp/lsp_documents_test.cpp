@@ -76,7 +76,9 @@ TEST(LspDocument, ModesFromLanguages) {
         TextMode mode;
     } cases[] = {
         {"markdown", "file:///a", TextMode::Markdown}, {"latex", "", TextMode::Tex},
-        {"html", "", TextMode::Html},                  {"plaintext", "x.md", TextMode::Text},
+        {"html", "", TextMode::Html},                  {"plaintext", "x.txt", TextMode::Text},
+        // A generic language (Emacs without markdown-mode) goes by the file name.
+        {"plaintext", "file:///n/x.md", TextMode::Markdown}, {"text", "file:///x.html", TextMode::Html},
         {"python", "", TextMode::Comment},             {"typescript", "", TextMode::Comment},
         {"", "file:///n/readme.md", TextMode::Markdown}, {"unheard-of", "file:///x.tex", TextMode::Tex},
     };

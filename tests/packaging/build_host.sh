@@ -22,8 +22,7 @@ case $mode in
     cc $flags $(pkg-config --cflags lumospell) "$source" -o "$work/host" \
       -DHOST_FRONT_PATH="\"$libdir/liborthbridge.so\"" \
       -DHOST_ENGINE_PATH="\"$enginedir/liborthex.so\"" \
-      $(pkg-config --libs lumospell) -ldl
-    export LD_LIBRARY_PATH=$libdir
+      $(pkg-config --libs lumospell) -Wl,-rpath,"$libdir" -ldl
     ;;
   *) echo "build_host.sh: unknown mode $mode" >&2; exit 2 ;;
 esac

@@ -128,10 +128,11 @@ TEST(CheckCommand, ChecksLinesLongerThanOneCallInPiecesWithoutSplittingWords) {
 
 TEST(CheckCommand, AcceptsJoinedWordsWhosePartsAreKnown) {
     Cli cli;
-    auto run = cli.run({"check"}, "good-words _fine_ lazy-dgo fox\n");
+    auto run = cli.run({"check"}, "good-words _fine_ lazy-dgo fox wrod-qux-fox\n");
     EXPECT_EQ(run.exit_code, 1);
-    // The suggestions are still those of the whole word.
-    EXPECT_EQ(run.out, "<stdin>:1:19: lazy-dgo: lazy-dog\n");
+    // Of the others only the unknown parts, each where it stands, with its own suggestions.
+    EXPECT_EQ(run.out, "<stdin>:1:24: dgo: dog\n<stdin>:1:32: wrod: word, words, good\n"
+                       "<stdin>:1:37: qux: fox\n");
 }
 
 TEST(CheckCommand, SurvivesBinaryInput) {
@@ -170,6 +171,44 @@ TEST(CheckCommand, RefusesBadOptionsAndMissingDictionaries) {
                                 "x\n", cli.env);
     EXPECT_EQ(bad_user.exit_code, 2);
     EXPECT_NE(bad_user.err.find("cannot create user dictionary"), std::string::npos);
+}
+
+TEST(CheckCommand, ColoursOnlyWhenAskedOrOnATerminal) {
+    Cli cli;
+    const std::string plain = "<stdin>:1:5: wrod: word\n";
+    EXPECT_EQ(cli.run({"check", "--color=always", "--max-suggestions", "1"}, "the wrod\n").out,
+              "\033[35m<stdin>\033[36m:\033[32m1\033[36m:\033[32m5\033[36m:\033[m "
+              "\033[1;31mwrod\033[m: word\n");
+    for (const char* when : {"--color=never", "--color=auto", "--no-web"})
+        EXPECT_EQ(cli.run({"check", when, "--max-suggestions", "1"}, "the wrod\n").out, plain)
+            << when << ": standard output is a pipe";
+    EXPECT_EQ(cli.run({"check", "--color=always", "--json"}, "the\n").exit_code, 0);
+    auto bad = cli.run({"check", "--color=sometimes"}, "the\n");
+    EXPECT_EQ(bad.exit_code, 2);
+    EXPECT_NE(bad.err.find("--color takes auto, always or never"), std::string::npos);
+}
+
+TEST(CheckCommand, WarnsOfAHunspellDictionaryAndNothingElse) {
+    Cli cli;
+    const std::string hunspell = cli.dir.file("en.dic");
+    write_file(hunspell, "2\nwalk/DSG\nthe\n");
+    write_file(cli.dir.file("en.aff"), "SFX D Y 1\n");
+    auto warned = run_program({LUMOSPELL_PROGRAM, "check", "--main-dict", hunspell, "--user-dict",
+                               cli.user_dict},
+                              "the\n", cli.env);
+    EXPECT_EQ(warned.exit_code, 0) << warned.err;
+    EXPECT_NE(warned.err.find(hunspell + " is a Hunspell dictionary"), std::string::npos)
+        << warned.err;
+    EXPECT_NE(warned.err.find("unmunch"), std::string::npos) << warned.err;
+    // A plain list beside an .aff, or a count with no .aff: no warning.
+    write_file(cli.dir.file("main.aff"), "");
+    EXPECT_EQ(cli.run({"check"}, "the\n").err, "");
+    write_file(cli.dir.file("counted.dic"), "1\nthe\n");
+    EXPECT_EQ(run_program({LUMOSPELL_PROGRAM, "check", "--main-dict", cli.dir.file("counted.dic"),
+                           "--user-dict", cli.user_dict},
+                          "the\n", cli.env)
+                  .err,
+              "");
 }
 
 TEST(UserDictionary, IsCreatedInTheDataDirectoryAndKeepsAddedWords) {

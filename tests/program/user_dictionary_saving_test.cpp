@@ -135,4 +135,14 @@ TEST(SavingThroughTheProgram, ConcurrentAddsLoseNoReportedWord) {
     }
     // Every process had the lock in time: all words were reported.
     EXPECT_EQ(reported.size(), started);
+    EXPECT_FALSE(lumo::test::file_exists(home.dir.file("~~$LUMOSP$.LCK"))) << "the lock stayed";
+}
+
+TEST(SavingThroughTheProgram, LeavesNoLockFileAlsoWhenTheDictionaryCannotBeOpened) {
+    Home home;
+    EXPECT_EQ(home.run("add", "", "frob").exit_code, 0);
+    ASSERT_EQ(unlink(home.user_dict.c_str()), 0);
+    ASSERT_EQ(mkdir(home.user_dict.c_str(), 0755), 0);
+    EXPECT_EQ(home.run("check", "the fox\n").exit_code, 2);
+    EXPECT_FALSE(lumo::test::file_exists(home.dir.file("~~$LUMOSP$.LCK")));
 }

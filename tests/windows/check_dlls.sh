@@ -37,7 +37,7 @@ check "Orthex.dll exports" "$engine" "$(exports "$folder/Orthex.dll")"
 
 front=$(exports "$folder/Orthbridge.dll" | tr ' ' '\n' | grep -v '^[0-9]*$' | sort | tr '\n' ' ')
 check "Orthbridge.dll exports" "LumoSpellAddWord LumoSpellChangeAlways LumoSpellCheck \
-LumoSpellGetSaveResult \
+LumoSpellGetLastFailure LumoSpellGetSaveResult \
 LumoSpellGetSuggestionFirst LumoSpellGetSuggestionNext LumoSpellIgnoreAlways LumoSpellInit \
 LumoSpellInit2 LumoSpellMode LumoSpellSetMessageHandler LumoSpellTerminate " "$front"
 

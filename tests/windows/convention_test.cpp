@@ -160,6 +160,10 @@ void front_calls(const std::string& folder, const wincheck::ScratchFolder& scrat
     char reason[64] = "";
     CHECK_CALL(result = FIND(front, LumoSpellGetSaveResult)(reason, sizeof reason));
     CHECK_EQ(result, 0);
+    int code = -1;
+    CHECK_CALL(result = FIND(front, LumoSpellGetLastFailure)(&code, reason, sizeof reason,
+                                                             reason, sizeof reason));
+    CHECK_EQ(result, 0);
     FreeLibrary(front);
 }
 

@@ -26,6 +26,7 @@ static const AnyFunction every_export[] = {
     (AnyFunction)LumoSpellIgnoreAlways, (AnyFunction)LumoSpellChangeAlways,
     (AnyFunction)LumoSpellAddWord, (AnyFunction)LumoSpellMode,
     (AnyFunction)LumoSpellSetMessageHandler, (AnyFunction)LumoSpellGetSaveResult,
+    (AnyFunction)LumoSpellGetLastFailure,
     (AnyFunction)LumoSpellMakeDic, (AnyFunction)LumoSpellSetProgressPresenter,
     (AnyFunction)LumoRankVersion, (AnyFunction)LumoRankOpen, (AnyFunction)LumoRankUsesIndex,
     (AnyFunction)LumoRankOpenUserDict, (AnyFunction)LumoRankAddWord,
