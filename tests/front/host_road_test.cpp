@@ -240,7 +240,7 @@ TEST(HostSession, DictionariesThatCannotBeReadShowTheirStep) {
     const std::string no_folder = s.dir.file("no-folder/user.dic");
     EXPECT_EQ(s.front.Init2(s.main_path.c_str(), no_folder.c_str(), 1033, 1), 0);
     EXPECT_EQ(shown, Texts{"LumoSpell|LumoSpell Error 129 4"});
-    EXPECT_EQ(s.front.last_failure().rfind("129 4 " + missing + ": ", 0), 0u);
+    EXPECT_EQ(s.front.last_failure().rfind("129 4 " + no_folder + ": ", 0), 0u);
 
     shown.clear();
     EXPECT_EQ(s.front.Init2(s.main_path.c_str(), s.user_path.c_str(), 1033, 1), 1);
