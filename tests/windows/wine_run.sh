@@ -25,8 +25,11 @@ case "$1" in
       mkdir -p "$locales"
       localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8"
     fi
-    if [ ! -f "$WINEPREFIX/.lumospell-ready" ]; then
-      rm -rf "$WINEPREFIX"
+    # A prefix made by another Wine is made anew: Wine would update it on
+    # its first start and so restore the crash debugger set off below.
+    made_by="$(readlink -f "$wine") $(stat -c %Y /usr/share/wine/wine.inf 2>/dev/null)"
+    if [ "$(cat "$WINEPREFIX/.lumospell-ready" 2>/dev/null)" != "$made_by" ]; then
+      rm -rf "$WINEPREFIX" "$WINEPREFIX-x11"
       mkdir -p "$WINEPREFIX"
       "$wine" wineboot -i
       "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
@@ -42,7 +45,7 @@ case "$1" in
       # from the prefix's font folder.
       cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
       "$wineserver" -w
-      touch "$WINEPREFIX/.lumospell-ready"
+      echo "$made_by" >"$WINEPREFIX/.lumospell-ready"
     fi ;;
   stop)
     "$wineserver" -k 2>/dev/null || true ;;
