@@ -40,15 +40,14 @@ void read_lists(const std::string& dir, const std::string& variant, int size,
 
 // The spellings that tell the variants apart, either way round.
 const std::pair<const char*, const char*> Rewrites[] = {
-    {"our", "or"}, {"re", "er"}, {"is", "iz"}, {"ys", "yz"}, {"ll", "l"}, {"ence", "ense"},
-    {"ogue", "og"}, {"ae", "e"}, {"oe", "e"}, {"mme", "m"}, {"eable", "able"}, {"que", "ck"}};
+    {"our", "or"},  {"re", "er"}, {"is", "iz"}, {"ys", "yz"}, {"ll", "l"},       {"ence", "ense"},
+    {"ogue", "og"}, {"ae", "e"},  {"oe", "e"},  {"mme", "m"}, {"eable", "able"}, {"que", "ck"}};
 
 void rewrites_of(const std::string& word, std::set<std::string>& out) {
     for (const auto& [a, b] : Rewrites)
         for (int way = 0; way < 2; ++way) {
             const std::string from = way ? b : a, to = way ? a : b;
-            for (size_t at = word.find(from); at != std::string::npos;
-                 at = word.find(from, at + 1))
+            for (size_t at = word.find(from); at != std::string::npos; at = word.find(from, at + 1))
                 out.insert(word.substr(0, at) + to + word.substr(at + from.size()));
         }
 }
@@ -109,8 +108,8 @@ int main(int argc, char** argv) {
     }
     std::map<std::string, std::pair<unsigned long, int>> carried;
     for (const std::string& w : own) {
-        if (common.count(w) || w.find_first_not_of("abcdefghijklmnopqrstuvwxyz'") !=
-                                    std::string::npos)
+        if (common.count(w) ||
+            w.find_first_not_of("abcdefghijklmnopqrstuvwxyz'") != std::string::npos)
             continue;
         std::set<std::string> once, twice;
         rewrites_of(w, once);

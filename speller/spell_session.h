@@ -23,7 +23,10 @@ struct SessionSettings {
     // The ranker's files (word-frequency.txt, main.rank); empty: the
     // program's installed data folder.
     std::string data_dir;
-    std::string main_dict;  // empty: the installed default
+    std::string main_dict;  // empty: the language's installed dictionary
+    // The variant (en_US, en_GB, ...) whose dictionary in the data folder is
+    // the main one; empty with no main_dict: the installed main.dic.
+    std::string language;
     std::string user_dict;  // empty: the user's default
     unsigned mode = 0;
     bool double_byte = false;
