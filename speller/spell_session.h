@@ -65,6 +65,8 @@ public:
 
     const FrontApi& front() const { return api_; }
     const std::string& main_dict() const { return main_dict_; }
+    // The variant whose dictionary is open (en_GB); empty for one named by path.
+    const std::string& language() const { return settings_.language; }
     const std::string& user_dict() const { return user_dict_; }
     unsigned mode() const { return mode_; }
     // The front's options, kept across a reopen.
