@@ -7,7 +7,10 @@
 //            the other sources;
 //   FREQ     the frequency list with the counts of the other variants'
 //            spellings carried to this one's (color's count for colour).
+//   EDITS    the ranker's learned edits, with the variant's own (a British
+//            writer's "colr" for colour).
 // Usage: make_variant_lists SCOWL_DIR VARIANT SIZE FREQ_IN WORDS FOREIGN FREQ
+//                           EDITS_IN EDITS
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -55,10 +58,10 @@ void rewrites_of(const std::string& word, std::set<std::string>& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 8) {
+    if (argc != 10) {
         std::fprintf(stderr,
                      "usage: make_variant_lists SCOWL_DIR VARIANT SIZE FREQ_IN WORDS FOREIGN "
-                     "FREQ\n");
+                     "FREQ EDITS_IN EDITS\n");
         return 2;
     }
     const std::string dir = argv[1], variant = argv[2];
@@ -137,10 +140,25 @@ int main(int argc, char** argv) {
     freq_out << "#lumorank-frequency 1 " << order.size() << '\n';
     for (const std::string& w : order)
         freq_out << w << '\t' << counts[w].first << '\t' << counts[w].second << '\n';
+    // The -our spellings lose their "ou" or "u" to a hurried hand.
+    std::vector<std::string> edits;
+    if (own.count("colour")) edits = {"r\tour\t1.0\t2", "or\tour\t1.0\t2"};
+    std::ifstream edits_in(argv[8], std::ios::binary);
+    std::ofstream edits_out(argv[9], std::ios::binary);
+    std::string edits_header;
+    if (!std::getline(edits_in, edits_header)) {
+        std::fprintf(stderr, "make_variant_lists: cannot read %s\n", argv[8]);
+        return 2;
+    }
+    for (std::string row; std::getline(edits_in, row);)
+        if (!row.empty()) edits.push_back(row);
+    edits_out << "#lumorank-edits 1 " << edits.size() << '\n';
+    for (const std::string& row : edits) edits_out << row << '\n';
+    edits_out.close();
     words_out.close();
     foreign_out.close();
     freq_out.close();
-    if (!words_out || !foreign_out || !freq_out) {
+    if (!words_out || !foreign_out || !freq_out || !edits_out) {
         std::fprintf(stderr, "make_variant_lists: cannot write the %s lists\n", variant.c_str());
         return 1;
     }
