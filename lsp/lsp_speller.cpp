@@ -31,8 +31,10 @@ bool LspSpeller::open(const SpellerSettings& settings, std::string& error) {
     };
     if (!session_.open(session, error)) return false;
     settings_ = settings;
-    in_use_ = settings.main_dict.empty() ? choice.name + " (" + choice.why + ")"
-                                         : "the main dictionary " + settings.main_dict;
+    const bool asked = !settings.language.empty() && settings.language != "en";
+    in_use_ = settings.main_dict.empty()
+                  ? choice.name + " (" + (asked ? "the language setting" : choice.why) + ")"
+                  : "the main dictionary " + settings.main_dict;
     base_mode_ = session_.mode();
     digits_ = false;
     checker_ = std::make_unique<Checker>(session_, TextEncoding::Utf8);
