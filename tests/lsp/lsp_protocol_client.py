@@ -200,8 +200,6 @@ u.proc.stdin.close()
 u.proc.stdout.close()
 check(u.finish() == 1, "a client that vanishes: the server ends, status 1")
 
-sys.exit(1 if failures else 0)
-
 # The language setting: the variant's words, said once in the log.
 g = Client(dictionary=())
 g.request("initialize", {"processId": None, "rootUri": None, "capabilities": {},
@@ -218,3 +216,5 @@ check([l for l in logs if "checking" in l] == ["lumospell: checking en_GB (the l
       "the variant is logged when it is chosen")
 g.proc.stdin.close()
 g.finish()
+
+sys.exit(1 if failures else 0)
