@@ -276,8 +276,9 @@ json Server::initialize(const json& params) {
     if (options != params.end()) settings_from(*options);
     std::string error;
     if (!speller_.open(settings_, error)) throw Failure{RequestFailed, "lumospell: " + error};
-    log_language();
     initialized_ = true;
+    // The protocol lets a log message come before the answer to initialize.
+    log_language();
     return {{"capabilities",
              {{"positionEncoding", encoding_ == PositionEncoding::Utf8 ? "utf-8" : "utf-16"},
               {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
