@@ -3,7 +3,7 @@
 // "--headwords-of SOURCE INPUT" takes only those words of INPUT that occur
 // in a headword of the Shift-JIS dictionary text SOURCE: the words of its
 // glosses alone are not trusted (they hold misspellings).  "--except LIST"
-// leaves out every word of LIST (another variant's spellings).
+// leaves out every word of LIST (another variant's spellings), in any case.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -97,7 +97,12 @@ int main(int argc, char** argv) {
     std::sort(words.begin(), words.end());
     words.erase(std::unique(words.begin(), words.end()), words.end());
     words.erase(std::remove_if(words.begin(), words.end(),
-                               [&](const std::string& w) { return excepted.count(w) != 0; }),
+                               [&](const std::string& w) {
+                                   // The engine takes "organization" for "Organization".
+                                   std::string lower = w;
+                                   for (char& c : lower) c = lumo::common::to_lower(c);
+                                   return excepted.count(w) != 0 || excepted.count(lower) != 0;
+                               }),
                 words.end());
     std::FILE* out = std::fopen(argv[1], "wb");
     if (out == nullptr) {
