@@ -22,7 +22,9 @@ case $build in /*) ;; *) build=$root/$build ;; esac
 cmake -S "$root" -B "$build" -DLUMOSPELL_BENCH=ON -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2 --target ranker_compare >/dev/null
 if [ "$lang" = all ]; then
-  for v in en_US en_GB en_CA en_AU; do "$build/bin/ranker_compare" --hunspell-every "$every" --lang "$v"; done
+  for v in en_US en_GB en_CA en_AU; do
+    "$build/bin/ranker_compare" --hunspell-every "$every" --lang "$v"
+  done
 elif [ -n "$lang" ]; then
   "$build/bin/ranker_compare" --hunspell-every "$every" --lang "$lang"
 else

@@ -15,8 +15,11 @@ trap 'rm -rf "$work"' EXIT
 printf '| variant | words | on disk (MB) | start-up CPU ms (median / best) | peak memory (MB) |\n'
 printf '| --- | ---: | ---: | ---: | ---: |\n'
 for v in en_US en_GB en_CA en_AU main; do
-  if [ $v = main ]; then args=(-d "$share/main.dic"); files=("$share"/main.*)
-    files+=("$share/word-frequency.txt"); else args=(--lang $v); files=("$share/$v".* "$share/$v"-*); fi
+  if [ $v = main ]; then
+    args=(-d "$share/main.dic") files=("$share"/main.* "$share/word-frequency.txt")
+  else
+    args=(--lang $v) files=("$share/$v".* "$share/$v"-*)
+  fi
   words=$(wc -l < "$share/$v.dic")
   bytes=$(cat "${files[@]}" | wc -c)
   # CPU time of ten runs at once, for a clock that counts in 10 ms steps.

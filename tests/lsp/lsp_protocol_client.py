@@ -204,12 +204,14 @@ check(u.finish() == 1, "a client that vanishes: the server ends, status 1")
 g = Client(dictionary=())
 g.request("initialize", {"processId": None, "rootUri": None, "capabilities": {},
                          "initializationOptions": {"lumospell": {"language": "en_GB"}}})
-g.notify("textDocument/didOpen", {"textDocument": {"uri": URI, "languageId": "plaintext", "version": 1,
-                                                   "text": "colour color organise"}})
-check([s[3] for s in spans(g.wait_diagnostics(URI, 1) or [])] == ["color"], "language en_GB: its spellings")
+g.notify("textDocument/didOpen", {"textDocument": {
+    "uri": URI, "languageId": "plaintext", "version": 1, "text": "colour color organise"}})
+check([s[3] for s in spans(g.wait_diagnostics(URI, 1) or [])] == ["color"],
+      "language en_GB: its spellings")
 g.notify("workspace/didChangeConfiguration", {"settings": {"lumospell": {"language": "en_US"}}})
 g.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
-check([s[3] for s in spans(g.diagnostics[URI])] == ["colour", "organise"], "language en_US: its spellings")
+check([s[3] for s in spans(g.diagnostics[URI])] == ["colour", "organise"],
+      "language en_US: its spellings")
 logs = [m["params"]["message"] for m in g.seen if m.get("method") == "window/logMessage"]
 check([l for l in logs if "checking" in l] == ["lumospell: checking en_GB (the language setting)",
                                                "lumospell: checking en_US (the language setting)"],
