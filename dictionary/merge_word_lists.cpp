@@ -2,7 +2,8 @@
 // duplicates, one word per CR LF line, as the engine's main dictionary.
 // "--headwords-of SOURCE INPUT" takes only those words of INPUT that occur
 // in a headword of the Shift-JIS dictionary text SOURCE: the words of its
-// glosses alone are not trusted (they hold misspellings).
+// glosses alone are not trusted (they hold misspellings).  "--except LIST"
+// leaves out every word of LIST (another variant's spellings), in any case.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -49,11 +50,24 @@ bool read_headwords(const char* path, std::set<std::string>& headwords) {
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: merge_word_lists OUTPUT INPUT... [--headwords-of SOURCE INPUT]...\n");
+                     "usage: merge_word_lists OUTPUT INPUT... [--headwords-of SOURCE INPUT]... "
+                     "[--except LIST]\n");
         return 2;
     }
     std::vector<std::string> words;
+    std::set<std::string> excepted;
     for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--except") == 0) {
+            std::ifstream in(i + 1 < argc ? argv[i + 1] : "", std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "merge_word_lists: cannot read the list to leave out\n");
+                return 2;
+            }
+            for (std::string line; std::getline(in, line);)
+                excepted.insert(line.substr(0, line.find_last_not_of("\r") + 1));
+            ++i;
+            continue;
+        }
         std::set<std::string> headwords;
         const bool vouched = std::strcmp(argv[i], "--headwords-of") == 0;
         if (vouched && (i + 2 >= argc || !read_headwords(argv[i + 1], headwords))) {
@@ -82,6 +96,14 @@ int main(int argc, char** argv) {
     }
     std::sort(words.begin(), words.end());
     words.erase(std::unique(words.begin(), words.end()), words.end());
+    words.erase(std::remove_if(words.begin(), words.end(),
+                               [&](const std::string& w) {
+                                   // The engine takes "organization" for "Organization".
+                                   std::string lower = w;
+                                   for (char& c : lower) c = lumo::common::to_lower(c);
+                                   return excepted.count(w) != 0 || excepted.count(lower) != 0;
+                               }),
+                words.end());
     std::FILE* out = std::fopen(argv[1], "wb");
     if (out == nullptr) {
         std::fprintf(stderr, "merge_word_lists: cannot write %s\n", argv[1]);

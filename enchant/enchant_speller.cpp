@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "speller/language.h"
+
 namespace lumo::enchant {
 
 namespace {
@@ -32,11 +34,32 @@ SpellerPaths paths_from_environment(const std::string& installed_library_dir,
     return p;
 }
 
-bool is_offered_tag(const std::string& tag) {
-    return tag == "en" || tag == "en_US" || tag == "en-US";
+const std::vector<std::string>& offered_tags() {
+    static const std::vector<std::string> tags = {"en", "en_US", "en_GB", "en_CA", "en_AU"};
+    return tags;
 }
 
-bool EnchantSpeller::acquire(const SpellerPaths& paths, std::string& error) {
+bool is_offered_tag(const std::string& tag) {
+    std::string name = tag;
+    if (name.size() == 5 && name[2] == '-') name[2] = '_';
+    for (const std::string& t : offered_tags())
+        if (name == t) return true;
+    return false;
+}
+
+std::string variant_of_tag(const std::string& tag) {
+    tool::LanguageChoice choice;
+    std::string name = tag, error;
+    if (name.size() == 5 && name[2] == '-') name[2] = '_';
+    return tool::choose_language(name, choice, error) ? choice.name : std::string();
+}
+
+bool EnchantSpeller::acquire(const SpellerPaths& paths, const std::string& variant,
+                             std::string& error) {
+    if (users_ > 0 && variant != variant_) {
+        error = "LumoSpell checks one variant in a process; " + variant_ + " is in use";
+        return false;
+    }
     if (users_ > 0) {
         ++users_;
         return true;
@@ -56,6 +79,7 @@ bool EnchantSpeller::acquire(const SpellerPaths& paths, std::string& error) {
     if (!session_.open(settings, error)) return false;
     checker_ = std::make_unique<tool::Checker>(session_, tool::TextEncoding::Utf8);
     users_ = 1;
+    variant_ = variant;
     return true;
 }
 

@@ -23,14 +23,19 @@ struct SpellerPaths {
 SpellerPaths paths_from_environment(const std::string& installed_library_dir,
                                     const std::string& installed_main_dict);
 
-// The tags of the one dictionary offered.
+// The tags offered: en (the locale's own), en_US, en_GB, en_CA, en_AU
+// (also written en-GB).
 bool is_offered_tag(const std::string& tag);
+const std::vector<std::string>& offered_tags();
+// The variant a tag names (en_GB for en-GB; the locale's own for en).
+std::string variant_of_tag(const std::string& tag);
 
 class EnchantSpeller {
 public:
-    // Opens for one more user; false with a message when the session
-    // cannot be opened.
-    bool acquire(const SpellerPaths& paths, std::string& error);
+    // Opens for one more user of a variant; false with a message when the
+    // session cannot be opened.  The front is one per process, so a second
+    // variant is refused while another is in use.
+    bool acquire(const SpellerPaths& paths, const std::string& variant, std::string& error);
     // Closes after the last user.
     void release();
 
@@ -46,6 +51,7 @@ private:
     static bool to_front_text(const std::string& word, std::string& text);
 
     int users_ = 0;
+    std::string variant_;
     tool::SpellSession session_;
     std::unique_ptr<tool::Checker> checker_;
 };

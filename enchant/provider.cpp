@@ -48,9 +48,10 @@ void dict_add_to_personal(EnchantDict*, const char* const word, size_t len) noex
 EnchantDict* request_dict(EnchantProvider* me, const char* const tag) {
     if (tag == nullptr || !lumo::enchant::is_offered_tag(tag)) return nullptr;
     std::string error;
+    const std::string variant = lumo::enchant::variant_of_tag(tag);
     const lumo::enchant::SpellerPaths paths = lumo::enchant::paths_from_environment(
-        LUMOSPELL_ENCHANT_LIBDIR, LUMOSPELL_ENCHANT_DATADIR "/lumospell/main.dic");
-    if (!shared_speller().acquire(paths, error)) {
+        LUMOSPELL_ENCHANT_LIBDIR, LUMOSPELL_ENCHANT_DATADIR "/lumospell/" + variant + ".dic");
+    if (!shared_speller().acquire(paths, variant, error)) {
         enchant_provider_set_error(me, error.c_str());
         return nullptr;
     }
@@ -82,9 +83,8 @@ const char* provider_describe(EnchantProvider*) noexcept { return "LumoSpell Pro
 
 char** provider_list_dicts(EnchantProvider*, size_t* count) noexcept {
     if (count) *count = 0;
-    return guarded(static_cast<char**>(nullptr), [&] {
-        return string_list({"en", "en_US"}, count);
-    });
+    return guarded(static_cast<char**>(nullptr),
+                   [&] { return string_list(lumo::enchant::offered_tags(), count); });
 }
 
 void provider_dispose(EnchantProvider* me) noexcept { g_free(me); }

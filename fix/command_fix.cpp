@@ -117,6 +117,7 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
     FixSession fix(snapshot.bytes, detect_encoding(snapshot.bytes), mode, run.speller);
     FixView view;
     view.file_name = path;
+    view.language = run.session.language();
     view.file_index = index;
     view.file_count = count;
     view.encoding = fix.encoding();

@@ -150,6 +150,7 @@ void FixScreen::draw(const FixView& v) {
         header +=
             " (" + std::to_string(v.file_index + 1) + "/" + std::to_string(v.file_count) + ")";
     if (!v.at_end) header += "  line " + std::to_string(line_number);
+    if (!v.language.empty()) header += "  " + v.language;
     attron(A_REVERSE);
     mvhline(0, 0, ' ', COLS);
     attroff(A_REVERSE);

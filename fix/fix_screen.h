@@ -12,6 +12,7 @@ namespace lumo::tool {
 
 struct FixView {
     std::string file_name;
+    std::string language;  // the variant checked (en_GB), in the header
     size_t file_index = 0, file_count = 1;
     std::string_view text;  // the file's bytes as they stand
     FileEncoding encoding = FileEncoding::Utf8;

@@ -48,6 +48,7 @@ public:
         : reader_(in_fd, options.max_message_bytes), out_fd_(out_fd), options_(options) {
         settings_.main_dict = options.main_dict;
         settings_.user_dict = options.user_dict;
+        settings_.language = options.language;
     }
 
     int run();
@@ -79,6 +80,13 @@ private:
     void respond(const json& id, json result);
     void respond_error(const json& id, int code, const std::string& message);
     void log(int type, const std::string& message);
+    // Says the variant in use, once, and again only when it changes.
+    void log_language() {
+        if (!speller_.is_open() || speller_.in_use() == logged_language_) return;
+        logged_language_ = speller_.in_use();
+        log(3, "lumospell: checking " + logged_language_);
+    }
+    std::string logged_language_;
 
     FrameReader reader_;
     int out_fd_;
@@ -233,6 +241,7 @@ void Server::did_change_configuration(const json& params) {
             settings_ = before;
             if (!speller_.open(settings_, error)) log(1, "lumospell: " + error);
         }
+        log_language();
     }
     schedule_all();
 }
@@ -247,6 +256,7 @@ void Server::settings_from(const json& settings) {
     };
     text("mainDictionary", settings_.main_dict);
     text("userDictionary", settings_.user_dict);
+    text("language", settings_.language);
     const auto debounce = s.find("debounceMs");
     if (debounce != s.end() && debounce->is_number_unsigned())
         options_.debounce_ms =
@@ -267,6 +277,8 @@ json Server::initialize(const json& params) {
     std::string error;
     if (!speller_.open(settings_, error)) throw Failure{RequestFailed, "lumospell: " + error};
     initialized_ = true;
+    // The protocol lets a log message come before the answer to initialize.
+    log_language();
     return {{"capabilities",
              {{"positionEncoding", encoding_ == PositionEncoding::Utf8 ? "utf-8" : "utf-16"},
               {"textDocumentSync", {{"openClose", true}, {"change", 2}}},

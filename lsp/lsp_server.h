@@ -15,6 +15,7 @@ struct ServerOptions {
     // The dictionaries until the client's settings name others; empty: the defaults.
     std::string main_dict;
     std::string user_dict;
+    std::string language;  // --lang; empty: the locale's
 };
 
 // Serves until exit or the end of input; returns the exit code: 0 after

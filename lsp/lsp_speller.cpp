@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "speller/language.h"
+
 namespace lumo::tool {
 
 namespace {
@@ -15,6 +17,9 @@ bool LspSpeller::open(const SpellerSettings& settings, std::string& error) {
     SessionSettings session;
     session.main_dict = settings.main_dict;
     session.user_dict = settings.user_dict;
+    LanguageChoice choice;
+    if (!choose_language(settings.language, choice, error)) return false;
+    if (settings.main_dict.empty()) session.language = choice.name;
     session.mode = ModeWebAddresses | ModePaths;
     // The protocol's text is UTF-8, whatever the server's locale.
     session.double_byte = false;
@@ -26,6 +31,10 @@ bool LspSpeller::open(const SpellerSettings& settings, std::string& error) {
     };
     if (!session_.open(session, error)) return false;
     settings_ = settings;
+    const bool asked = !settings.language.empty() && settings.language != "en";
+    in_use_ = settings.main_dict.empty()
+                  ? choice.name + " (" + (asked ? "the language setting" : choice.why) + ")"
+                  : "the main dictionary " + settings.main_dict;
     base_mode_ = session_.mode();
     digits_ = false;
     checker_ = std::make_unique<Checker>(session_, TextEncoding::Utf8);

@@ -17,8 +17,9 @@ namespace lumo::tool {
 struct SpellerSettings {
     std::string main_dict;  // empty: the installed default
     std::string user_dict;  // empty: the user's default
+    std::string language;   // en_US, en_GB, en_CA, en_AU; empty or "en": the locale's
     bool operator==(const SpellerSettings& o) const {
-        return main_dict == o.main_dict && user_dict == o.user_dict;
+        return main_dict == o.main_dict && user_dict == o.user_dict && language == o.language;
     }
 };
 
@@ -31,6 +32,8 @@ public:
     void close();
     bool is_open() const { return checker_ != nullptr; }
     const SpellerSettings& settings() const { return settings_; }
+    // The variant in use and why ("en_GB (from LANG=en_GB.UTF-8)"), or the main dictionary.
+    const std::string& in_use() const { return in_use_; }
 
     // The words to report in one line of prose (other bytes blanked);
     // words with digits are accepted when digits_are_code.
@@ -47,6 +50,7 @@ private:
     void set_digits(bool digits_are_code);
 
     SpellerSettings settings_;
+    std::string in_use_;
     SpellSession session_;
     std::unique_ptr<Checker> checker_;
     unsigned base_mode_ = 0;

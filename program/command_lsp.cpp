@@ -13,6 +13,7 @@ int run_lsp_command(const Options& o) {
     ServerOptions options;
     options.main_dict = o.main_dict;
     options.user_dict = o.user_dict;
+    options.language = o.language;
     return serve_lsp(STDIN_FILENO, STDOUT_FILENO, options);
 }
 

@@ -8,6 +8,7 @@
 
 #include "common/char_class.h"
 #include "program/ispell_pipe.h"
+#include "speller/language.h"
 
 namespace lumo::tool {
 
@@ -28,7 +29,9 @@ const char* const Usage =
     "       lumospell --version\n"
     "\n"
     "options:\n"
-    "  -d, --main-dict FILE   main dictionary (default: the one installed with lumospell)\n"
+    "  -d, --main-dict FILE   main dictionary (default: the installed one of the language)\n"
+    "      --lang NAME        en_US, en_GB, en_CA, en_AU, or en for the locale's own\n"
+    "                         (default: from LC_ALL, LC_MESSAGES or LANG, else en_US)\n"
     "  -p, --user-dict FILE   user dictionary (default: $XDG_DATA_HOME/lumospell/user.dic)\n"
     "      --encoding ENC     utf-8, shift-jis (cp932), euc-jp, latin-1 or auto (default:\n"
     "                         decided for each file from its bytes)\n"
@@ -164,10 +167,22 @@ Options parse_options(int argc, char** argv) {
             o.command = "list";
         } else if (arg == "-d" || arg == "--main-dict") {
             const std::string v = value("--main-dict");
-            if (is_bare_dictionary_name(v) && access(v.c_str(), F_OK) != 0)
+            // An editor's "-d en_GB" (or "en_GB-ise", "british") names a variant.
+            const std::string lang = v.rfind("en", 0) == 0
+                                         ? language_of_locale(v.substr(0, v.find('-')))
+                                     : v == "british"  ? "en_GB"
+                                     : v == "american" ? "en_US"
+                                                       : "";
+            if (is_bare_dictionary_name(v) && access(v.c_str(), F_OK) != 0 && !lang.empty())
+                o.language = v == "en" ? "en" : lang;
+            else if (is_bare_dictionary_name(v) && access(v.c_str(), F_OK) != 0)
                 o.ignored_dictionary_name = v;
             else
                 o.main_dict = v;
+        } else if (arg == "--lang") {
+            o.language = value("--lang");
+        } else if (joined(arg, "--lang")) {
+            o.language = arg.substr(7);
         } else if (arg == "-p" || arg == "--user-dict") {
             o.user_dict = value("--user-dict");
         } else if (arg == "--encoding" || arg == "-i") {

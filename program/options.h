@@ -21,6 +21,7 @@ struct Options {
     std::string command;
     std::string main_dict;
     std::string user_dict;
+    std::string language;  // --lang or an ispell -d en_GB; empty: the locale's
     unsigned mode = ModeWebAddresses | ModePaths;
     bool suggest = true;
     size_t max_suggestions = 10;

@@ -1,7 +1,10 @@
 #include <cstdio>
+#include <cstdlib>
 
 #include "documents/text_prepare.h"
 #include "program/commands.h"
+#include "speller/dictionary_locations.h"
+#include "speller/language.h"
 
 namespace lumo::tool {
 
@@ -16,6 +19,22 @@ void print_message(const char* text, const char* caption) {
 SessionSettings session_settings(const Options& o) {
     SessionSettings settings;
     settings.main_dict = o.main_dict;
+    LanguageChoice choice;
+    std::string error;
+    if (!choose_language(o.language, choice, error)) {
+        std::string installed;
+        for (const std::string& name : installed_languages(installed_data_dir()))
+            installed += " " + name;
+        std::fprintf(stderr, "lumospell: %s; installed:%s\n", error.c_str(),
+                     installed.empty() ? " none" : installed.c_str());
+        std::exit(ExitError);
+    }
+    if (o.main_dict.empty()) settings.language = choice.name;
+    if (o.verbose && o.main_dict.empty())
+        std::fprintf(stderr, "lumospell: language %s (%s)\n", choice.name.c_str(),
+                     choice.why.c_str());
+    else if (o.verbose)
+        std::fprintf(stderr, "lumospell: main dictionary %s (--main-dict)\n", o.main_dict.c_str());
     settings.user_dict = o.user_dict;
     settings.mode = o.mode;
     settings.double_byte = encoding_from_locale() == TextEncoding::ShiftJis;

@@ -8,10 +8,10 @@
 
 #include "common/char_class.h"
 
+#include "common/word_rules.h"
 #include "frequency.h"
 #include "index_file.h"
 #include "word_lists.h"
-#include "common/word_rules.h"
 
 namespace lumo::ranker {
 
@@ -60,7 +60,18 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
     edits_ = EditTable();
     if (frequency != nullptr) {
         open_irregular(beside(*frequency, "irregular-forms.txt"));
-        open_edits(beside(*frequency, "typo-edits.txt"));
+        // A variant's frequencies (en_GB-frequency.txt) have its own edits
+        // beside them (en_GB-typo-edits.txt), else the general ones.
+        const size_t name = frequency->find_last_of('/') + 1;
+        const size_t dash = frequency->rfind("-frequency.txt");
+        const std::string own =
+            dash != std::string::npos && dash > name && dash + 14 == frequency->size()
+                ? beside(*frequency,
+                         (frequency->substr(name, dash - name) + "-typo-edits.txt").c_str())
+                : std::string();
+        std::FILE* f = own.empty() ? nullptr : std::fopen(own.c_str(), "rb");
+        if (f != nullptr) std::fclose(f);
+        open_edits(f != nullptr ? own : beside(*frequency, "typo-edits.txt"));
     }
     if (index != nullptr) {
         Fingerprint dict, freq;

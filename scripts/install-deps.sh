@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/apt.sh
 packages=(cmake make g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev tmux nlohmann-json3-dev wordnet-base)
+  libncurses-dev tmux nlohmann-json3-dev wordnet-base scowl)
 apt_install "${packages[@]}" "$@"

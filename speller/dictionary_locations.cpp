@@ -10,9 +10,12 @@
 
 namespace lumo::tool {
 
+std::string installed_data_dir() {
+    return program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell";
+}
+
 std::string default_data_file(const char* name) {
-    const std::string candidate =
-        program_dir() + "/" LUMOSPELL_RELATIVE_DATADIR "/lumospell/" + name;
+    const std::string candidate = installed_data_dir() + "/" + name;
     return access(candidate.c_str(), F_OK) == 0 ? candidate : std::string();
 }
 

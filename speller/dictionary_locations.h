@@ -8,6 +8,9 @@ namespace lumo::tool {
 // The main dictionary installed with the program; empty if missing.
 std::string default_main_dictionary();
 
+// The folder of the installed dictionaries and the ranker's files.
+std::string installed_data_dir();
+
 // A file installed beside the default main dictionary; empty if missing.
 std::string default_data_file(const char* name);
 

@@ -28,14 +28,25 @@ bool RankedSuggestions::open_with(const std::string& library, const std::string&
                                   std::string& why) {
     close();
     if (!bind_ranker(library, api_, why)) return false;
-    const std::string frequency = data_dir + "/word-frequency.txt";
+    // A variant's dictionary (en_GB.dic) has its own frequencies and index
+    // beside it (en_GB-frequency.txt, en_GB.rank); any other, the general ones.
+    const size_t slash = main_dict.find_last_of('/');
+    std::string stem = main_dict.substr(slash == std::string::npos ? 0 : slash + 1);
+    stem = stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".dic") == 0
+               ? stem.substr(0, stem.size() - 4)
+               : std::string();
+    const bool variant =
+        !stem.empty() && access((data_dir + "/" + stem + "-frequency.txt").c_str(), R_OK) == 0;
+    const std::string frequency =
+        data_dir + (variant ? "/" + stem + "-frequency.txt" : std::string("/word-frequency.txt"));
     if (access(frequency.c_str(), R_OK) != 0) {
         why = "cannot find the word frequencies (" + frequency + ")";
         return false;
     }
     // The index holds only the default dictionary; the library checks it
     // against both files and builds its own when it does not match.
-    const std::string index_file = data_dir + "/main.rank";
+    const std::string index_file =
+        data_dir + "/" + (variant ? stem : std::string("main")) + ".rank";
     const std::string index = access(index_file.c_str(), R_OK) == 0 ? index_file : std::string();
     const int32_t code = api_.open(main_dict.c_str(), frequency.c_str(),
                                    index.empty() ? nullptr : index.c_str(), &ranker_);

@@ -9,6 +9,7 @@
 
 #include "speller/checker.h"
 #include "speller/dictionary_locations.h"
+#include "speller/language.h"
 #include "speller/user_dictionary_recovery.h"
 
 namespace lumo::tool {
@@ -59,7 +60,14 @@ bool SpellSession::open(const SessionSettings& settings, std::string& error) {
     close();
     settings_ = settings;
     if (!settle_libraries(error)) return false;
-    main_dict_ = settings_.main_dict.empty() ? default_main_dictionary() : settings_.main_dict;
+    main_dict_ = settings_.main_dict;
+    if (main_dict_.empty() && !settings_.language.empty()) {
+        const std::string data_dir =
+            settings_.data_dir.empty() ? installed_data_dir() : settings_.data_dir;
+        if (!language_dictionary(data_dir, settings_.language, main_dict_, error)) return false;
+    } else if (main_dict_.empty()) {
+        main_dict_ = default_main_dictionary();
+    }
     if (main_dict_.empty()) {
         error = "no main dictionary found; give one with --main-dict";
         return false;

@@ -23,7 +23,10 @@ struct SessionSettings {
     // The ranker's files (word-frequency.txt, main.rank); empty: the
     // program's installed data folder.
     std::string data_dir;
-    std::string main_dict;  // empty: the installed default
+    std::string main_dict;  // empty: the language's installed dictionary
+    // The variant (en_US, en_GB, ...) whose dictionary in the data folder is
+    // the main one; empty with no main_dict: the installed main.dic.
+    std::string language;
     std::string user_dict;  // empty: the user's default
     unsigned mode = 0;
     bool double_byte = false;
@@ -62,6 +65,8 @@ public:
 
     const FrontApi& front() const { return api_; }
     const std::string& main_dict() const { return main_dict_; }
+    // The variant whose dictionary is open (en_GB); empty for one named by path.
+    const std::string& language() const { return settings_.language; }
     const std::string& user_dict() const { return user_dict_; }
     unsigned mode() const { return mode_; }
     // The front's options, kept across a reopen.

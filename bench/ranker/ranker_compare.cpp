@@ -2,7 +2,10 @@
 // on the odd and the even rows of the Wikipedia misspellings, in one run:
 // top-1, top-5, top-10, mean and p99 microseconds per word.
 //
-// Usage: ranker_compare [--hunspell-every K] [--skip-peers] [--misses]
+// Usage: ranker_compare [--lang NAME] [--hunspell-every K] [--skip-peers] [--misses]
+//   --lang en_GB (en_US, en_CA, en_AU): that variant's dictionary, beside
+//   aspell's and hunspell's of it, on the rows whose correction it holds
+//   (all rows for en_US); without it, the default main.dic and en_US peers.
 //   hunspell takes about 27 ms a word; --hunspell-every K times only every
 //   K-th row of each half for it (1, all rows, by default); --misses lists
 //   the odd rows whose correction the ranker does not put first.
@@ -16,6 +19,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -166,7 +170,7 @@ F bind(void* library, const char* name) {
 }
 
 // aspell through its C interface, loaded at run time.
-bool aspell_suggester(Suggester& out) {
+bool aspell_suggester(const std::string& lang, Suggester& out) {
     void* lib = dlopen("libaspell.so.15", RTLD_NOW);
     if (lib == nullptr) return false;
     auto new_config = bind<void* (*)()>(lib, "new_aspell_config");
@@ -182,7 +186,7 @@ bool aspell_suggester(Suggester& out) {
         !elements || !next || !drop)
         return false;
     void* config = new_config();
-    replace(config, "lang", "en_US");
+    replace(config, "lang", lang.c_str());
     replace(config, "encoding", "utf-8");
     void* made = new_speller(config);
     if (error_number(made) != 0) return false;
@@ -199,14 +203,15 @@ bool aspell_suggester(Suggester& out) {
 }
 
 // hunspell through its C interface, loaded at run time.
-bool hunspell_suggester(Suggester& out) {
+bool hunspell_suggester(const std::string& lang, Suggester& out) {
     void* lib = dlopen("libhunspell-1.7.so.0", RTLD_NOW);
     if (lib == nullptr) return false;
     auto create = bind<void* (*)(const char*, const char*)>(lib, "Hunspell_create");
     auto suggest = bind<int (*)(void*, char***, const char*)>(lib, "Hunspell_suggest");
     auto free_list = bind<void (*)(void*, char***, int)>(lib, "Hunspell_free_list");
     if (!create || !suggest || !free_list) return false;
-    void* handle = create("/usr/share/hunspell/en_US.aff", "/usr/share/hunspell/en_US.dic");
+    const std::string base = "/usr/share/hunspell/" + lang;
+    void* handle = create((base + ".aff").c_str(), (base + ".dic").c_str());
     if (handle == nullptr) return false;
     out = [=](const std::string& word) {
         char** words = nullptr;
@@ -239,8 +244,11 @@ int main(int argc, char** argv) {
     size_t hunspell_every = 1;
     bool peers = true;
     bool misses = false;
+    std::string lang;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--hunspell-every") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc)
+            lang = argv[++i];
+        else if (std::strcmp(argv[i], "--hunspell-every") == 0 && i + 1 < argc)
             hunspell_every = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--skip-peers") == 0)
             peers = false;
@@ -249,13 +257,31 @@ int main(int argc, char** argv) {
     }
     std::vector<Row> odd, even;
     load_rows(odd, even);
+    const std::string data = LUMOSPELL_DATA_OUTPUT_DIR;
+    const std::string main_dict = lang.empty() ? data + "/main.dic" : data + "/" + lang + ".dic";
+    const std::string frequency =
+        lang.empty() ? data + "/word-frequency.txt" : data + "/" + lang + "-frequency.txt";
+    const std::string index = lang.empty() ? data + "/main.rank" : data + "/" + lang + ".rank";
+    if (!lang.empty() && lang != "en_US") {
+        // The list's corrections are American: keep the rows whose
+        // correction the variant spells so too.
+        std::set<std::string> words;
+        std::ifstream in(main_dict);
+        for (std::string w; std::getline(in, w);) words.insert(w.substr(0, w.find('\r')));
+        for (std::vector<Row>* half : {&odd, &even})
+            half->erase(
+                std::remove_if(half->begin(), half->end(),
+                               [&](const Row& r) { return !words.count(r.corrections[0]); }),
+                half->end());
+    }
+    const std::string peer_lang = lang.empty() ? "en_US" : lang;
 
     long before = rss_kib();
     auto start = Clock::now();
     uint32_t session = 0;
     if (SpellInit(&session, nullptr) != 0 ||
-        SpellOpenMdr(session, LUMOSPELL_MAIN_DICT, nullptr, 0, 0, 1033, nullptr) != 0) {
-        std::fprintf(stderr, "cannot load %s into the engine\n", LUMOSPELL_MAIN_DICT);
+        SpellOpenMdr(session, main_dict.c_str(), nullptr, 0, 0, 1033, nullptr) != 0) {
+        std::fprintf(stderr, "cannot load %s into the engine\n", main_dict.c_str());
         return 1;
     }
     SpellOptions(session, 0);
@@ -265,9 +291,8 @@ int main(int argc, char** argv) {
     before = rss_kib();
     start = Clock::now();
     LumoRanker* ranker = nullptr;
-    if (LumoRankOpen(LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, LUMORANK_INDEX, &ranker) !=
-        LumoRankOk) {
-        std::fprintf(stderr, "cannot open the ranker over %s\n", LUMOSPELL_MAIN_DICT);
+    if (LumoRankOpen(main_dict.c_str(), frequency.c_str(), index.c_str(), &ranker) != LumoRankOk) {
+        std::fprintf(stderr, "cannot open the ranker over %s\n", main_dict.c_str());
         return 1;
     }
     const double ranker_ms = millis_since(start);
@@ -282,6 +307,7 @@ int main(int argc, char** argv) {
         return list;
     };
 
+    std::printf("dictionary %s; peers' %s\n", main_dict.c_str(), peer_lang.c_str());
     std::printf(
         "start-up: engine %.1f ms, %ld KiB; ranker %.1f ms (%s), %ld KiB above the engine\n",
         engine_ms, engine_kib, ranker_ms,
@@ -302,11 +328,11 @@ int main(int argc, char** argv) {
               measure(engine_order(session), even, 1), r_odd);
     if (peers) {
         Suggester peer;
-        if (aspell_suggester(peer))
+        if (aspell_suggester(peer_lang, peer))
             print_row("aspell", measure(peer, odd, 1), measure(peer, even, 1), r_odd);
         else
             std::printf("%-14s | not installed (apt-get install aspell aspell-en)\n", "aspell");
-        if (hunspell_suggester(peer))
+        if (hunspell_suggester(peer_lang, peer))
             print_row("hunspell", measure(peer, odd, hunspell_every),
                       measure(peer, even, hunspell_every), r_odd);
         else

@@ -30,7 +30,7 @@ restore() {
 trap restore EXIT
 install -m 644 "$module" "$target"
 mkdir -p "$work/config" "$work/home"
-printf 'en_US:lumospell\nen:lumospell\n' > "$work/config/enchant.ordering"
+printf '%s:lumospell\n' en_US en_GB en_CA en_AU en > "$work/config/enchant.ordering"
 export ENCHANT_CONFIG_DIR="$work/config" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 export LUMOSPELL_USER_DICT="$work/user.dic"
 status=0
@@ -42,6 +42,9 @@ expect() {
 sample='The quick brown fox jumsp over teh lazy dog.'
 expect "the ordering selects the provider" \
   "$(timeout 60 enchant-lsmod-2 -lang en_US 2>&1)" "en_US (lumospell)"
+expect "the provider lists the variants" \
+  "$(timeout 60 enchant-lsmod-2 -list-dicts 2>&1 | grep lumospell | sort | tr '\n' ' ')" \
+  "en (lumospell) en_AU (lumospell) en_CA (lumospell) en_GB (lumospell) en_US (lumospell) "
 expect "enchant-2 -l lists the misspelt words" \
   "$(echo "$sample" | timeout 60 enchant-2 -l -d en_US 2>&1 | tr '\n' ' ')" "jumsp teh "
 pipe=$(printf '%s\n' "$sample" | timeout 60 enchant-2 -a -d en_US 2>&1)

@@ -27,13 +27,14 @@ def check(condition, what):
 
 
 class Client:
-    def __init__(self, encodings=("utf-16",)):
-        self.proc = subprocess.Popen([PROGRAM, "lsp", "--main-dict", MAIN, "--user-dict", USER],
+    def __init__(self, encodings=("utf-16",), dictionary=("--main-dict", MAIN)):
+        self.proc = subprocess.Popen([PROGRAM, "lsp", *dictionary, "--user-dict", USER],
                                      stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.DEVNULL)
         self.buffer = b""
         self.next_id = 0
         self.diagnostics = {}
+        self.seen = []
         self.encodings = list(encodings)
 
     def send_raw(self, data):
@@ -77,6 +78,7 @@ class Client:
             m = self.read(deadline - time.monotonic())
             if m is None:
                 return None
+            self.seen.append(m)
             if m.get("method") == "textDocument/publishDiagnostics":
                 self.diagnostics[m["params"]["uri"]] = m["params"]["diagnostics"]
             if predicate(m):
@@ -197,5 +199,24 @@ check(spans(u.wait_diagnostics(URI, 1) or []) == [(0, 11, 15, "wrod")], "UTF-8 c
 u.proc.stdin.close()
 u.proc.stdout.close()
 check(u.finish() == 1, "a client that vanishes: the server ends, status 1")
+
+# The language setting: the variant's words, said once in the log.
+g = Client(dictionary=())
+g.request("initialize", {"processId": None, "rootUri": None, "capabilities": {},
+                         "initializationOptions": {"lumospell": {"language": "en_GB"}}})
+g.notify("textDocument/didOpen", {"textDocument": {
+    "uri": URI, "languageId": "plaintext", "version": 1, "text": "colour color organise"}})
+check([s[3] for s in spans(g.wait_diagnostics(URI, 1) or [])] == ["color"],
+      "language en_GB: its spellings")
+g.notify("workspace/didChangeConfiguration", {"settings": {"lumospell": {"language": "en_US"}}})
+g.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
+check([s[3] for s in spans(g.diagnostics[URI])] == ["colour", "organise"],
+      "language en_US: its spellings")
+logs = [m["params"]["message"] for m in g.seen if m.get("method") == "window/logMessage"]
+check([l for l in logs if "checking" in l] == ["lumospell: checking en_GB (the language setting)",
+                                               "lumospell: checking en_US (the language setting)"],
+      "the variant is logged when it is chosen")
+g.proc.stdin.close()
+g.finish()
 
 sys.exit(1 if failures else 0)
