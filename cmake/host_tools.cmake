@@ -28,3 +28,7 @@ add_custom_command(OUTPUT ${LUMOSPELL_MAIN_DICT}
 add_custom_target(default_dictionary ALL DEPENDS ${LUMOSPELL_MAIN_DICT})
 
 add_subdirectory(ranker)
+
+# The variants' dictionaries, frequencies, typo edits and indexes.
+set(LUMOSPELL_EJ_WORDS ${PROJECT_BINARY_DIR}/ej-words.dic)
+include(dictionary/variants.cmake)

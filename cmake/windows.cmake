@@ -44,23 +44,31 @@ endforeach()
 # (LUMOSPELL_HOST_TOOLS, cmake/host_tools.cmake), and they are copied here.
 include(ExternalProject)
 set(LUMOSPELL_HOST_DATA ${PROJECT_BINARY_DIR}/host-tools/share/lumospell)
+set(LUMOSPELL_DATA_FILES main.dic main.rank)
+set(LUMOSPELL_HOST_TARGETS ranker_index)
+foreach(lang en_US en_GB en_CA en_AU)
+  list(APPEND LUMOSPELL_DATA_FILES
+    ${lang}.dic ${lang}.rank ${lang}-frequency.txt ${lang}-typo-edits.txt)
+  list(APPEND LUMOSPELL_HOST_TARGETS dictionary_${lang})
+endforeach()
+list(TRANSFORM LUMOSPELL_DATA_FILES PREPEND ${LUMOSPELL_HOST_DATA}/ OUTPUT_VARIABLE host_files)
+list(TRANSFORM LUMOSPELL_DATA_FILES PREPEND ${LUMOSPELL_DATA_OUTPUT_DIR}/ OUTPUT_VARIABLE data_files)
 ExternalProject_Add(host_tools
   SOURCE_DIR ${PROJECT_SOURCE_DIR}
   BINARY_DIR ${PROJECT_BINARY_DIR}/host-tools
   CMAKE_ARGS -DLUMOSPELL_HOST_TOOLS=ON -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target ranker_index
+  # Configured again first: a target added since the last build must exist.
+  BUILD_COMMAND ${CMAKE_COMMAND} <BINARY_DIR>
+  COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target ${LUMOSPELL_HOST_TARGETS}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${LUMOSPELL_HOST_DATA}/main.dic ${LUMOSPELL_HOST_DATA}/main.rank)
-add_custom_command(OUTPUT ${LUMOSPELL_DATA_OUTPUT_DIR}/main.dic ${LUMOSPELL_DATA_OUTPUT_DIR}/main.rank
+  BUILD_BYPRODUCTS ${host_files})
+add_custom_command(OUTPUT ${data_files}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${LUMOSPELL_DATA_OUTPUT_DIR}
-  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${LUMOSPELL_HOST_DATA}/main.dic
-          ${LUMOSPELL_HOST_DATA}/main.rank ${LUMOSPELL_DATA_OUTPUT_DIR}
-  DEPENDS host_tools ${LUMOSPELL_HOST_DATA}/main.dic ${LUMOSPELL_HOST_DATA}/main.rank
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${host_files} ${LUMOSPELL_DATA_OUTPUT_DIR}
+  DEPENDS host_tools ${host_files}
   VERBATIM)
-add_custom_target(windows_data ALL
-  DEPENDS ${LUMOSPELL_DATA_OUTPUT_DIR}/main.dic ${LUMOSPELL_DATA_OUTPUT_DIR}/main.rank
-          ranker_frequency)
+add_custom_target(windows_data ALL DEPENDS ${data_files} ranker_frequency)
 
 # The fuzz replay programs are Linux tools (dlopen, POSIX files): not part
 # of the Windows build, nor is the program (left out at the top).  examples/
@@ -88,7 +96,12 @@ endforeach()
 install(TARGETS win32_host RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/win32_host.c DESTINATION examples)
 # The index and the frequencies: ranker/CMakeLists.txt.
-install(FILES ${LUMOSPELL_DATA_OUTPUT_DIR}/main.dic DESTINATION share/lumospell)
+# The main dictionaries (the default and one per variant) with their
+# indexes, frequencies and typo edits.
+list(FILTER data_files EXCLUDE REGEX "/main\\.rank$")
+install(FILES ${data_files} DESTINATION share/lumospell)
+install(FILES ${PROJECT_SOURCE_DIR}/data/variants/README.md
+  DESTINATION share/lumospell RENAME README.variants.md)
 install(FILES ${PROJECT_SOURCE_DIR}/data/ej/README.md
   DESTINATION share/lumospell RENAME README.ej.md)
 install(FILES ${PROJECT_SOURCE_DIR}/data/words/README.md

@@ -17,7 +17,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake make g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 wine32:i386 locales
-  xvfb x11-apps imagemagick fonts-vlgothic fonts-wine ca-certificates g++)
+  xvfb x11-apps imagemagick fonts-vlgothic fonts-wine ca-certificates scowl g++)
 cache=${LUMOSPELL_CACHE:-/var/cache/lumospell}
 
 # The first archive of this machine's sources that carries its release's
