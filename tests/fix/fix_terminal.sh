@@ -135,6 +135,16 @@ grep -q 'missing.txt: No such file' "$dir/err" || fail "missing: $(cat "$dir/err
 cmp -s "$dir/bin.dat" <(printf 'teh\0bin') || fail "the binary file changed"
 expect_file "$dir/ro.txt" 'teh\n'
 
+# A FIFO and a device are refused before they are opened (opening would
+# block); Ctrl-C is a signal, read at the prompt as the quit key.
+case_dir special; mkfifo "$dir/pipe.txt"; printf 'teh\n' > "$dir/s.txt"
+start special 80 24 pipe.txt /dev/null s.txt; wait_for " the "; pick the; wait_for "no more words"
+keys C-c; wait_for "Quit without saving"; keys y
+[ "$(wait_end)" = 2 ] || fail "exit $(cat "$dir/rc")"
+grep -q 'pipe.txt: not a regular file' "$dir/err" || fail "FIFO: $(cat "$dir/err")"
+grep -q '/dev/null: not a regular file' "$dir/err" || fail "device: $(cat "$dir/err")"
+expect_file "$dir/s.txt" 'teh\n'
+
 # Not a terminal; no file.
 name=pipe; out=$("$program" fix -p "$work/user.dic" /dev/null </dev/null 2>&1); rc=$?
 [ $rc = 2 ] && [[ $out == *"needs a terminal"* ]] || fail "exit $rc: $out"
