@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 namespace lumo::enchant {
 
@@ -37,6 +38,7 @@ bool is_offered_tag(const std::string& tag) {
 }
 
 bool EnchantSpeller::acquire(const SpellerPaths& paths, std::string& error) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     if (users_ > 0) {
         ++users_;
         return true;
@@ -60,6 +62,7 @@ bool EnchantSpeller::acquire(const SpellerPaths& paths, std::string& error) {
 }
 
 void EnchantSpeller::release() {
+    const std::lock_guard<std::mutex> hold(mutex_);
     if (users_ == 0 || --users_ > 0) return;
     checker_.reset();
     if (!session_.close()) report_save_failure(session_);
@@ -82,6 +85,7 @@ bool EnchantSpeller::to_front_text(const std::string& word, std::string& text) {
 }
 
 int EnchantSpeller::check(const std::string& word) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     if (checker_ == nullptr) return -1;
     std::string text;
     if (!to_front_text(word, text)) return 1;
@@ -91,18 +95,21 @@ int EnchantSpeller::check(const std::string& word) {
 }
 
 std::vector<std::string> EnchantSpeller::suggest(const std::string& word, size_t max_count) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return {};
     return session_.suggest(text, max_count);
 }
 
 void EnchantSpeller::add_to_session(const std::string& word) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return;
     session_.ignore_always(text);
 }
 
 void EnchantSpeller::add_to_personal(const std::string& word) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return;
     if (session_.add_word(text) != 0) return;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ SpellerPaths paths_from_environment(const std::string& installed_library_dir,
 // The tags of the one dictionary offered.
 bool is_offered_tag(const std::string& tag);
 
+// Every call holds one lock: the front, the engine and the ranker keep one
+// process-wide state, and applications call from several threads.
 class EnchantSpeller {
 public:
     // Opens for one more user; false with a message when the session
@@ -45,6 +48,7 @@ private:
     // dictionary cannot have.
     static bool to_front_text(const std::string& word, std::string& text);
 
+    std::mutex mutex_;
     int users_ = 0;
     tool::SpellSession session_;
     std::unique_ptr<tool::Checker> checker_;
