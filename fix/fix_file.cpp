@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "speller/leftover_temporaries.h"
+
 namespace lumo::tool {
 
 namespace {
@@ -128,6 +130,7 @@ bool write_fixed(const std::string& given_path, const FileSnapshot& snapshot,
     for (int s : {SIGINT, SIGHUP, SIGTERM, SIGQUIT, SIGTSTP}) sigaddset(&ending, s);
     sigprocmask(SIG_BLOCK, &ending, &before);
     std::string backup_temp, text_temp;
+    remove_leftover_temporaries(folder_of(path));
     bool ok = write_temporary(path, snapshot.bytes, snapshot.mode, backup_temp);
     if (ok && !write_temporary(path, text, snapshot.mode, text_temp)) {
         ok = false;

@@ -40,13 +40,16 @@ expect_file() {  # PATH CONTENT (printf format)
 case_dir() { name=$1; dir="$work/$1"; mkdir -p "$dir"; }
 keys_line="1-9,0 pick"
 
-# Replace by number, save: backup and line ends kept, no line end added.
+# Replace by number, save: backup and line ends kept, no line end added;
+# the temporary file a killed save left beside it is removed.
 case_dir number; printf 'I saw teh cat.\r\nThe end teh' > "$dir/a.txt"
+printf 'half' > "$dir/.a.txt.lumospell-K1ll3d"; touch -d '1 hour ago' "$dir/.a.txt.lumospell-K1ll3d"
 start number 80 24 a.txt; wait_for "$keys_line"; wait_for " the "
 pick the; wait_for "line 2"; wait_for " the"; pick the; wait_for "no more words"; keys x
 [ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc"): $(cat "$dir/err")"
 expect_file "$dir/a.txt" 'I saw the cat.\r\nThe end the'
 expect_file "$dir/a.txt.bak" 'I saw teh cat.\r\nThe end teh'
+[ ! -e "$dir/.a.txt.lumospell-K1ll3d" ] || fail "the killed save's temporary is left"
 
 # R replaces every later one; permissions stay.
 case_dir all; printf 'teh cat and teh dog\nteh\n' > "$dir/b.txt"; chmod 640 "$dir/b.txt"
