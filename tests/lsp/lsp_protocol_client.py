@@ -11,6 +11,10 @@ import tempfile
 import time
 
 PROGRAM = sys.argv[1]
+# LSP_SEED_DIR: each client's bytes (but messages over 64 KB) are kept
+# there as a seed of the server's fuzz target (fuzz/corpus/lsp_server).
+SEED_DIR = os.environ.get("LSP_SEED_DIR")
+clients = []
 WORK = tempfile.mkdtemp()
 MAIN = os.path.join(WORK, "main.dic")
 USER = os.path.join(WORK, "user.dic")
@@ -35,8 +39,12 @@ class Client:
         self.next_id = 0
         self.diagnostics = {}
         self.encodings = list(encodings)
+        self.sent = bytearray(b"\x01" if "utf-8" in encodings else b"\x00")
+        clients.append(self)
 
     def send_raw(self, data):
+        if len(data) < 65536:
+            self.sent += data
         self.proc.stdin.write(data)
         self.proc.stdin.flush()
 
@@ -249,4 +257,8 @@ h.request("shutdown", None)
 h.notify("exit", None)
 check(h.finish() == 0, "the server survived it all")
 
+if SEED_DIR:
+    for number, client in enumerate(clients):
+        with open(os.path.join(SEED_DIR, "scripted-client-%d" % number), "wb") as f:
+            f.write(client.sent)
 sys.exit(1 if failures else 0)
