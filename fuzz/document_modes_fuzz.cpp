@@ -15,11 +15,10 @@ using namespace lumo::tool;
 
 namespace {
 
-const char* const Modes[] = {"text",  "markdown", "html",   "tex", "email",  "nroff",
-                             "c",     "cpp",      "js",     "go",  "rust",   "python",
-                             "shell", "comment",  "xml"};
-const FileEncoding Encodings[] = {FileEncoding::Utf8, FileEncoding::ShiftJis,
-                                  FileEncoding::EucJp, FileEncoding::Latin1};
+const char* const Modes[] = {"text", "markdown", "html", "tex",    "email", "nroff",   "c",  "cpp",
+                             "js",   "go",       "rust", "python", "shell", "comment", "xml"};
+const FileEncoding Encodings[] = {FileEncoding::Utf8, FileEncoding::ShiftJis, FileEncoding::EucJp,
+                                  FileEncoding::Latin1};
 
 // A checker that reports every run of letters of the view.
 bool every_word(std::string_view view, std::vector<Finding>& words) {
@@ -60,10 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Line lengths in bytes: a column counts characters, never more.
     std::vector<size_t> lines(1, 0);
     for (size_t i = 0; i < document.size(); ++i) {
-        const bool cr_alone = document[i] == '\r' &&
-                              (i + 1 == document.size() || document[i + 1] != '\n');
-        if (document[i] == '\n' || cr_alone) lines.push_back(0);
-        else ++lines.back();
+        const bool cr_alone =
+            document[i] == '\r' && (i + 1 == document.size() || document[i + 1] != '\n');
+        if (document[i] == '\n' || cr_alone)
+            lines.push_back(0);
+        else
+            ++lines.back();
     }
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     FUZZ_CHECK(fd >= 0, "cannot open");
@@ -80,11 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(f.length > 0 && f.length <= document.size(), "length %zu", f.length);
         FUZZ_CHECK(at.line >= 1 && at.line <= lines.size(), "line %zu of %zu", at.line,
                    lines.size());
-        FUZZ_CHECK(at.column >= 1 && at.column - 1 < lines[at.line - 1], "column %zu past a line of %zu bytes",
-                   at.column, lines[at.line - 1]);
+        FUZZ_CHECK(at.column >= 1 && at.column - 1 < lines[at.line - 1],
+                   "column %zu past a line of %zu bytes", at.column, lines[at.line - 1]);
     };
     DocumentOutcome outcome;
-    check_document(fd, check, settings, found, [] {}, outcome);
+    check_document(
+        fd, check, settings, found, [] {}, outcome);
     close(fd);
     FUZZ_CHECK(reported <= document.size(), "%zu words in %zu bytes", reported, document.size());
     return 0;

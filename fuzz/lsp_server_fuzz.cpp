@@ -62,8 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    "no header at %zu", at);
         const size_t length = std::stoul(written.substr(at + 16, end - at - 16));
         FUZZ_CHECK(end + 4 + length <= written.size(), "a body cut short");
-        const nlohmann::json m = nlohmann::json::parse(written.substr(end + 4, length), nullptr,
-                                                       false);
+        const nlohmann::json m =
+            nlohmann::json::parse(written.substr(end + 4, length), nullptr, false);
         FUZZ_CHECK(m.is_object() && m.value("jsonrpc", "") == "2.0", "not a JSON-RPC object");
         if (m.contains("id") && m["id"] == 0 && m.contains("result")) answered_initialize = true;
         at = end + 4 + length;

@@ -74,13 +74,13 @@ LspPosition LineCursor::advance(size_t offset) {
         line_ = p.line;
         at_ = std::min(offset, doc_.line_end(line_));
         units_ = p.character;
-        next_start_ = line_ + 1 < doc_.line_count() ? doc_.line_start(line_ + 1)
-                                                    : doc_.text().size() + 1;
+        next_start_ =
+            line_ + 1 < doc_.line_count() ? doc_.line_start(line_ + 1) : doc_.text().size() + 1;
         return p;
     }
     const size_t to = std::min(offset, doc_.line_end(line_));
-    if (to > at_) units_ += count_units(std::string_view(doc_.text()).substr(at_, to - at_),
-                                        encoding_);
+    if (to > at_)
+        units_ += count_units(std::string_view(doc_.text()).substr(at_, to - at_), encoding_);
     at_ = std::max(at_, to);
     return {line_, units_};
 }

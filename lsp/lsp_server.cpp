@@ -58,9 +58,12 @@ bool prepare_body(std::string& body) {
     for (size_t i = 0; i < body.size(); ++i) {
         const char c = body[i];
         if (!in_string) {
-            if (c == '"') in_string = true;
-            else if ((c == '[' || c == '{') && ++depth > MaxNesting) return false;
-            else if ((c == ']' || c == '}') && depth > 0) --depth;
+            if (c == '"')
+                in_string = true;
+            else if ((c == '[' || c == '{') && ++depth > MaxNesting)
+                return false;
+            else if ((c == ']' || c == '}') && depth > 0)
+                --depth;
             continue;
         }
         if (c == '"') {
@@ -189,8 +192,7 @@ void Server::dispatch(std::string& body) {
         const json top = json::parse(
             body, [](int depth, json::parse_event_t, json&) { return depth <= 1; }, false);
         const auto id = top.is_object() ? top.find("id") : top.end();
-        const bool has_id =
-            id != top.end() && (id->is_number_integer() || id->is_string());
+        const bool has_id = id != top.end() && (id->is_number_integer() || id->is_string());
         respond_error(has_id ? *id : json(nullptr), InvalidRequest,
                       "values nest deeper than " + std::to_string(MaxNesting) + " levels");
         return;
@@ -200,8 +202,10 @@ void Server::dispatch(std::string& body) {
         // A Content-Length beyond its body swallows the next message's
         // header: serve that one on its own.
         const size_t next = body.find("Content-Length:");
-        if (next != std::string::npos) reader_.unread(body.substr(next));
-        else reader_.resynchronise();
+        if (next != std::string::npos)
+            reader_.unread(body.substr(next));
+        else
+            reader_.resynchronise();
         respond_error(nullptr, ParseError, "the message is not JSON");
         return;
     }

@@ -29,8 +29,8 @@ std::shared_ptr<unsigned char> read_whole(const std::string& path, size_t& size,
     // pages one by one costs more than the copy.  A file that shrank since
     // fstat gives the length actually read, one that grew its old length.
     const size_t capacity = length + 1;
-    void* at = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                      -1, 0);
+    void* at =
+        ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     std::shared_ptr<unsigned char> bytes;
 #if defined(MADV_HUGEPAGE)
     if (at != MAP_FAILED) ::madvise(at, capacity, MADV_HUGEPAGE);

@@ -1,7 +1,7 @@
 #include "speller/leftover_temporaries.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,11 +28,11 @@ TEST(LeftoverTemporaries, OnlyOldRegularFilesOfThePatterns) {
         {".lumospell-build-x9Y8z7", true, true},
         {".notes.txt.lumospell-Ab12Cd2", false, true},  // not mkstemp's six
         {".notes.txt.lumospell-Ab1", false, true},
-        {"notes.txt.lumospell-Ab12Cd", false, true},    // not hidden
-        {"..lumospell-Ab12Cd", false, true},            // no file name
+        {"notes.txt.lumospell-Ab12Cd", false, true},  // not hidden
+        {"..lumospell-Ab12Cd", false, true},          // no file name
         {".notes.txt.lumospell-Ab-2Cd", false, true},
         {".notes.txt", false, true},
-        {".other.dic.lumospell-Zz99Yy", true, false},   // younger than the process
+        {".other.dic.lumospell-Zz99Yy", true, false},  // younger than the process
     };
     for (const Case& c : cases) {
         write_file(dir.file(c.name), "x");
