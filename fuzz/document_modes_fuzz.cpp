@@ -58,13 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(lumo::fuzz::write_bytes(path, document.data(), document.size()), "cannot write");
     // Line lengths in bytes: a column counts characters, never more.
     std::vector<size_t> lines(1, 0);
-    for (size_t i = 0; i < document.size(); ++i) {
-        const bool cr_alone =
-            document[i] == '\r' && (i + 1 == document.size() || document[i + 1] != '\n');
-        if (document[i] == '\n' || cr_alone)
-            lines.push_back(0);
-        else
-            ++lines.back();
+    for (const char c : document) {
+        // Lines end at '\n' alone, as the reader counts them.
+        if (c == '\n') lines.push_back(0);
+        else ++lines.back();
     }
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     FUZZ_CHECK(fd >= 0, "cannot open");
