@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "speller/language.h"
 
@@ -56,6 +57,7 @@ std::string variant_of_tag(const std::string& tag) {
 
 bool EnchantSpeller::acquire(const SpellerPaths& paths, const std::string& variant,
                              std::string& error) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     if (users_ > 0 && variant != variant_) {
         error = "LumoSpell checks one variant in a process; " + variant_ + " is in use";
         return false;
@@ -84,6 +86,7 @@ bool EnchantSpeller::acquire(const SpellerPaths& paths, const std::string& varia
 }
 
 void EnchantSpeller::release() {
+    const std::lock_guard<std::mutex> hold(mutex_);
     if (users_ == 0 || --users_ > 0) return;
     checker_.reset();
     if (!session_.close()) report_save_failure(session_);
@@ -106,6 +109,7 @@ bool EnchantSpeller::to_front_text(const std::string& word, std::string& text) {
 }
 
 int EnchantSpeller::check(const std::string& word) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     if (checker_ == nullptr) return -1;
     std::string text;
     if (!to_front_text(word, text)) return 1;
@@ -115,18 +119,21 @@ int EnchantSpeller::check(const std::string& word) {
 }
 
 std::vector<std::string> EnchantSpeller::suggest(const std::string& word, size_t max_count) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return {};
     return session_.suggest(text, max_count);
 }
 
 void EnchantSpeller::add_to_session(const std::string& word) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return;
     session_.ignore_always(text);
 }
 
 void EnchantSpeller::add_to_personal(const std::string& word) {
+    const std::lock_guard<std::mutex> hold(mutex_);
     std::string text;
     if (checker_ == nullptr || !to_front_text(word, text)) return;
     if (session_.add_word(text) != 0) return;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,8 @@ const std::vector<std::string>& offered_tags();
 // The variant a tag names (en_GB for en-GB; the locale's own for en).
 std::string variant_of_tag(const std::string& tag);
 
+// Every call holds one lock: the front, the engine and the ranker keep one
+// process-wide state, and applications call from several threads.
 class EnchantSpeller {
 public:
     // Opens for one more user of a variant; false with a message when the
@@ -50,6 +53,7 @@ private:
     // dictionary cannot have.
     static bool to_front_text(const std::string& word, std::string& text);
 
+    std::mutex mutex_;
     int users_ = 0;
     std::string variant_;
     tool::SpellSession session_;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "speller/leftover_temporaries.h"
+
 namespace lumo::tool {
 
 namespace {
@@ -63,8 +65,18 @@ bool write_temporary(const std::string& path, const std::string& bytes, mode_t m
 }  // namespace
 
 bool read_for_fixing(const std::string& path, FileSnapshot& snapshot, std::string& error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Asked before opening: opening a FIFO waits for a writer, a device
+    // may never answer.  O_NONBLOCK for one put there in between.
     struct stat st;
+    if (stat(path.c_str(), &st) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 || fstat(fd, &st) != 0) {
         error = std::strerror(errno);
         if (fd >= 0) close(fd);
@@ -94,8 +106,13 @@ bool read_for_fixing(const std::string& path, FileSnapshot& snapshot, std::strin
 }
 
 bool unchanged_on_disk(const std::string& path, const FileSnapshot& snapshot) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
     std::string now;
     const bool ok = read_fd(fd, now);
     close(fd);
@@ -113,6 +130,7 @@ bool write_fixed(const std::string& given_path, const FileSnapshot& snapshot,
     for (int s : {SIGINT, SIGHUP, SIGTERM, SIGQUIT, SIGTSTP}) sigaddset(&ending, s);
     sigprocmask(SIG_BLOCK, &ending, &before);
     std::string backup_temp, text_temp;
+    remove_leftover_temporaries(folder_of(path));
     bool ok = write_temporary(path, snapshot.bytes, snapshot.mode, backup_temp);
     if (ok && !write_temporary(path, text, snapshot.mode, text_temp)) {
         ok = false;

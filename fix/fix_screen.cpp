@@ -111,7 +111,9 @@ bool FixScreen::open() {
     if (open_) return true;
     if (newterm(nullptr, stdout, stdin) == nullptr) return false;
     open_ = true;
-    raw();
+    // Not raw: Ctrl-C stays a signal, so that it works while fix waits
+    // on anything; at a prompt it is read as the key it always was.
+    cbreak();
     noecho();
     nonl();
     keypad(stdscr, TRUE);
@@ -229,6 +231,10 @@ void FixScreen::draw(const FixView& v) {
 
 int FixScreen::read_key() {
     for (;;) {
+        if (fix_stop_signal == SIGINT) {
+            fix_stop_signal = 0;
+            return 3;
+        }
         if (fix_stop_signal) return KeyStop;
         wint_t key;
         const int kind = get_wch(&key);

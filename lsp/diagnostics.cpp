@@ -18,23 +18,36 @@ json range_json(const LspDocument& doc, size_t from, size_t to, PositionEncoding
 }
 
 std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSpeller& speller,
-                                  PositionEncoding encoding) {
+                                  PositionEncoding encoding, size_t max_count) {
     std::vector<json> out;
     std::string prose = doc.text();
     ProseFilter(mode).mask(prose);
     const bool digits = mode_accepts_words_with_digits(mode.mode);
+    LineCursor cursor(doc, encoding);
+    const auto range = [&](size_t from, size_t to) {
+        const LspPosition a = cursor.advance(from);
+        const LspPosition b = cursor.advance(to);
+        return json{{"start", {{"line", a.line}, {"character", a.character}}},
+                    {"end", {{"line", b.line}, {"character", b.character}}}};
+    };
+    size_t more = 0;
+    size_t first_unshown = 0;
     for (size_t line = 0; line < doc.line_count(); ++line) {
         const size_t start = doc.line_start(line);
         const size_t end = doc.line_end(line);
         const std::string_view text = std::string_view(prose).substr(start, end - start);
         for (const Finding& f : speller.check_line(text, digits)) {
             const size_t from = start + f.offset;
+            if (out.size() >= max_count) {
+                if (more++ == 0) first_unshown = from;
+                continue;
+            }
             const bool change = f.status == CheckChangeAlways;
             const std::string message =
                 change && !f.suggestions.empty()
                     ? "'" + f.word + "': change to '" + f.suggestions.front() + "'"
                     : "unknown word '" + f.word + "'";
-            out.push_back({{"range", range_json(doc, from, from + f.length, encoding)},
+            out.push_back({{"range", range(from, from + f.length)},
                            {"severity", 3},
                            {"source", "lumospell"},
                            {"code", change ? "change-always" : "unknown-word"},
@@ -42,11 +55,18 @@ std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSp
                            {"data", {{"word", f.word}}}});
         }
     }
+    if (more > 0)
+        out.push_back({{"range", range(first_unshown, first_unshown)},
+                       {"severity", 3},
+                       {"source", "lumospell"},
+                       {"code", "more"},
+                       {"message", std::to_string(more) + " more unknown words not shown"}});
     return out;
 }
 
 void add_actions(const json& diagnostic, const std::string& uri, LspSpeller& speller,
                  json& actions) {
+    if (!diagnostic.contains("data")) return;  // the count of those not shown
     const std::string word = diagnostic["data"]["word"].get<std::string>();
     for (const std::string& s : speller.suggestions(word, SuggestionsOffered)) {
         json edit = {{"range", diagnostic["range"]}, {"newText", s}};

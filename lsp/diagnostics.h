@@ -21,9 +21,11 @@ constexpr const char* IgnoreCommand = "lumospell.ignoreForSession";
 nlohmann::json range_json(const LspDocument& doc, size_t from, size_t to,
                           PositionEncoding encoding);
 
-// One diagnostic per word to report in doc, read in mode.
+// One diagnostic per word to report in doc, read in mode, the first
+// max_count of them, then one that says how many more there are.
 std::vector<nlohmann::json> diagnostics_for(const LspDocument& doc, ModeChoice mode,
-                                            LspSpeller& speller, PositionEncoding encoding);
+                                            LspSpeller& speller, PositionEncoding encoding,
+                                            size_t max_count);
 
 // Appends the actions for one published diagnostic of the document at uri:
 // its replacements, then adding and ignoring its word.

@@ -40,7 +40,8 @@ size_t LspDocument::offset_of(LspPosition p, PositionEncoding encoding) const {
     const size_t start = line_starts_[p.line];
     const size_t end = line_end(p.line);
     if (encoding == PositionEncoding::Utf8) {
-        size_t at = std::min(start + p.character, end);
+        // Compared before adding: a character near 2^64 must not wrap.
+        size_t at = p.character >= end - start ? end : start + p.character;
         while (at > start && (static_cast<unsigned char>(text_[at]) & 0xC0) == 0x80) --at;
         return at;
     }
@@ -63,6 +64,25 @@ LspPosition LspDocument::position_of(size_t offset, PositionEncoding encoding) c
     const size_t start = line_starts_[line];
     const size_t end = std::max(start, std::min(offset, line_end(line)));
     return {line, count_units(std::string_view(text_).substr(start, end - start), encoding)};
+}
+
+LspPosition LineCursor::advance(size_t offset) {
+    offset = std::min(offset, doc_.text().size());
+    if (offset < at_ || offset >= next_start_) {
+        // Backwards or past the line: start again where the offset lies.
+        const LspPosition p = doc_.position_of(offset, encoding_);
+        line_ = p.line;
+        at_ = std::min(offset, doc_.line_end(line_));
+        units_ = p.character;
+        next_start_ =
+            line_ + 1 < doc_.line_count() ? doc_.line_start(line_ + 1) : doc_.text().size() + 1;
+        return p;
+    }
+    const size_t to = std::min(offset, doc_.line_end(line_));
+    if (to > at_)
+        units_ += count_units(std::string_view(doc_.text()).substr(at_, to - at_), encoding_);
+    at_ = std::max(at_, to);
+    return {line_, units_};
 }
 
 void LspDocument::replace(std::string text) {

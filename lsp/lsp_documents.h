@@ -48,6 +48,21 @@ private:
     std::vector<size_t> line_starts_;
 };
 
+// Positions of offsets that come in order, in one pass over each line:
+// converting each from its line's start would cost the line's length per
+// finding.
+class LineCursor {
+public:
+    LineCursor(const LspDocument& doc, PositionEncoding encoding)
+        : doc_(doc), encoding_(encoding) {}
+    LspPosition advance(size_t offset);
+
+private:
+    const LspDocument& doc_;
+    PositionEncoding encoding_;
+    size_t line_ = 0, at_ = 1, units_ = 0, next_start_ = 0;
+};
+
 // The units one character of text takes, counted over bytes [from, to).
 size_t count_units(std::string_view text, PositionEncoding encoding);
 

@@ -29,6 +29,66 @@ constexpr int InternalError = -32603;
 constexpr int ServerNotInitialized = -32002;
 constexpr int RequestFailed = -32803;
 
+// Deeper values are refused before they are built: copying and destroying
+// them recurse.
+constexpr size_t MaxNesting = 256;
+
+uint32_t hex4(const std::string& s, size_t at) {
+    if (at + 4 > s.size()) return UINT32_MAX;
+    uint32_t v = 0;
+    for (size_t i = at; i < at + 4; ++i) {
+        const char c = s[i];
+        const int d = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+        if (d < 0) return UINT32_MAX;
+        v = v * 16 + static_cast<uint32_t>(d);
+    }
+    return v;
+}
+
+// One pass over a body before it is parsed: a surrogate escape without
+// its other half becomes U+FFFD in place (the parser would reject the
+// whole message), and false comes back when values nest deeper than
+// MaxNesting.
+bool prepare_body(std::string& body) {
+    size_t depth = 0;
+    bool in_string = false;
+    for (size_t i = 0; i < body.size(); ++i) {
+        const char c = body[i];
+        if (!in_string) {
+            if (c == '"')
+                in_string = true;
+            else if ((c == '[' || c == '{') && ++depth > MaxNesting)
+                return false;
+            else if ((c == ']' || c == '}') && depth > 0)
+                --depth;
+            continue;
+        }
+        if (c == '"') {
+            in_string = false;
+        } else if (c == '\\' && i + 1 < body.size()) {
+            if (body[i + 1] != 'u') {
+                ++i;
+                continue;
+            }
+            const uint32_t v = hex4(body, i + 2);
+            if (v >= 0xD800 && v <= 0xDBFF && i + 7 < body.size() && body[i + 6] == '\\' &&
+                body[i + 7] == 'u') {
+                const uint32_t low = hex4(body, i + 8);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    i += 11;
+                    continue;
+                }
+            }
+            if (v >= 0xD800 && v <= 0xDFFF) body.replace(i + 2, 4, "FFFD");
+            if (v != UINT32_MAX) i += 5;
+        }
+    }
+    return true;
+}
+
 struct OpenDocument {
     LspDocument document;
     ModeChoice mode;
@@ -54,7 +114,7 @@ public:
     int run();
 
 private:
-    void dispatch(const std::string& body);
+    void dispatch(std::string& body);
     json request(const std::string& method, const json& params);
     void notification(const std::string& method, const json& params);
 
@@ -122,8 +182,10 @@ int Server::run() {
                 log(1, std::string("cannot check: ") + e.what());
             }
         } else if (r == FrameReader::Result::Skipped) {
-            log(2, "skipped a message without a usable Content-Length or longer than " +
-                       std::to_string(options_.max_message_bytes) + " bytes");
+            log(2, "skipped " + std::to_string(reader_.skipped_bytes()) +
+                       " bytes: a message without a usable Content-Length, longer than " +
+                       std::to_string(options_.max_message_bytes) +
+                       " bytes, or what lay before the next header");
         } else {
             dispatch(body);
         }
@@ -132,13 +194,26 @@ int Server::run() {
     return exit_ && shutting_down_ ? 0 : 1;
 }
 
-void Server::dispatch(const std::string& body) {
+void Server::dispatch(std::string& body) {
+    if (!prepare_body(body)) {
+        // Only the top level is kept, for the id to answer.
+        const json top = json::parse(
+            body, [](int depth, json::parse_event_t, json&) { return depth <= 1; }, false);
+        const auto id = top.is_object() ? top.find("id") : top.end();
+        const bool has_id = id != top.end() && (id->is_number_integer() || id->is_string());
+        respond_error(has_id ? *id : json(nullptr), InvalidRequest,
+                      "values nest deeper than " + std::to_string(MaxNesting) + " levels");
+        return;
+    }
     json message = json::parse(body, nullptr, false);
     if (message.is_discarded()) {
         // A Content-Length beyond its body swallows the next message's
         // header: serve that one on its own.
         const size_t next = body.find("Content-Length:");
-        if (next != std::string::npos) reader_.unread(body.substr(next));
+        if (next != std::string::npos)
+            reader_.unread(body.substr(next));
+        else
+            reader_.resynchronise();
         respond_error(nullptr, ParseError, "the message is not JSON");
         return;
     }
@@ -257,6 +332,9 @@ void Server::settings_from(const json& settings) {
     text("mainDictionary", settings_.main_dict);
     text("userDictionary", settings_.user_dict);
     text("language", settings_.language);
+    const auto most = s.find("maxDiagnostics");
+    if (most != s.end() && most->is_number_unsigned())
+        options_.max_diagnostics = most->get<size_t>();
     const auto debounce = s.find("debounceMs");
     if (debounce != s.end() && debounce->is_number_unsigned())
         options_.debounce_ms =
@@ -350,7 +428,7 @@ std::vector<json> Server::diagnose(OpenDocument& d) {
         d.too_large_reported = true;
         return {};
     }
-    return diagnostics_for(d.document, d.mode, speller_, encoding_);
+    return diagnostics_for(d.document, d.mode, speller_, encoding_, options_.max_diagnostics);
 }
 
 void Server::publish(const std::string& uri, OpenDocument& d) {
@@ -392,6 +470,7 @@ json Server::execute_command(const json& params) {
     if (command == AddCommand) {
         std::string error;
         if (!speller_.add_word(word, error)) throw Failure{RequestFailed, error};
+        if (!error.empty()) log(2, "lumospell: " + error);
     } else if (command == IgnoreCommand) {
         speller_.ignore_for_session(word);
     } else {

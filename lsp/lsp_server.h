@@ -12,6 +12,8 @@ struct ServerOptions {
     int debounce_ms = 5;
     size_t max_message_bytes = 32u << 20;
     size_t max_document_bytes = 8u << 20;
+    // Diagnostics published per document; one more tells how many are not.
+    size_t max_diagnostics = 100;
     // The dictionaries until the client's settings name others; empty: the defaults.
     std::string main_dict;
     std::string user_dict;

@@ -98,8 +98,9 @@ bool LspSpeller::add_word(const std::string& word, std::string& error) {
             return false;
         case Reopened::OpenFailed: break;
     }
-    error = "the dictionaries could not be opened again";
-    return false;
+    // The word is saved: the add succeeded, whatever the reopening did.
+    error = "'" + word + "' is saved, but the dictionaries could not be opened again";
+    return true;
 }
 
 void LspSpeller::ignore_for_session(const std::string& word) {

@@ -42,7 +42,8 @@ public:
     // Ranked when the ranking library is there, else the front's order.
     std::vector<std::string> suggestions(const std::string& word, size_t max_count);
 
-    // Into the user dictionary, saved at once; false with a message.
+    // Into the user dictionary, saved at once; false with a message.  True
+    // once saved, with a message when the dictionaries did not reopen.
     bool add_word(const std::string& word, std::string& error);
     void ignore_for_session(const std::string& word);
 

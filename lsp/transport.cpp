@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 
@@ -21,6 +22,19 @@ bool starts_with_nocase(const std::string& line, const char* prefix) {
     return line.size() >= n && strncasecmp(line.c_str(), prefix, n) == 0;
 }
 
+// Where the next Content-Length header may start, from position from.
+size_t find_length_header(const std::string& text, size_t from) {
+    static const char Name[] = "content-length:";
+    for (size_t i = from; i < text.size(); ++i) {
+        size_t n = 0;
+        while (n + 1 < sizeof Name && i + n < text.size() &&
+               std::tolower(static_cast<unsigned char>(text[i + n])) == Name[n])
+            ++n;
+        if (n + 1 == sizeof Name || i + n == text.size()) return i;
+    }
+    return std::string::npos;
+}
+
 }  // namespace
 
 FrameReader::Parse FrameReader::take(std::string& body) {
@@ -34,6 +48,16 @@ FrameReader::Parse FrameReader::take(std::string& body) {
         skipping_ = false;
         return Parse::Skipped;
     }
+    if (resync_) {
+        // A partial name at the end is kept: the rest may come.
+        const size_t next = find_length_header(buffer_, 0);
+        const size_t drop = next == std::string::npos ? buffer_.size() : next;
+        buffer_.erase(0, drop);
+        skipped_ += drop;
+        if (next == std::string::npos || buffer_.size() < 15) return Parse::NeedMore;
+        resync_ = false;
+        if (skipped_ > 0) return Parse::Skipped;
+    }
     size_t end = buffer_.find("\r\n\r\n");
     size_t separator = 4;
     if (end == std::string::npos) {
@@ -43,7 +67,11 @@ FrameReader::Parse FrameReader::take(std::string& body) {
     if (end == std::string::npos) {
         // Junk without a header end: keep only what may start one.
         if (buffer_.size() > MaxHeaderBytes) {
-            buffer_.erase(0, buffer_.size() - 16);
+            const size_t next = find_length_header(buffer_, 1);
+            const size_t drop = next == std::string::npos ? buffer_.size() : next;
+            buffer_.erase(0, drop);
+            skipped_ += drop;
+            if (next == std::string::npos) resync_ = true;
             return Parse::Skipped;
         }
         return Parse::NeedMore;
@@ -70,10 +98,21 @@ FrameReader::Parse FrameReader::take(std::string& body) {
     }
     const size_t body_start = end + separator;
     if (!has_length) {
+        // Junk in front of a header: pass over the junk only.
+        const size_t next = find_length_header(buffer_, 1);
+        if (next != std::string::npos && next < end) {
+            buffer_.erase(0, next);
+            skipped_ += next;
+            return Parse::Skipped;
+        }
+        // A header without a usable length: its body is junk too.
         buffer_.erase(0, body_start);
+        skipped_ += body_start;
+        resync_ = true;
         return Parse::Skipped;
     }
     if (length > max_body_) {
+        skipped_ += body_start + static_cast<size_t>(length);
         buffer_.erase(0, body_start);
         discard_ = static_cast<size_t>(length);
         skipping_ = true;
@@ -114,6 +153,7 @@ bool FrameReader::fill(int timeout_ms, bool& timed_out) {
 }
 
 FrameReader::Result FrameReader::next(std::string& body, int timeout_ms) {
+    skipped_ = 0;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     for (;;) {
         const Parse parsed = take(body);

@@ -23,6 +23,14 @@ public:
     // message that a too-long Content-Length made part of the last body.
     void unread(const std::string& bytes) { buffer_.insert(0, bytes); }
 
+    // After a body that was no message: what follows it up to the next
+    // Content-Length header is passed over, so that one bad frame costs
+    // only itself.
+    void resynchronise() { resync_ = true; }
+
+    // Bytes passed over by the last Skipped.
+    size_t skipped_bytes() const { return skipped_; }
+
 private:
     enum class Parse { Complete, NeedMore, Skipped };
     Parse take(std::string& body);
@@ -34,6 +42,8 @@ private:
     std::string buffer_;
     size_t discard_ = 0;  // bytes of an oversized body still to pass over
     bool skipping_ = false;
+    bool resync_ = false;
+    size_t skipped_ = 0;
 };
 
 // Writes body as one message; false when the output is gone.

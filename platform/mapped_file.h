@@ -1,5 +1,7 @@
-// A whole file for reading, mapped where the system can (the page cache is
-// used as it is, nothing copied or zero-filled), read into memory otherwise.
+// A whole file for reading, read into memory: a mapping of a file that is
+// rewritten in place under a running process (cut short, bytes changed)
+// faults it or feeds it bytes that were never checked, and our indexes
+// and images are read often enough to make that a crash of a session.
 #pragma once
 
 #include <cstddef>
@@ -14,10 +16,8 @@ namespace lumo::platform {
 std::shared_ptr<const unsigned char> map_file_for_reading(const std::string& path, size_t& size);
 
 // The file's bytes to read and change in memory, the file itself never
-// written: mapped copy-on-write where the system can, so that only the
-// pages touched are read and only those changed are copied.  Null as
-// above, and for an empty file.  A file that is replaced by a rename
-// leaves the bytes as they were; one cut short in place must not be.
+// written.  Null as above, and for an empty file.  Whatever happens to
+// the file afterwards leaves the bytes as they were.
 std::shared_ptr<unsigned char> map_file_copy_on_write(const std::string& path, size_t& size);
 
 }  // namespace lumo::platform

@@ -13,6 +13,7 @@
 #include "documents/text_encoding.h"
 #include "program/commands.h"
 #include "speller/host_libraries.h"
+#include "speller/leftover_temporaries.h"
 
 namespace lumo::tool {
 
@@ -106,6 +107,7 @@ int run_build(const Options& o) {
     // Built beside the output and renamed over it only when complete, so
     // that a cancelled, killed or failed build leaves the old one.
     const size_t slash = output.rfind('/');
+    remove_leftover_temporaries(slash == std::string::npos ? "." : output.substr(0, slash + 1));
     std::string temporary =
         (slash == std::string::npos ? std::string() : output.substr(0, slash + 1)) +
         ".lumospell-build-XXXXXX";

@@ -6,7 +6,7 @@
 #   scripts/fuzz.sh [-t SECONDS] [TARGET...]
 #     -t SECONDS   time per target (default 600)
 #     TARGET       word_list table_image verify suggest prefilter prefilter_diff front_road
-#                  build
+#                  build document_modes lsp_server
 #
 # Builds into build-fuzz/ with clang.  New inputs go to
 # build-fuzz/fuzz-work/<target>/corpus (seeded from fuzz/corpus/<target>),
@@ -23,7 +23,7 @@ if [ "${1:-}" = "-t" ]; then
 fi
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(word_list table_image verify suggest prefilter prefilter_diff front_road
-  build)
+  build document_modes lsp_server)
 parallel=2
 
 # Longest input each target is given: beyond a front's text buffer where
@@ -46,6 +46,12 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DLUMOSPELL_FUZZ=ON -DLUMOSPELL_SANI
 fuzzers=()
 for t in "${targets[@]}"; do fuzzers+=("${t}_fuzzer"); done
 cmake --build "$build" -j2 --target "${fuzzers[@]}"
+# The language server binds the front and the engine at run time; the
+# sanitized build does not link them, the plain one does.
+if [[ " ${targets[*]} " == *" lsp_server "* ]]; then
+  cmake -S . -B build >/dev/null && cmake --build build -j2 --target orthbridge orthex
+  mkdir -p "$build/lib" && cp -a build/lib/liborthbridge.so* build/lib/liborthex.so* "$build/lib/"
+fi
 
 # The targets write files on every input; a memory file system keeps
 # their saves (each ends in fsync) from dominating the run.

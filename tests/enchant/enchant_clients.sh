@@ -81,6 +81,25 @@ user = open(os.environ["LUMOSPELL_USER_DICT"], encoding="latin-1").read().split(
 expect("python: the personal list is saved", "zorgleplex" in user)
 expect("python: no dictionary for other languages", not enchant.dict_exists("fr_FR") or
        enchant.Dict("fr_FR").provider.name != "lumospell")
+# Applications call from several threads: each answer as one thread gets it.
+import threading
+words = ["teh", "recieve", "becuase", "wierd", "dictionery", "speling", "the", "thier",
+         "acommodate", "untill"] * 3
+alone = {w: (d.check(w), d.suggest(w)) for w in words}
+wrong = []
+def worker():
+    for _ in range(5):
+        for w in words:
+            got = (d.check(w), d.suggest(w))
+            if got != alone[w]:
+                wrong.append((w, got))
+threads = [threading.Thread(target=worker) for _ in range(8)]
+for t in threads:
+    t.start()
+for t in threads:
+    t.join()
+expect("python: 8 threads get the one-thread answers (%d of %d differ)"
+       % (len(wrong), 8 * 5 * len(words)), not wrong)
 sys.exit(1 if failures else 0)
 PY
 exit $status

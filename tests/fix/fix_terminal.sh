@@ -40,13 +40,16 @@ expect_file() {  # PATH CONTENT (printf format)
 case_dir() { name=$1; dir="$work/$1"; mkdir -p "$dir"; }
 keys_line="1-9,0 pick"
 
-# Replace by number, save: backup and line ends kept, no line end added.
+# Replace by number, save: backup and line ends kept, no line end added;
+# the temporary file a killed save left beside it is removed.
 case_dir number; printf 'I saw teh cat.\r\nThe end teh' > "$dir/a.txt"
+printf 'half' > "$dir/.a.txt.lumospell-K1ll3d"; touch -d '1 hour ago' "$dir/.a.txt.lumospell-K1ll3d"
 start number 80 24 a.txt; wait_for "$keys_line"; wait_for " the "
 pick the; wait_for "line 2"; wait_for " the"; pick the; wait_for "no more words"; keys x
 [ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc"): $(cat "$dir/err")"
 expect_file "$dir/a.txt" 'I saw the cat.\r\nThe end the'
 expect_file "$dir/a.txt.bak" 'I saw teh cat.\r\nThe end teh'
+[ ! -e "$dir/.a.txt.lumospell-K1ll3d" ] || fail "the killed save's temporary is left"
 grep -qx 'lumospell: saved a.txt (2 changes, backup a.txt.bak)' "$dir/err" || fail "told: $(cat "$dir/err")"
 
 # A line that fits is shown whole, however far in its word is.
@@ -140,6 +143,16 @@ grep -q 'bin.dat: looks like a binary' "$dir/err" || fail "binary: $(cat "$dir/e
 grep -q 'missing.txt: No such file' "$dir/err" || fail "missing: $(cat "$dir/err")"
 cmp -s "$dir/bin.dat" <(printf 'teh\0bin') || fail "the binary file changed"
 expect_file "$dir/ro.txt" 'teh\n'
+
+# A FIFO and a device are refused before they are opened (opening would
+# block); Ctrl-C is a signal, read at the prompt as the quit key.
+case_dir special; mkfifo "$dir/pipe.txt"; printf 'teh\n' > "$dir/s.txt"
+start special 80 24 pipe.txt /dev/null s.txt; wait_for " the "; pick the; wait_for "no more words"
+keys C-c; wait_for "Quit without saving"; keys y
+[ "$(wait_end)" = 2 ] || fail "exit $(cat "$dir/rc")"
+grep -q 'pipe.txt: not a regular file' "$dir/err" || fail "FIFO: $(cat "$dir/err")"
+grep -q '/dev/null: not a regular file' "$dir/err" || fail "device: $(cat "$dir/err")"
+expect_file "$dir/s.txt" 'teh\n'
 
 # Not a terminal; no file.
 name=pipe; out=$("$program" fix -p "$work/user.dic" /dev/null </dev/null 2>&1); rc=$?

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace lumo::tool {
 namespace {
 
@@ -24,6 +26,7 @@ TEST(LspDocument, OffsetsOfPositions) {
         {9, 0, U16, 17},                                      // past the last line: the end
         {1, 2, U8, 5},   {1, 3, U8, 7},    {1, 5, U8, 7},     // inside a sequence: its start
         {1, 7, U8, 11},  {1, 40, U8, 12},
+        {1, SIZE_MAX, U8, 12}, {1, SIZE_MAX - 3, U8, 12}, {1, SIZE_MAX, U16, 12},  // no wrap
     };
     for (const Case& c : cases)
         EXPECT_EQ(doc.offset_of({c.line, c.character}, c.encoding), c.offset)
@@ -44,6 +47,21 @@ TEST(LspDocument, PositionsOfOffsets) {
         const LspPosition p = doc.position_of(c.offset, c.encoding);
         EXPECT_EQ(p.line, c.line) << c.offset;
         EXPECT_EQ(p.character, c.character) << c.offset;
+    }
+}
+
+TEST(LspDocument, CursorAgreesWithPositionOf) {
+    const LspDocument doc(Sample);
+    // In order, at every character boundary, then backwards and past the end.
+    const size_t offsets[] = {0, 1, 2, 3, 4, 5, 7, 11, 12, 13, 17, 5, 2, 99};
+    for (const PositionEncoding encoding : {U16, U8}) {
+        LineCursor cursor(doc, encoding);
+        for (const size_t offset : offsets) {
+            const LspPosition want = doc.position_of(offset, encoding);
+            const LspPosition got = cursor.advance(offset);
+            EXPECT_EQ(got.line, want.line) << offset;
+            EXPECT_EQ(got.character, want.character) << offset;
+        }
     }
 }
 

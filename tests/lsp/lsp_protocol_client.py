@@ -11,6 +11,10 @@ import tempfile
 import time
 
 PROGRAM = sys.argv[1]
+# LSP_SEED_DIR: each client's bytes (but messages over 64 KB) are kept
+# there as a seed of the server's fuzz target (fuzz/corpus/lsp_server).
+SEED_DIR = os.environ.get("LSP_SEED_DIR")
+clients = []
 WORK = tempfile.mkdtemp()
 MAIN = os.path.join(WORK, "main.dic")
 USER = os.path.join(WORK, "user.dic")
@@ -36,8 +40,12 @@ class Client:
         self.diagnostics = {}
         self.seen = []
         self.encodings = list(encodings)
+        self.sent = bytearray(b"\x01" if "utf-8" in encodings else b"\x00")
+        clients.append(self)
 
     def send_raw(self, data):
+        if len(data) < 65536:
+            self.sent += data
         self.proc.stdin.write(data)
         self.proc.stdin.flush()
 
@@ -159,10 +167,6 @@ check(m and m["error"]["code"] == -32601, "a Content-Length past the body: the n
 c.send_raw(b"Content-Length: x\r\n\r\n" + b"j" * 9000 + b"\r\n\r\n")
 check(c.request("no/such/method", {})["error"]["code"] == -32601, "unknown method, after a header without a length and junk")
 c.notify("no/such/notification", {})
-lone = b'{"jsonrpc":"2.0","id":77,"method":"textDocument/codeAction","params":{"x":"\\ud800"}}'
-c.send_raw(b"Content-Length: %d\r\n\r\n" % len(lone) + lone)
-m = c.wait(lambda m: "error" in m)
-check(m and m["error"]["code"] in (-32700, -32602), "a lone surrogate: an error response")
 c.send_raw(b"Content-Length: 3\r\n\r\n[7]")
 check(c.wait(lambda m: "error" in m)["error"]["code"] == -32600, "a message that is not an object")
 c.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 4}, "contentChanges": [
@@ -196,6 +200,12 @@ check(u.start()["result"]["capabilities"]["positionEncoding"] == "utf-8", "initi
 u.notify("textDocument/didOpen", {"textDocument": {"uri": URI, "languageId": "plaintext", "version": 1,
                                                    "text": "\u00e9t\u00e9 \U0001F600 wrod"}})
 check(spans(u.wait_diagnostics(URI, 1) or []) == [(0, 11, 15, "wrod")], "UTF-8 columns count bytes")
+u.notify("textDocument/didChange", {"textDocument": {"uri": URI, "version": 2}, "contentChanges": [
+    {"text": "wrod\nthe wrod"},
+    {"range": {"start": {"line": 1, "character": 2 ** 64 - 1}, "end": {"line": 1, "character": 2 ** 64 - 1}},
+     "text": " wrod"}]})
+check(spans(u.wait_diagnostics(URI, 2) or []) == [(0, 0, 4, "wrod"), (1, 4, 8, "wrod"), (1, 9, 13, "wrod")],
+      "UTF-8: a character near 2^64 is the line's end, not a wrap into the line before")
 u.proc.stdin.close()
 u.proc.stdout.close()
 check(u.finish() == 1, "a client that vanishes: the server ends, status 1")
@@ -219,4 +229,57 @@ check([l for l in logs if "checking" in l] == ["lumospell: checking en_GB (the l
 g.proc.stdin.close()
 g.finish()
 
+# Hostile input: each costs at most itself, the server stays alive and quick.
+h = Client()
+h.start()
+deep = b'{"jsonrpc":"2.0","id":90,"method":"textDocument/codeAction","params":{"x":' + \
+    b"[" * 150000 + b"]" * 150000 + b"}}"
+h.send_raw(b"Content-Length: %d\r\n\r\n" % len(deep) + deep)
+m = h.wait(lambda m: m.get("id") == 90)
+check(m and m["error"]["code"] == -32600, "150,000 levels of nesting: an error answer, not a crash")
+cafe = json.dumps({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": {"textDocument": {
+    "uri": "file:///cafe.txt", "languageId": "plaintext", "version": 1, "text": "caf\u00e9 wrod"}}},
+    ensure_ascii=False)
+h.send_raw(b"Content-Length: %d\r\n\r\n" % len(cafe) + cafe.encode())  # characters, not bytes
+h.send_raw(b"Content-Length: abc\r\n\r\n{\"id\": 1}")
+h.send_raw(b"x" * 9000)
+answered = sum(1 for _ in range(6) if (h.request("no/such", {}, timeout=10) or {}).get("error"))
+check(answered == 6, "after a length in characters, a length 'abc' and 9 KB of junk: %d of 6 answered"
+      % answered)
+LONG = "file:///long.txt"
+h.notify("textDocument/didOpen", {"textDocument": {"uri": LONG, "languageId": "plaintext",
+                                                   "version": 1, "text": "wrod " * 50000}})
+many = h.wait_diagnostics(LONG, 1) or []
+check(len(many) == 101 and many[-1]["message"].startswith("49900 more"),
+      "a 250 KB line of 50,000 findings: 100 diagnostics and one that counts the rest")
+check(spans(many[99:100]) == [(0, 495, 499, "wrod")], "the last shown is where it lies")
+h.notify("workspace/didChangeConfiguration", {"settings": {"lumospell": {"maxDiagnostics": 2}}})
+h.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics" and m["params"]["uri"] == LONG)
+check(len(h.diagnostics[LONG]) == 3, "the maxDiagnostics setting")
+actions = h.request("textDocument/codeAction", {"textDocument": {"uri": LONG}, "range": {
+    "start": {"line": 0, "character": 0}, "end": {"line": 0, "character": 250000}}})
+check(actions and "result" in actions, "code actions over the count of the rest")
+lone = b'{"jsonrpc":"2.0","method":"textDocument/didOpen","params":{"textDocument":{' + \
+    b'"uri":"file:///lone.txt","languageId":"plaintext","version":1,"text":"wrod \\ud800 wrod"}}}'
+h.send_raw(b"Content-Length: %d\r\n\r\n" % len(lone) + lone)
+check([d[3] for d in spans(h.wait_diagnostics("file:///lone.txt", 1) or [])] == ["wrod", "wrod"],
+      "a lone surrogate is replaced, the document checked")
+gone = os.path.join(WORK, "gone.dic")
+with open(gone, "w") as f:
+    f.write(open(MAIN).read())
+h.notify("workspace/didChangeConfiguration", {"settings": {"mainDictionary": gone}})
+h.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics")
+os.remove(gone)
+added = h.request("workspace/executeCommand", {"command": "lumospell.addToDictionary",
+                                               "arguments": ["qwzx"]})
+check(added and "error" not in added and "qwzx" in open(USER).read().split(),
+      "the main dictionary gone: a saved add is reported as done")
+h.request("shutdown", None)
+h.notify("exit", None)
+check(h.finish() == 0, "the server survived it all")
+
+if SEED_DIR:
+    for number, client in enumerate(clients):
+        with open(os.path.join(SEED_DIR, "scripted-client-%d" % number), "wb") as f:
+            f.write(client.sent)
 sys.exit(1 if failures else 0)

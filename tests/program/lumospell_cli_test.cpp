@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "run_program.h"
 #include "test_support.h"
@@ -267,9 +270,15 @@ TEST(BuildDict, WritesASortedWordListAndReportsMissingSources) {
     write_file(source, "\x81\xA1zebra  {n} : \x83\x5B\x83\x75\x83\x89\x81\x79\x94\xAD\x89\xB9\x81\x7A"
                        "z'i:br@\x81\x79\x8C\xEA\x8B\x60\x81\x7A" "striped animal\r\n");
     const std::string output = cli.dir.file("out.dic");
+    // What a killed build left: removed by the next one.
+    const std::string leftover = cli.dir.file(".lumospell-build-K1ll3d");
+    write_file(leftover, "half");
+    const timespec old_time[2] = {{std::time(nullptr) - 3600, 0}, {std::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, leftover.c_str(), old_time, 0), 0);
     auto run = run_program({LUMOSPELL_PROGRAM, "build-dict", source, output});
     EXPECT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(read_file(output), "animal\r\nstriped\r\nzebra\r\n");
+    EXPECT_NE(access(leftover.c_str(), F_OK), 0);
     auto missing = run_program({LUMOSPELL_PROGRAM, "build-dict", cli.dir.file("none.txt"), output});
     EXPECT_EQ(missing.exit_code, 2);
     EXPECT_NE(missing.err.find("none.txt"), std::string::npos);
