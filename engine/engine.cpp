@@ -76,8 +76,8 @@ uint16_t Engine::open_main(const char* path) {
     // appears beside a dictionary that never had one).
     uint64_t size_after = 0;
     uint64_t hash_after = 0;
-    if (rebuild && dictionary_fingerprint(path, &size_after, &hash_after) &&
-        size_after == size && hash_after == hash)
+    if (rebuild && dictionary_fingerprint(path, &size_after, &hash_after) && size_after == size &&
+        hash_after == hash)
         write_table_image(path, table_, main_store_.first_block_used(), size, hash);
     return 0;
 }

@@ -128,18 +128,13 @@ void suggest(Engine& engine, const SpellInputBuffer& input, SpellReturnBuffer& o
 void Engine::check(uint32_t command, SpellInputBuffer* input, SpellReturnBuffer* output) {
     switch (command & 0xFFFFu) {
         case CommandVerifyWord:
-        case CommandVerifyBuffer:
-            verify(*this, *input, *output);
-            break;
+        case CommandVerifyBuffer: verify(*this, *input, *output); break;
         case CommandSuggest:
             suggest(*this, *input, *output);
             output->status = StatusNoMoreSuggestions;
             break;
-        case CommandSuggestMore:
-            output->status = StatusNoMoreSuggestions;
-            break;
-        default:
-            break;
+        case CommandSuggestMore: output->status = StatusNoMoreSuggestions; break;
+        default: break;
     }
 }
 

@@ -91,8 +91,8 @@ ImageUse adopt_table_image(const char* dict_path, WordTable& table) {
     const std::string path = table_image_path(dict_path);
     size_t size = 0;
     std::shared_ptr<unsigned char> image = platform::map_file_copy_on_write(path, size);
-    if (image == nullptr) return platform::name_exists(path.c_str()) ? ImageUse::Stale
-                                                                      : ImageUse::Missing;
+    if (image == nullptr)
+        return platform::name_exists(path.c_str()) ? ImageUse::Stale : ImageUse::Missing;
     ImageHeader header;
     if (size < sizeof header) return ImageUse::Stale;
     std::memcpy(&header, image.get(), sizeof header);

@@ -147,8 +147,7 @@ namespace {
 
 // ModeFind never changes the table.
 bool knows(const WordTable& table, const char* word) {
-    return const_cast<WordTable&>(table).lookup(word, ModeFind, WordTagLookupOnly) !=
-           LookupAbsent;
+    return const_cast<WordTable&>(table).lookup(word, ModeFind, WordTagLookupOnly) != LookupAbsent;
 }
 
 // One save: keeps the reason of the first step that failed, whatever the
@@ -193,9 +192,8 @@ bool write_words(std::FILE* file, const WordTable& table, WordTable* saved_since
         const uint8_t tag = table.tag_at(slot);
         // An ignore-always or change-always word of this session that the
         // file holds as a user word by now stays a user word there.
-        const bool keep =
-            tag == WordTagUser ||
-            (tag != WordTagMain && saved_since != nullptr && knows(*saved_since, word));
+        const bool keep = tag == WordTagUser || (tag != WordTagMain && saved_since != nullptr &&
+                                                 knows(*saved_since, word));
         if (keep && !put(word)) return false;
     }
     if (saved_since == nullptr) return true;

@@ -40,8 +40,8 @@ static_assert(sizeof(WordSlot) == 6, "slots are packed");
 // The parts of a table that a table image holds, laid out as in memory.
 struct WordTableView {
     WordSlot* slots;
-    const char* words;   // the words that refs below RefElsewhere count into
-    size_t words_size;   // ends with a NUL
+    const char* words;  // the words that refs below RefElsewhere count into
+    size_t words_size;  // ends with a NUL
     size_t count;
 };
 

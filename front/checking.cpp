@@ -93,8 +93,8 @@ int Front::check(const char* text, CheckResult* result) {
     // Taken from the host's text, which the masking never shifted; an
     // offset past the checked text reads nothing of the host's.
     const std::size_t offset = std::min<std::size_t>(returnBuffer.errorOffset, length);
-    const std::size_t word_length = std::min<std::size_t>(
-        {returnBuffer.errorLength, WordSize - 1, length - offset});
+    const std::size_t word_length =
+        std::min<std::size_t>({returnBuffer.errorLength, WordSize - 1, length - offset});
     std::memcpy(result->word, text + offset, word_length);
     result->word[word_length] = '\0';
 
@@ -173,8 +173,7 @@ int Front::suggestion_next(char* out) {
 
 int Front::ignore_always(const char* word) {
     if (engineModule == nullptr) return 0;
-    return engine<SpellAddUdrFunction>(OrdinalSpellAddUdr)(engineSession, UdrIgnoreAlways,
-                                                             word);
+    return engine<SpellAddUdrFunction>(OrdinalSpellAddUdr)(engineSession, UdrIgnoreAlways, word);
 }
 
 int Front::change_always(const char* word, const char* replacement) {

@@ -42,16 +42,16 @@ const char* engine_function_name(int ordinal);
 using SpellInitFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t*, void*);
 using SpellOptionsFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, uint32_t);
 using SpellCheckFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, uint32_t, SpellInputBuffer*,
-                                                      SpellReturnBuffer*);
+                                                     SpellReturnBuffer*);
 using SpellTerminateFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, uint32_t);
 using SpellVerifyMdrFunction = uint16_t(LUMOSPELL_CALL*)(const char*, uint16_t, uint16_t*);
-using SpellOpenMdrFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, const char*, const char*, int,
-                                                        int, uint16_t, void*);
+using SpellOpenMdrFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, const char*, const char*, int, int,
+                                                       uint16_t, void*);
 using SpellOpenUdrFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, const char*, int, uint16_t,
-                                                        uint32_t*, int*);
+                                                       uint32_t*, int*);
 using SpellAddUdrFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, uint32_t, const char*);
 using SpellAddChangeUdrFunction = uint16_t(LUMOSPELL_CALL*)(uint32_t, uint32_t, const char*,
-                                                             const char*);
+                                                            const char*);
 static_assert(std::is_same_v<SpellInitFunction, decltype(&SpellInit)>);
 static_assert(std::is_same_v<SpellOptionsFunction, decltype(&SpellOptions)>);
 static_assert(std::is_same_v<SpellCheckFunction, decltype(&SpellCheck)>);

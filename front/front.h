@@ -40,8 +40,7 @@ public:
     // Every pointer passed in is valid and every string NUL-terminated:
     // the exports refuse null ones before calling.
     int init(const char* enginePath);
-    int init2(const char* mainDictFile, const char* userDictFile, int languageId,
-              int doubleByte);
+    int init2(const char* mainDictFile, const char* userDictFile, int languageId, int doubleByte);
     void terminate();
 
     int check(const char* text, CheckResult* result);

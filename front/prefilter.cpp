@@ -17,8 +17,8 @@ enum : uint16_t {
     AddressMark = 0x004,  // . - _
     PathMark = 0x008,     // : / \ (with . also a path separator)
     Punctuation = 0x010,
-    Control = 0x020,      // below 0x20
-    High = 0x040,         // 0x80 to 0xFE
+    Control = 0x020,  // below 0x20
+    High = 0x040,     // 0x80 to 0xFE
     Byte255 = 0x080,
     Space = 0x100,
     Dot = 0x200,
@@ -208,8 +208,8 @@ private:
             } else if (b == ':') {
                 blank(sep);
                 // A drive letter: one letter before the colon and no more.
-                starts_path = sep > 0 && is_letter(out_[sep - 1]) &&
-                              (sep == 1 || !is_alnum(out_[sep - 2]));
+                starts_path =
+                    sep > 0 && is_letter(out_[sep - 1]) && (sep == 1 || !is_alnum(out_[sep - 2]));
             }
             if (!starts_path) {
                 pos = sep + 1;

@@ -45,8 +45,7 @@ public:
     LazyPrefilter(const LazyPrefilter&) = delete;
     LazyPrefilter& operator=(const LazyPrefilter&) = delete;
 
-    void start(const char* text, std::size_t length, char* textBuffer,
-               const PrefilterFlags& flags);
+    void start(const char* text, std::size_t length, char* textBuffer, const PrefilterFlags& flags);
 
     // Masks at least the first want bytes (or all) and returns how many
     // are final: the whole text, or up to and including a blank that no

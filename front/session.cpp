@@ -114,8 +114,8 @@ int Front::init2(const char* mainDictFile, const char* userDictFile, int languag
 
     int unused = 0;
     platform::set_last_system_error(0);
-    code = engine<SpellOpenUdrFunction>(OrdinalSpellOpenUdr)(
-        engineSession, userDictFile, 1, UdrIgnoreAlways, &userDictId, &unused);
+    code = engine<SpellOpenUdrFunction>(OrdinalSpellOpenUdr)(engineSession, userDictFile, 1,
+                                                             UdrIgnoreAlways, &userDictId, &unused);
     if (code != 0) {
         record_failure(LumoSpellStepOpenUserDict, code, userDictFile);
         showErrorBox("LumoSpell Error %d %x", 129, static_cast<unsigned>(code));

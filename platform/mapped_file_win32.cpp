@@ -35,9 +35,8 @@ std::shared_ptr<const unsigned char> map_file_for_reading(const std::string& pat
     void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
     CloseHandle(mapping);
     if (view == nullptr) return nullptr;
-    return std::shared_ptr<const unsigned char>(
-        static_cast<const unsigned char*>(view),
-        [](const unsigned char* p) { UnmapViewOfFile(p); });
+    return std::shared_ptr<const unsigned char>(static_cast<const unsigned char*>(view),
+                                                [](const unsigned char* p) { UnmapViewOfFile(p); });
 }
 
 // Read whole for the same reason.

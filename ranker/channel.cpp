@@ -27,8 +27,8 @@ struct LetterTables {
                 row[static_cast<uint8_t>(rows[r][k])] = static_cast<int8_t>(r);
                 column[static_cast<uint8_t>(rows[r][k])] = static_cast<int8_t>(k);
             }
-        for (const char* pair : {"ck", "cs", "sz", "iy", "gj", "fv", "mn", "kq", "sx", "td", "bp",
-                                 "ae", "ei", "ou"}) {
+        for (const char* pair :
+             {"ck", "cs", "sz", "iy", "gj", "fv", "mn", "kq", "sx", "td", "bp", "ae", "ei", "ou"}) {
             alike[pair[0] - 'a'] |= 1u << (pair[1] - 'a');
             alike[pair[1] - 'a'] |= 1u << (pair[0] - 'a');
         }
@@ -80,8 +80,8 @@ struct SubstituteTable {
         if (!made || std::memcmp(&weights, &w, sizeof w) != 0) {
             for (int a = 0; a < 26; ++a)
                 for (int b = 0; b < 26; ++b)
-                    cost[a][b] = substitute_cost(static_cast<char>('a' + a),
-                                                 static_cast<char>('a' + b), w);
+                    cost[a][b] =
+                        substitute_cost(static_cast<char>('a' + a), static_cast<char>('a' + b), w);
             weights = w;
             made = true;
         }
@@ -232,8 +232,7 @@ EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeig
         const size_t wl = std::strlen(word);
         ok = tl <= SideMax && wl >= 1 && wl <= SideMax && nats >= 0.0f && nats <= 50.0f &&
              std::all_of(typed, typed + tl, rule_letter) &&
-             std::all_of(word, word + wl, rule_letter) &&
-             rules.size() < RulesMax;
+             std::all_of(word, word + wl, rule_letter) && rules.size() < RulesMax;
         if (!ok) break;
         // Edits typing nothing would match everywhere; the built-in
         // dropped letters cover them.

@@ -14,19 +14,19 @@ namespace lumo::ranker {
 
 struct ChannelWeights {
     float substitute = 1.851f;
-    float vowel = 0.885f;  // one vowel for another
-    float neighbour = 1.207f;  // keys that touch on a QWERTY keyboard
-    float alike = 0.805f;  // letters that often stand for one sound
-    float extra = 1.15f;  // a letter typed that the word lacks
-    float doubled = 0.517f;  // ... that repeats its neighbour
-    float missing = 0.684f;  // a letter of the word not typed
+    float vowel = 0.885f;          // one vowel for another
+    float neighbour = 1.207f;      // keys that touch on a QWERTY keyboard
+    float alike = 0.805f;          // letters that often stand for one sound
+    float extra = 1.15f;           // a letter typed that the word lacks
+    float doubled = 0.517f;        // ... that repeats its neighbour
+    float missing = 0.684f;        // a letter of the word not typed
     float dropped_double = 0.34f;  // ... one of a doubled pair
     float dropped_vowel = 0.56f;
     float mark = 0.3f;  // an apostrophe or hyphen added or left out
     float exchange = 0.553f;
-    float first = 1.6f;  // factor for edits of the first letter
-    float learned = 0.3f;  // cost units per nat of a learned edit
-    float learned_base = 0.0f;  // added to every learned edit
+    float first = 1.6f;          // factor for edits of the first letter
+    float learned = 0.3f;        // cost units per nat of a learned edit
+    float learned_base = 0.0f;   // added to every learned edit
     float learned_below = 0.6f;  // used only below this share of the built-in cost
 };
 

@@ -55,7 +55,7 @@ FrequencyResult read_frequency_file(
     unsigned long lines = 0;
     while (p < end) {
         const char* word = p;
-        while (p < end && static_cast<unsigned char>(*p) > 0x20) ++p;
+        while (p<end&& static_cast<unsigned char>(*p)> 0x20) ++p;
         const size_t len = static_cast<size_t>(p - word);
         unsigned long count = 0;
         unsigned long level = 0;

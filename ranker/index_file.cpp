@@ -37,7 +37,6 @@ bool put(std::FILE* f, const T* data, size_t n) {
     return n == 0 || std::fwrite(data, sizeof(T), n, f) == n;
 }
 
-
 }  // namespace
 
 bool fingerprint_file(const std::string& path, Fingerprint& out) {

@@ -41,7 +41,7 @@ struct Walk {
     uint8_t max;
     uint64_t all;  // bits 0..len
     uint64_t accept;
-    uint64_t eq[256];  // bit j + 1 set where key[j] is that byte
+    uint64_t eq[256];                  // bit j + 1 set where key[j] is that byte
     uint8_t limit[LexiconKeyMax + 2];  // most edits allowed at each depth
     std::vector<Match>* out;
     std::vector<uint8_t>* seen;
@@ -256,8 +256,7 @@ std::vector<FrozenNode> GrowingTrie::freeze() const {
     return out;
 }
 
-void GrowingTrie::within(const char* key, size_t len, unsigned max,
-                         std::vector<Match>& out) const {
+void GrowingTrie::within(const char* key, size_t len, unsigned max, std::vector<Match>& out) const {
     if (len == 0 || len > WalkKeyMax) return;
     Walk w;
     start_walk(w, key, len, max, 0, 0);
@@ -349,8 +348,7 @@ bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<c
         if (trie == nullptr || size == 0) return false;
         for (size_t i = 0; i < size; ++i) {
             const FrozenNode& n = trie[i];
-            if (n.children != 0 &&
-                (n.first <= i || n.first > size || n.children > size - n.first))
+            if (n.children != 0 && (n.first <= i || n.first > size || n.children > size - n.first))
                 return false;
             if (n.entry != NoEntry && n.entry >= entries.size()) return false;
             if (static_cast<unsigned>(__builtin_popcount(n.letters)) > n.children) return false;

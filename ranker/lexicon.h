@@ -23,11 +23,11 @@ constexpr uint32_t NoEntry = 0xFFFFFFFFu;
 constexpr size_t LexiconKeyMax = 64;
 
 struct Entry {
-    uint32_t form;   // offset of the spelling first read, in the arena
-    uint32_t count;  // occurrences in the frequency list, 0 when absent
-    uint8_t level;   // size level of the frequency list, 0 when absent
-    uint8_t user;    // 1: added by the user or the session
-    uint8_t blocked; // 1: a change-always word, never offered
+    uint32_t form;    // offset of the spelling first read, in the arena
+    uint32_t count;   // occurrences in the frequency list, 0 when absent
+    uint8_t level;    // size level of the frequency list, 0 when absent
+    uint8_t user;     // 1: added by the user or the session
+    uint8_t blocked;  // 1: a change-always word, never offered
     uint8_t pad;
 };
 
@@ -133,8 +133,7 @@ public:
 
     // Appends every entry whose key is within max_distance (1 to 3) of the
     // lower-cased key, each once.
-    void within(const char* key, size_t len, unsigned max_distance,
-                std::vector<Match>& out) const;
+    void within(const char* key, size_t len, unsigned max_distance, std::vector<Match>& out) const;
 
     // Appends every entry whose sound key hashes as sound's does; nothing
     // when more than limit do (a key that common says little).
@@ -169,7 +168,7 @@ private:
 
     std::vector<FrozenNode> built_forward_;
     std::vector<FrozenNode> built_backward_;
-    std::vector<FrozenNode> common_;           // forward, as the main tries
+    std::vector<FrozenNode> common_;  // forward, as the main tries
     std::vector<FrozenNode> common_backward_;
     std::vector<SoundEntry> built_sounds_;
     std::vector<SoundEntry> added_sounds_;  // words added later, unsorted

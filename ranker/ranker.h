@@ -20,30 +20,28 @@ constexpr size_t IrregularMax = 100000;
 // reports the even rows apart), so that the figures show how it generalises.
 struct RankWeights {
     ChannelWeights channel;
-    float per_cost = 6.44f;  // nats of likelihood one unit of typo cost is worth
-    float sound_bonus = 1.555f;  // the word sounds like the typo
-    size_t sound_limit = 40;  // most words of one sound key taken as candidates
-    float split_penalty = 4.0f;  // the left-out space
+    float per_cost = 6.44f;       // nats of likelihood one unit of typo cost is worth
+    float sound_bonus = 1.555f;   // the word sounds like the typo
+    size_t sound_limit = 40;      // most words of one sound key taken as candidates
+    float split_penalty = 4.0f;   // the left-out space
     float split_corpus = 17.75f;  // log of the frequency list's word count
-    float self_penalty = 8.4f;  // the checked word itself, when known
-    float split_floor = 50.0f;  // both halves of a split occur this often
-    uint8_t split_level = 35;  // ... and are in the word lists up to this size
-    float stem_penalty = 3.0f;  // found only through the stem retry
+    float self_penalty = 8.4f;    // the checked word itself, when known
+    float split_floor = 50.0f;    // both halves of a split occur this often
+    uint8_t split_level = 35;     // ... and are in the word lists up to this size
+    float stem_penalty = 3.0f;    // found only through the stem retry
     float prior_level[4] = {1.0f, 0.0f, -0.7f, -1.2f};  // levels <=35, <=50, <=60, 70
     float prior_unlisted = -2.5f;
     uint8_t unlisted_distance = 2;  // unlisted words this many edits away are not costed
     float prior_user = 2.0f;
-    float contraction_bonus = 3.0f;  // a known word with an apostrophe put in ("well")
-    float possessive_bonus = 0.0f;  // ... when that is an 's
-    float irregular_bonus = 4.0f;  // the irregular form of a regularised one ("seeked")
-    float irregular_cost = 1.0f;  // ... whose typo cost is at most this
-    size_t three_edits_from = 8;  // words this long may be three edits away
+    float contraction_bonus = 3.0f;    // a known word with an apostrophe put in ("well")
+    float possessive_bonus = 0.0f;     // ... when that is an 's
+    float irregular_bonus = 4.0f;      // the irregular form of a regularised one ("seeked")
+    float irregular_cost = 1.0f;       // ... whose typo cost is at most this
+    size_t three_edits_from = 8;       // words this long may be three edits away
     uint32_t three_edits_count = 100;  // ... from words at least this common
 };
 
 enum class OpenStatus { Ok, MainDict, Frequency };
-
-
 
 class Ranker {
 public:
@@ -77,8 +75,8 @@ public:
 
 private:
     struct Candidate {
-        uint32_t entry;   // the left word of a split
-        uint32_t right;   // NoEntry unless a split
+        uint32_t entry;  // the left word of a split
+        uint32_t right;  // NoEntry unless a split
         float score;
     };
     float prior(uint32_t id) const;

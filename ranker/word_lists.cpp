@@ -15,8 +15,7 @@ void split_word_piece(const char* piece, size_t len,
     });
 }
 
-bool read_word_list(const std::string& path,
-                    const std::function<void(const char*, size_t)>& take) {
+bool read_word_list(const std::string& path, const std::function<void(const char*, size_t)>& take) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) return false;
     std::setvbuf(file, nullptr, _IOFBF, 1 << 16);

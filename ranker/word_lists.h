@@ -11,8 +11,7 @@ constexpr int WordListPieceBytes = 1023;
 
 // Calls take(word, length) for every non-empty word of the file, in order.
 // False when the file cannot be opened.
-bool read_word_list(const std::string& path,
-                    const std::function<void(const char*, size_t)>& take);
+bool read_word_list(const std::string& path, const std::function<void(const char*, size_t)>& take);
 
 // Splits one piece as the engine does: a control byte where a word would
 // begin ends the piece.
