@@ -55,39 +55,41 @@ std::string variant_of_tag(const std::string& tag) {
     return tool::choose_language(name, choice, error) ? choice.name : std::string();
 }
 
-bool EnchantSpeller::acquire(const SpellerPaths& paths, const std::string& variant,
-                             std::string& error) {
-    const std::lock_guard<std::mutex> hold(mutex_);
-    if (users_ > 0 && variant != variant_) {
-        error = "LumoSpell checks one variant in a process; " + variant_ + " is in use";
-        return false;
-    }
-    if (users_ > 0) {
-        ++users_;
-        return true;
+bool EnchantSpeller::open_for(const SpellerTarget& target, std::string& error) {
+    if (checker_ != nullptr && target.paths.main_dict == main_dict_) return true;
+    if (checker_ != nullptr) {
+        checker_.reset();
+        if (!session_.close()) report_save_failure(session_);
     }
     tool::SessionSettings settings;
-    settings.library_dir = paths.library_dir;
-    settings.main_dict = paths.main_dict;
-    settings.user_dict = paths.user_dict;
+    settings.library_dir = target.paths.library_dir;
+    settings.main_dict = target.paths.main_dict;
+    settings.user_dict = target.paths.user_dict;
     settings.mode = ModeWebAddresses;
     // The ranker's data files lie beside the main dictionary.
-    const size_t slash = paths.main_dict.rfind('/');
-    settings.data_dir = slash == std::string::npos ? "." : paths.main_dict.substr(0, slash);
+    const size_t slash = target.paths.main_dict.rfind('/');
+    settings.data_dir = slash == std::string::npos ? "." : target.paths.main_dict.substr(0, slash);
     settings.message = report_to_stderr;
     settings.notice = [](const std::string& text) {
         std::fprintf(stderr, "lumospell: %s\n", text.c_str());
     };
     if (!session_.open(settings, error)) return false;
     checker_ = std::make_unique<tool::Checker>(session_, tool::TextEncoding::Utf8);
-    users_ = 1;
-    variant_ = variant;
+    main_dict_ = target.paths.main_dict;
+    return true;
+}
+
+bool EnchantSpeller::acquire(const SpellerTarget& target, std::string& error) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (!open_for(target, error)) return false;
+    ++users_;
     return true;
 }
 
 void EnchantSpeller::release() {
     const std::lock_guard<std::mutex> hold(mutex_);
     if (users_ == 0 || --users_ > 0) return;
+    if (checker_ == nullptr) return;
     checker_.reset();
     if (!session_.close()) report_save_failure(session_);
 }
@@ -108,9 +110,10 @@ bool EnchantSpeller::to_front_text(const std::string& word, std::string& text) {
     return true;
 }
 
-int EnchantSpeller::check(const std::string& word) {
+int EnchantSpeller::check(const SpellerTarget& target, const std::string& word) {
     const std::lock_guard<std::mutex> hold(mutex_);
-    if (checker_ == nullptr) return -1;
+    std::string error;
+    if (users_ == 0 || !open_for(target, error)) return -1;
     std::string text;
     if (!to_front_text(word, text)) return 1;
     std::vector<tool::Finding> findings;
@@ -118,24 +121,25 @@ int EnchantSpeller::check(const std::string& word) {
     return findings.empty() ? 0 : 1;
 }
 
-std::vector<std::string> EnchantSpeller::suggest(const std::string& word, size_t max_count) {
+std::vector<std::string> EnchantSpeller::suggest(const SpellerTarget& target,
+                                                 const std::string& word, size_t max_count) {
     const std::lock_guard<std::mutex> hold(mutex_);
-    std::string text;
-    if (checker_ == nullptr || !to_front_text(word, text)) return {};
+    std::string text, error;
+    if (users_ == 0 || !to_front_text(word, text) || !open_for(target, error)) return {};
     return session_.suggest(text, max_count);
 }
 
-void EnchantSpeller::add_to_session(const std::string& word) {
+void EnchantSpeller::add_to_session(const SpellerTarget& target, const std::string& word) {
     const std::lock_guard<std::mutex> hold(mutex_);
-    std::string text;
-    if (checker_ == nullptr || !to_front_text(word, text)) return;
+    std::string text, error;
+    if (users_ == 0 || !to_front_text(word, text) || !open_for(target, error)) return;
     session_.ignore_always(text);
 }
 
-void EnchantSpeller::add_to_personal(const std::string& word) {
+void EnchantSpeller::add_to_personal(const SpellerTarget& target, const std::string& word) {
     const std::lock_guard<std::mutex> hold(mutex_);
-    std::string text;
-    if (checker_ == nullptr || !to_front_text(word, text)) return;
+    std::string text, error;
+    if (users_ == 0 || !to_front_text(word, text) || !open_for(target, error)) return;
     if (session_.add_word(text) != 0) return;
     // Reopening saves at once what was added, so that a program that
     // never frees its dictionary keeps the word all the same.

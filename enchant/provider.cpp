@@ -2,6 +2,8 @@
 // the module and asks the provider for dictionaries by language tag.
 #include <enchant-provider.h>
 
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,10 @@ namespace {
 
 constexpr size_t MaxSuggestions = 15;
 
+const lumo::enchant::SpellerTarget& target_of(EnchantDict* dict) {
+    return *static_cast<const lumo::enchant::SpellerTarget*>(dict->user_data);
+}
+
 std::string text_of(const char* word, size_t len) {
     return word ? std::string(word, len) : std::string();
 }
@@ -26,36 +32,43 @@ char** string_list(const std::vector<std::string>& items, size_t* count) {
     return list;
 }
 
-int dict_check(EnchantDict*, const char* const word, size_t len) noexcept {
-    return guarded(-1, [&] { return shared_speller().check(text_of(word, len)); });
+int dict_check(EnchantDict* dict, const char* const word, size_t len) noexcept {
+    return guarded(-1, [&] { return shared_speller().check(target_of(dict), text_of(word, len)); });
 }
 
-char** dict_suggest(EnchantDict*, const char* const word, size_t len, size_t* count) noexcept {
+char** dict_suggest(EnchantDict* dict, const char* const word, size_t len, size_t* count) noexcept {
     if (count) *count = 0;
     return guarded(static_cast<char**>(nullptr), [&] {
-        return string_list(shared_speller().suggest(text_of(word, len), MaxSuggestions), count);
+        return string_list(
+            shared_speller().suggest(target_of(dict), text_of(word, len), MaxSuggestions), count);
     });
 }
 
-void dict_add_to_session(EnchantDict*, const char* const word, size_t len) noexcept {
-    guarded([&] { shared_speller().add_to_session(text_of(word, len)); });
+void dict_add_to_session(EnchantDict* dict, const char* const word, size_t len) noexcept {
+    guarded([&] { shared_speller().add_to_session(target_of(dict), text_of(word, len)); });
 }
 
-void dict_add_to_personal(EnchantDict*, const char* const word, size_t len) noexcept {
-    guarded([&] { shared_speller().add_to_personal(text_of(word, len)); });
+void dict_add_to_personal(EnchantDict* dict, const char* const word, size_t len) noexcept {
+    guarded([&] { shared_speller().add_to_personal(target_of(dict), text_of(word, len)); });
 }
 
 EnchantDict* request_dict(EnchantProvider* me, const char* const tag) {
     if (tag == nullptr || !lumo::enchant::is_offered_tag(tag)) return nullptr;
     std::string error;
     const std::string variant = lumo::enchant::variant_of_tag(tag);
-    const lumo::enchant::SpellerPaths paths = lumo::enchant::paths_from_environment(
-        LUMOSPELL_ENCHANT_LIBDIR, LUMOSPELL_ENCHANT_DATADIR "/lumospell/" + variant + ".dic");
-    if (!shared_speller().acquire(paths, variant, error)) {
+    auto target = std::make_unique<lumo::enchant::SpellerTarget>();
+    target->variant = variant;
+    const char* data_dir = std::getenv("LUMOSPELL_DATA_DIR");
+    const std::string dictionaries =
+        data_dir && *data_dir ? data_dir : LUMOSPELL_ENCHANT_DATADIR "/lumospell";
+    target->paths = lumo::enchant::paths_from_environment(LUMOSPELL_ENCHANT_LIBDIR,
+                                                          dictionaries + "/" + variant + ".dic");
+    if (!shared_speller().acquire(*target, error)) {
         enchant_provider_set_error(me, error.c_str());
         return nullptr;
     }
     EnchantDict* dict = g_new0(EnchantDict, 1);
+    dict->user_data = target.release();
     dict->check = dict_check;
     dict->suggest = dict_suggest;
     dict->add_to_session = dict_add_to_session;
@@ -69,6 +82,7 @@ EnchantDict* provider_request_dict(EnchantProvider* me, const char* const tag) n
 
 void provider_dispose_dict(EnchantProvider*, EnchantDict* dict) noexcept {
     if (dict == nullptr) return;
+    delete static_cast<lumo::enchant::SpellerTarget*>(dict->user_data);
     g_free(dict);
     guarded([] { shared_speller().release(); });
 }

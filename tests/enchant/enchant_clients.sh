@@ -100,6 +100,19 @@ for t in threads:
     t.join()
 expect("python: 8 threads get the one-thread answers (%d of %d differ)"
        % (len(wrong), 8 * 5 * len(words)), not wrong)
+# Each variant its own dictionary in one process: the session follows the
+# dictionary asked, and its words hold across the change.
+os.environ["LUMOSPELL_DATA_DIR"] = os.path.dirname(os.environ.pop("LUMOSPELL_MAIN_DICT"))
+broker = enchant.Broker()  # a broker of its own: Enchant keeps one dictionary a tag
+us, gb = broker.request_dict("en_US"), broker.request_dict("en_GB")
+answers = [(us.check("color"), gb.check("colour"), us.check("colour"), gb.check("organise"))
+           for _ in range(2)]
+expect("python: en_US and en_GB side by side %s" % answers, answers == [(True, True, False, True)] * 2)
+gb.add_to_session("qwzgb")
+expect("python: the session words across variants",
+       gb.check("qwzgb") and us.check("qwzgb") and gb.check("qwzgb") and not gb.check("qwzus"))
+expect("python: ranked per variant", us.suggest("lisence")[:1] == ["license"] and
+       gb.suggest("lisence")[:1] == ["licence"])
 sys.exit(1 if failures else 0)
 PY
 exit $status
