@@ -102,6 +102,23 @@ TEST(ProjectRun, SarifAndGithubAnnotationsAsCiReadsThem) {
     const auto run = p.run("check --format sarif --max-suggestions 2 .");
     EXPECT_EQ(run.exit_code, 1);
     const auto sarif = nlohmann::json::parse(run.out);
+    // What the SARIF 2.1.0 schema requires of each object, by where it is.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> required = {
+        {"", {"version", "runs"}},
+        {"/runs/0", {"tool", "results"}},
+        {"/runs/0/tool", {"driver"}},
+        {"/runs/0/tool/driver", {"name"}},
+        {"/runs/0/tool/driver/rules/0", {"id"}},
+        {"/runs/0/results/0", {"message"}},
+        {"/runs/0/results/0/message", {"text"}},
+        {"/runs/0/results/0/fixes/0", {"artifactChanges"}},
+        {"/runs/0/results/0/fixes/0/artifactChanges/0", {"artifactLocation", "replacements"}},
+        {"/runs/0/results/0/fixes/0/artifactChanges/0/replacements/0", {"deletedRegion"}},
+    };
+    for (const auto& [where, keys] : required)
+        for (const std::string& key : keys)
+            EXPECT_TRUE(sarif.at(nlohmann::json::json_pointer(where)).contains(key))
+                << where << " " << key;
     EXPECT_EQ(sarif["version"], "2.1.0");
     const auto& driver = sarif["runs"][0]["tool"]["driver"];
     EXPECT_EQ(driver["name"], "lumospell");
