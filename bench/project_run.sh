@@ -9,7 +9,7 @@
 #   REPEAT     runs of each (default 3)
 #   TREE       folders (default /usr/include /usr/lib/python3* /usr/share/doc)
 # cspell comes from npm (`npm install --prefix DIR cspell@9.8.0`, into
-# bench/peers/cspell when missing), codespell from Debian.
+# ~/.cache/lumospell-bench/cspell when missing), codespell from Debian.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,7 +22,7 @@ if [ $# -gt 0 ]; then trees=("$@"); else trees=(/usr/include /usr/lib/python3* /
 lumospell=$build/bin/lumospell
 [ -x "$lumospell" ] || { echo "build lumospell first: $lumospell" >&2; exit 2; }
 command -v codespell >/dev/null || apt-get install -y -qq codespell >/dev/null || true
-cspell_dir=$root/bench/peers/cspell
+cspell_dir=${XDG_CACHE_HOME:-$HOME/.cache}/lumospell-bench/cspell
 if [ ! -x "$cspell_dir/node_modules/.bin/cspell" ] && command -v npm >/dev/null; then
     npm install --silent --prefix "$cspell_dir" cspell@9.8.0 >/dev/null || true
 fi
@@ -49,10 +49,9 @@ run() {
 
 # measure TOOL: "cpu wall" in seconds for one run.
 measure() {
-    local out
-    out=$( { /usr/bin/time -f '%U %S %e' bash -c "$(declare -f run); lumospell=$lumospell; \
-        cspell_dir=$cspell_dir; work=$work; run $1" >/dev/null 2>/dev/null; } 2>&1 | tail -n 1)
-    awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }' <<<"$out"
+    /usr/bin/time -o "$work/time" -f '%U %S %e' bash -c "$(declare -f run); lumospell=$lumospell; \
+        cspell_dir=$cspell_dir; work=$work; run $1" >/dev/null 2>&1 || true
+    tail -n 1 "$work/time" | awk '{ printf "%.3f %.3f\n", $1 + $2, $3 }'
 }
 
 for ((k = 0; k < repeat; ++k)); do
@@ -61,12 +60,13 @@ done
 
 printf '%s files in %s\n' "$files" "${trees[*]}"
 printf '%-14s %10s %10s %10s %10s %12s\n' tool cpu-median cpu-best wall-median wall-best files/s
+# stat COLUMN: "median best" of the tool's runs.
+stat() {
+    sort -n | awk '{ v[NR] = $1 } END { printf "%.2f %.2f\n", v[int((NR + 1) / 2)], v[1] }'
+}
 for t in "${tools[@]}"; do
-    awk -v t="$t" -v files="$files" '$1 == t { cpu[n] = $2; wall[n] = $3; ++n }
-        END {
-            asort(cpu); asort(wall)
-            m = int((n + 1) / 2)
-            printf "%-14s %10.2f %10.2f %10.2f %10.2f %12.0f\n", t, cpu[m], cpu[1], wall[m], wall[1],
-                   files / wall[m]
-        }' "$work/times"
+    read -r cpu_median cpu_best < <(awk -v t="$t" '$1 == t { print $2 }' "$work/times" | stat)
+    read -r wall_median wall_best < <(awk -v t="$t" '$1 == t { print $3 }' "$work/times" | stat)
+    printf '%-14s %10s %10s %10s %10s %12.0f\n' "$t" "$cpu_median" "$cpu_best" "$wall_median" \
+        "$wall_best" "$(awk -v f="$files" -v w="$wall_median" 'BEGIN { print (w > 0 ? f / w : 0) }')"
 done
