@@ -401,6 +401,7 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
     }
     progress.end();
     if (sarif) sarif_end(stdout);
+    std::fflush(stdout);
     if (walked || sarif || o.format == "github") {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
