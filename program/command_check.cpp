@@ -1,13 +1,21 @@
 #include <errno.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <langinfo.h>
+#include <poll.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
+#include <map>
 
 #include "documents/document_reader.h"
 #include "program/commands.h"
+#include "program/project_config.h"
+#include "program/project_files.h"
 #include "program/report.h"
 
 namespace lumo::tool {
@@ -30,52 +38,375 @@ unsigned engine_mode(const Options& o, TextMode mode) {
                                                  : 0u);
 }
 
-int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word) {
-    Checker checker(s);
+namespace {
+
+std::string folder_of(const std::string& file) {
+    const size_t slash = file.rfind('/');
+    return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
+}
+
+// The configuration of each file: --config for all, else the nearest one,
+// each read once; a broken one is reported once and the files go on without it.
+class Configs {
+public:
+    explicit Configs(const Options& o) : given_(o.config_file) {}
+
+    const ProjectConfig& for_file(const std::string& file, bool& error) {
+        std::string path = given_;
+        if (path.empty() && file != "-") {
+            const std::string dir = folder_of(file);
+            auto known = folders_.find(dir);
+            if (known == folders_.end())
+                known = folders_.emplace(dir, find_project_config(dir)).first;
+            path = known->second;
+        }
+        if (path.empty()) return none_;
+        auto c = loaded_.find(path);
+        if (c == loaded_.end()) {
+            ProjectConfig config;
+            std::string message;
+            std::vector<std::string> warnings;
+            const bool ok = load_project_config(path, config, message, warnings);
+            for (const std::string& w : warnings)
+                std::fprintf(stderr, "lumospell: warning: %s\n", w.c_str());
+            if (!ok) std::fprintf(stderr, "lumospell: %s\n", message.c_str());
+            c = loaded_.emplace(path, std::make_pair(ok, ok ? config : none_)).first;
+        }
+        if (!c->second.first) error = true;
+        return c->second.second;
+    }
+
+private:
+    std::string given_;
+    ProjectConfig none_;
+    std::map<std::string, std::string> folders_;
+    std::map<std::string, std::pair<bool, ProjectConfig>> loaded_;
+};
+
+ModeChoice mode_with_config(const Options& o, const ProjectConfig& c, const std::string& file) {
+    if (!o.text_mode && !c.modes.empty()) {
+        const std::string base = folder_of(c.file);
+        char* real = realpath(file.c_str(), nullptr);
+        std::string relative = real != nullptr ? real : file;
+        std::free(real);
+        char* root = realpath(base.c_str(), nullptr);
+        if (root != nullptr && relative.rfind(std::string(root) + "/", 0) == 0)
+            relative.erase(0, std::strlen(root) + 1);
+        std::free(root);
+        const size_t slash = relative.rfind('/');
+        const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
+        for (const auto& [glob, mode] : c.modes) {
+            const bool anchored = glob.find('/') != std::string::npos;
+            ModeChoice choice;
+            if (fnmatch(glob.c_str(), anchored ? relative.c_str() : name.c_str(), 0) == 0 &&
+                parse_mode_name(mode, choice))
+                return choice;
+        }
+    }
+    return mode_of(o, file);
+}
+
+struct Counts {
+    size_t files = 0, words = 0, flagged = 0;
+};
+
+size_t count_words(std::string_view view) {
+    size_t n = 0;
+    bool in = false;
+    for (unsigned char c : view) {
+        const bool letter = (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+        if (letter && !in) ++n;
+        in = letter || (in && c == '\'');
+    }
+    return n;
+}
+
+// Checks one file, printing as it goes; returns its exit code.
+int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& configs,
+               const std::string& file, const DocumentWord& word, Counts& counts) {
     const bool suggest = o.suggest && o.command == "check";
-    const CheckView check = [&](std::string_view view, std::vector<Finding>& words) {
-        return checker.check(view, suggest, words);
-    };
-    std::vector<std::string> files = o.arguments;
-    if (files.empty()) files.emplace_back("-");
+    const bool from_stdin = (file == "-");
+    const std::string name = from_stdin ? "<stdin>" : file;
     int result = ExitClean;
-    for (const std::string& file : files) {
-        const bool from_stdin = (file == "-");
-        const std::string name = from_stdin ? "<stdin>" : file;
-        const int fd = from_stdin ? 0 : open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat st;
-        if (fd < 0 || (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) {
-            std::fprintf(stderr, "lumospell: %s: %s\n", file.c_str(),
-                         std::strerror(fd < 0 ? errno : EISDIR));
-            if (fd > 0) close(fd);
-            result = ExitError;
-            continue;
+    bool config_error = false;
+    const ProjectConfig& config = configs.for_file(file, config_error);
+    if (config_error) result = ExitError;
+    const int fd = from_stdin ? 0 : open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    if (fd < 0 || (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) {
+        std::fprintf(stderr, "lumospell: %s: %s\n", file.c_str(),
+                     std::strerror(fd < 0 ? errno : EISDIR));
+        if (fd > 0) close(fd);
+        return ExitError;
+    }
+    if (!from_stdin) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    ++counts.files;
+    Directives directives;
+    if (!from_stdin && S_ISREG(st.st_mode)) directives.scan(fd);
+    const CheckView check = [&](std::string_view view, std::vector<Finding>& words) {
+        const size_t first = words.size();
+        counts.words += count_words(view);
+        const bool ok = checker.check(view, suggest, words);
+        drop_pattern_matches(config, view, words, first);
+        return ok;
+    };
+    DocumentSettings settings;
+    settings.encoding = o.encoding;
+    settings.mode = mode_with_config(o, config, file);
+    settings.skip_web = (o.mode & ModeWebAddresses) != 0;
+    s.set_mode(engine_mode(o, settings.mode.mode));
+    DocumentOutcome outcome;
+    std::unique_ptr<OutputConverter> convert;
+    const auto found = [&](const Finding& f, const TextPosition& at) {
+        if (!project_accepts(config, f) || directives.silences(f, at)) return;
+        if (!convert)
+            convert = std::make_unique<OutputConverter>(outcome.encoding, nl_langinfo(CODESET));
+        word(name, f, at, *convert);
+        ++counts.flagged;
+        if (result == ExitClean) result = ExitFound;
+    };
+    const bool ok = check_document(
+        fd, check, settings, found, [] { std::fflush(stdout); }, outcome);
+    if (o.verbose)
+        std::fprintf(stderr, "lumospell: %s: %s (%s), mode %s\n", name.c_str(),
+                     encoding_name(outcome.encoding),
+                     outcome.encoding_detected ? "detected" : "given",
+                     mode_name(settings.mode.mode));
+    if (!from_stdin) close(fd);
+    if (!ok) {
+        std::fprintf(stderr, "lumospell: %s: %s\n", name.c_str(), outcome.error.c_str());
+        result = ExitError;
+    }
+    return result;
+}
+
+int merge_result(int result, int file_result) {
+    if (result == ExitError || file_result == ExitError) return ExitError;
+    return result == ExitFound || file_result == ExitFound ? ExitFound : ExitClean;
+}
+
+class Progress {
+public:
+    Progress(size_t total) : on_(total >= 20 && isatty(STDERR_FILENO)), total_(total) {}
+    void update(size_t done, size_t flagged) {
+        if (!on_) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (done < total_ && now - last_ < std::chrono::milliseconds(200)) return;
+        last_ = now;
+        std::fprintf(stderr, "\r%zu of %zu files, %zu flagged\033[K", done, total_, flagged);
+    }
+    void end() {
+        if (on_) std::fputs("\r\033[K", stderr);
+    }
+
+private:
+    bool on_;
+    size_t total_;
+    std::chrono::steady_clock::time_point last_{};
+};
+
+// One file's output as a worker sends it.
+struct Record {
+    uint64_t index = 0, result = 0, sarif = 0, files = 0, words = 0, flagged = 0;
+    std::string out, err;
+};
+
+bool write_all(int fd, const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::string take_memfd(int fd) {
+    std::string text;
+    const off_t size = lseek(fd, 0, SEEK_CUR);
+    text.resize(static_cast<size_t>(size));
+    if (size > 0 && pread(fd, text.data(), text.size(), 0) != size) text.clear();
+    lseek(fd, 0, SEEK_SET);
+    if (ftruncate(fd, 0) != 0) text.clear();
+    return text;
+}
+
+// A worker: its share of the files, each one's output captured and sent
+// whole, so that the parent prints them in order whatever finishes first.
+[[noreturn]] void work(const Options& o, SpellSession& s, Configs& configs,
+                       const std::vector<ListedFile>& files, size_t worker, size_t workers,
+                       int pipe_out, const DocumentWord& word) {
+    const int out = memfd_create("lumospell-out", MFD_CLOEXEC);
+    const int err = memfd_create("lumospell-err", MFD_CLOEXEC);
+    if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0)
+        _exit(ExitError);
+    Checker checker(s);
+    for (size_t i = worker; i < files.size(); i += workers) {
+        Counts counts;
+        Record r;
+        r.index = i;
+        r.result =
+            static_cast<uint64_t>(check_file(o, s, checker, configs, files[i].path, word, counts));
+        std::fflush(stdout);
+        std::fflush(stderr);
+        r.sarif = take_sarif_result_count();
+        r.files = counts.files;
+        r.words = counts.words;
+        r.flagged = counts.flagged;
+        r.out = take_memfd(STDOUT_FILENO);
+        r.err = take_memfd(STDERR_FILENO);
+        const uint64_t head[8] = {r.index, r.result,  r.sarif,      r.files,
+                                  r.words, r.flagged, r.out.size(), r.err.size()};
+        if (!write_all(pipe_out, head, sizeof head) ||
+            !write_all(pipe_out, r.out.data(), r.out.size()) ||
+            !write_all(pipe_out, r.err.data(), r.err.size()))
+            _exit(ExitError);
+    }
+    _exit(ExitClean);
+}
+
+struct Worker {
+    pid_t pid = -1;
+    int fd = -1;
+    std::string buffer;
+};
+
+int run_workers(const Options& o, SpellSession& s, Configs& configs,
+                const std::vector<ListedFile>& files, size_t workers, const DocumentWord& word,
+                Counts& total, Progress& progress) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::vector<Worker> pool(workers);
+    for (size_t k = 0; k < workers; ++k) {
+        int p[2];
+        if (pipe2(p, O_CLOEXEC) != 0) return ExitError;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(p[0]);
+            work(o, s, configs, files, k, workers, p[1], word);
         }
-        DocumentSettings settings;
-        settings.encoding = o.encoding;
-        settings.mode = mode_of(o, file);
-        settings.skip_web = (o.mode & ModeWebAddresses) != 0;
-        s.set_mode(engine_mode(o, settings.mode.mode));
-        DocumentOutcome outcome;
-        std::unique_ptr<OutputConverter> convert;
-        const auto found = [&](const Finding& f, const TextPosition& at) {
-            if (!convert)
-                convert = std::make_unique<OutputConverter>(outcome.encoding, nl_langinfo(CODESET));
-            word(name, f, at, *convert);
-            if (result == ExitClean) result = ExitFound;
-        };
-        const bool ok = check_document(
-            fd, check, settings, found, [] { std::fflush(stdout); }, outcome);
-        if (o.verbose)
-            std::fprintf(stderr, "lumospell: %s: %s (%s), mode %s\n", name.c_str(),
-                         encoding_name(outcome.encoding),
-                         outcome.encoding_detected ? "detected" : "given",
-                         mode_name(settings.mode.mode));
-        if (!from_stdin) close(fd);
-        if (!ok) {
-            std::fprintf(stderr, "lumospell: %s: %s\n", name.c_str(), outcome.error.c_str());
-            result = ExitError;
+        close(p[1]);
+        pool[k].pid = pid;
+        pool[k].fd = p[0];
+    }
+    std::map<uint64_t, Record> waiting;
+    size_t next = 0, sarif_total = 0;
+    int result = ExitClean;
+    size_t open_pipes = workers;
+    while (open_pipes > 0) {
+        std::vector<pollfd> fds;
+        for (const Worker& w : pool) fds.push_back({w.fd, POLLIN, 0});
+        if (poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
         }
+        for (size_t k = 0; k < workers; ++k) {
+            if (pool[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            char chunk[65536];
+            const ssize_t n = read(pool[k].fd, chunk, sizeof chunk);
+            if (n <= 0) {
+                close(pool[k].fd);
+                pool[k].fd = -1;
+                --open_pipes;
+                continue;
+            }
+            std::string& b = pool[k].buffer;
+            b.append(chunk, static_cast<size_t>(n));
+            uint64_t head[8];
+            while (b.size() >= sizeof head) {
+                std::memcpy(head, b.data(), sizeof head);
+                if (b.size() < sizeof head + head[6] + head[7]) break;
+                Record r{head[0],
+                         head[1],
+                         head[2],
+                         head[3],
+                         head[4],
+                         head[5],
+                         b.substr(sizeof head, head[6]),
+                         b.substr(sizeof head + head[6], head[7])};
+                b.erase(0, sizeof head + head[6] + head[7]);
+                waiting.emplace(r.index, std::move(r));
+            }
+        }
+        for (auto at = waiting.find(next); at != waiting.end(); at = waiting.find(++next)) {
+            Record& r = at->second;
+            std::fwrite(r.err.data(), 1, r.err.size(), stderr);
+            if (r.sarif > 0 && sarif_total > 0) std::fputs(",\n", stdout);
+            sarif_total += r.sarif;
+            std::fwrite(r.out.data(), 1, r.out.size(), stdout);
+            result = merge_result(result, static_cast<int>(r.result));
+            total.files += r.files;
+            total.words += r.words;
+            total.flagged += r.flagged;
+            waiting.erase(at);
+            progress.update(next + 1, total.flagged);
+        }
+    }
+    for (const Worker& w : pool) {
+        int status = 0;
+        if (w.pid > 0 &&
+            (waitpid(w.pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0))
+            result = ExitError;
+    }
+    if (next < files.size()) {
+        std::fprintf(stderr, "lumospell: a worker ended before checking all its files\n");
+        result = ExitError;
+    }
+    return result;
+}
+
+}  // namespace
+
+int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word) {
+    const auto started = std::chrono::steady_clock::now();
+    std::vector<std::string> arguments = o.arguments;
+    if (arguments.empty()) arguments.emplace_back("-");
+    Configs configs(o);
+    bool config_error = false;
+    // A walk leaves out the ignore_paths of the configuration of where it starts.
+    const FileListing listing = list_files(
+        arguments,
+        [&](const std::string& root) {
+            return configs.for_file(root + "/.", config_error).ignore_paths;
+        },
+        stderr);
+    if (config_error && !o.config_file.empty()) return ExitError;
+    int result = listing.error ? ExitError : ExitClean;
+    bool walked = false;
+    for (const ListedFile& f : listing.files) walked = walked || !f.named;
+    const bool sarif = o.format == "sarif";
+    if (sarif) sarif_begin(stdout);
+    Counts counts;
+    Progress progress(listing.files.size());
+    const size_t cores = static_cast<size_t>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+    const size_t workers = std::min<size_t>(o.jobs > 0 ? o.jobs : cores, listing.files.size());
+    bool uses_stdin = false;
+    for (const ListedFile& f : listing.files) uses_stdin = uses_stdin || f.path == "-";
+    if (workers > 1 && !uses_stdin) {
+        // Loaded before the fork, so that the workers share the ranking's memory.
+        // So are the configurations, read and reported once.
+        if (o.suggest && o.command == "check") s.suggest("teh", 1);
+        for (const ListedFile& f : listing.files) configs.for_file(f.path, config_error);
+        result = merge_result(
+            result, run_workers(o, s, configs, listing.files, workers, word, counts, progress));
+    } else {
+        Checker checker(s);
+        size_t done = 0;
+        for (const ListedFile& f : listing.files) {
+            result = merge_result(result, check_file(o, s, checker, configs, f.path, word, counts));
+            progress.update(++done, counts.flagged);
+        }
+    }
+    progress.end();
+    if (sarif) sarif_end(stdout);
+    std::fflush(stdout);
+    if (walked || sarif || o.format == "github") {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::fprintf(stderr, "lumospell: %zu files, %zu words, %zu flagged, %.2f seconds\n",
+                     counts.files, counts.words, counts.flagged, seconds);
     }
     std::fflush(stdout);
     if (std::ferror(stdout)) return ExitError;

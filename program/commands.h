@@ -19,6 +19,12 @@ int run_build(const Options& o);
 int run_pipe_command(const Options& o, SpellSession& s);
 int run_list_command(const Options& o, SpellSession& s);
 int run_lsp_command(const Options& o);
+int run_config_command(const Options& o);
+int run_add_project(const Options& o);
+// The project configuration for file: --config, else the nearest .lumospell.toml.
+// The language the project's configuration names, empty if none.
+std::string project_language(const Options& o);
+std::string project_config_path(const Options& o, const std::string& file);
 
 // The session the command line asks for.
 SessionSettings session_settings(const Options& o);

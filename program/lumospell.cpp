@@ -7,13 +7,18 @@
 
 #include "fix/command_fix.h"
 #include "program/commands.h"
+#include "program/project_files.h"
 
 using namespace lumo::tool;
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    const Options o = parse_options(argc, argv);
+    Options o = parse_options(argc, argv);
     if (o.command == "build-dict") return run_build(o);
+    if (o.command == "config") return run_config_command(o);
+    if (o.command == "add" && o.project) return run_add_project(o);
+    if (o.language.empty() && o.main_dict.empty() && o.command != "lsp" && o.command != "pipe")
+        o.language = project_language(o);
     if (o.command == "lsp") return run_lsp_command(o);
     if (o.command != "check" && o.command != "pipe" && o.command != "list" && o.command != "add" &&
         o.command != "fix")
@@ -34,7 +39,11 @@ int main(int argc, char** argv) {
         return run_add(o, session);
     } else if (o.command == "fix") {
         if (o.arguments.empty()) usage_error("fix needs at least one FILE");
-        result = run_fix(o.arguments, session);
+        std::vector<std::string> files;
+        const FileListing listing = list_files(o.arguments, {}, stderr);
+        for (const ListedFile& f : listing.files) files.push_back(f.path);
+        if (listing.error) return ExitError;
+        result = run_fix(files, session);
     } else if (o.command == "list") {
         result = run_list_command(o, session);
     } else {

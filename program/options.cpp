@@ -23,6 +23,7 @@ const char* const Usage =
     "       lumospell fix [OPTIONS] FILE...       correct files in the terminal (? shows the "
     "keys)\n"
     "       lumospell lsp [OPTIONS]               language server on standard input and output\n"
+    "       lumospell config --show FILE...       the project configuration that applies\n"
     "       lumospell build-dict SOURCE OUTPUT    build a word list from a Shift-JIS dictionary "
     "text\n"
     "       lumospell COMMAND --help              help on one command\n"
@@ -45,6 +46,12 @@ const char* const Usage =
     "      --no-suggest       report words without suggestions (check)\n"
     "      --max-suggestions N  suggestions shown per word (check; default 10, 0 for all)\n"
     "      --json             one JSON object per reported word (check)\n"
+    "      --format FORMAT    check's output: text, json, sarif (2.1.0) or github\n"
+    "                         (workflow annotations); a summary goes to standard error\n"
+    "  -j, --jobs N           worker processes for check and list (default: one per core)\n"
+    "      --config FILE      the project configuration (default: .lumospell.toml found\n"
+    "                         from each file's folder up to the repository root)\n"
+    "      --project          add: to the project's word list instead of the user's\n"
     "      --color[=WHEN]     colours in check's lines: auto (the default: on a terminal\n"
     "                         unless NO_COLOR is set or TERM=dumb), always or never\n"
     "      --engine-order     the engine's own order of suggestions instead of ranked ones\n"
@@ -62,13 +69,16 @@ struct CommandHelp {
 
 constexpr CommandHelp CommandHelps[] = {
     {"check",
-     "usage: lumospell check [OPTIONS] [FILE...]\n"
+     "usage: lumospell check [OPTIONS] [FILE|DIRECTORY|GLOB...]\n"
      "Reports every misspelt word of each FILE (standard input for none or '-') as\n"
      "FILE:LINE:COLUMN: word: suggestion, ...  Columns count characters of the file's\n"
      "encoding, from 1.  Exits 1 when it reported a word, 0 when none, 2 on errors.\n"
      "options: -d FILE, -p FILE, --encoding ENC, --mode MODE, --ignore-caps,\n"
      "  --ignore-digits, --no-web, --no-paths, --no-suggest, --max-suggestions N,\n"
-     "  --json, --color[=auto|always|never], -v (see 'lumospell --help')\n"},
+     "  --json, --format text|json|sarif|github, -j N, --config FILE,\n"
+     "  --color[=auto|always|never], -v (see 'lumospell --help')\n"
+     "A DIRECTORY is walked, leaving out what git and .lumospell-ignore ignore,\n"
+     "version-control folders, links and binary files.\n"},
     {"list",
      "usage: lumospell list [OPTIONS] [FILE...]   (also: lumospell -l)\n"
      "Prints each misspelt word of each FILE (standard input for none), one a line,\n"
@@ -115,8 +125,8 @@ bool color_wanted(const std::string& when) {
     if (when != "auto") usage_error("--color takes auto, always or never, not '" + when + "'");
     const char* term = std::getenv("TERM");
     const char* no_color = std::getenv("NO_COLOR");
-    return isatty(STDOUT_FILENO) && (no_color == nullptr || *no_color == '\0') &&
-           term != nullptr && std::strcmp(term, "dumb") != 0;
+    return isatty(STDOUT_FILENO) && (no_color == nullptr || *no_color == '\0') && term != nullptr &&
+           std::strcmp(term, "dumb") != 0;
 }
 
 void set_encoding(Options& o, const std::string& name) {
@@ -219,6 +229,28 @@ Options parse_options(int argc, char** argv) {
             o.max_suggestions = n;
         } else if (arg == "--json") {
             o.json = true;
+            o.format = "json";
+        } else if (arg == "--format" || joined(arg, "--format")) {
+            o.format = arg == "--format" ? value("--format") : arg.substr(9);
+            if (o.format != "text" && o.format != "json" && o.format != "sarif" &&
+                o.format != "github")
+                usage_error("--format takes text, json, sarif or github, not '" + o.format + "'");
+            o.json = o.format == "json";
+        } else if (arg == "-j" || arg == "--jobs" || (arg.rfind("-j", 0) == 0 && arg.size() > 2)) {
+            const std::string v = arg.size() > 2 && arg[1] == 'j' ? arg.substr(2) : value("--jobs");
+            char* end = nullptr;
+            const unsigned long n = std::strtoul(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || n == 0 || n > 1024)
+                usage_error("-j needs a number of workers from 1 to 1024");
+            o.jobs = static_cast<unsigned>(n);
+        } else if (arg == "--config") {
+            o.config_file = value("--config");
+        } else if (joined(arg, "--config")) {
+            o.config_file = arg.substr(9);
+        } else if (arg == "--project") {
+            o.project = true;
+        } else if (arg == "--show" && o.command == "config") {
+            // config's only action: what applies to each FILE
         } else if (arg == "--color" || arg == "--colour") {
             color = "always";
         } else if (joined(arg, "--color") || joined(arg, "--colour")) {
@@ -240,7 +272,7 @@ Options parse_options(int argc, char** argv) {
         std::exit(ExitClean);
     }
     if (o.command.empty()) usage_error("no command given");
-    o.color = color_wanted(color) && !o.json;
+    o.color = color_wanted(color) && o.format == "text";
     return o;
 }
 

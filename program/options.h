@@ -26,6 +26,10 @@ struct Options {
     bool suggest = true;
     size_t max_suggestions = 10;
     bool json = false;
+    std::string format = "text";  // check: text, json, sarif or github
+    unsigned jobs = 0;            // check and list: worker processes; 0: one per core
+    std::string config_file;      // --config: the project configuration for every file
+    bool project = false;         // add: to the project's word list
     bool color = false;  // check: colours on, from --color and the terminal
     bool engine_order = false;  // the engine's own order instead of ranked suggestions
     bool verbose = false;

@@ -5,5 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/apt.sh
 packages=(cmake make g++ pkg-config googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libncurses-dev tmux nlohmann-json3-dev wordnet-base scowl)
+  libncurses-dev tmux nlohmann-json3-dev wordnet-base scowl libgit2-dev libre2-dev
+  libtomlplusplus-dev git)
 apt_install "${packages[@]}" "$@"

@@ -1,0 +1,311 @@
+#include "program/project_config.h"
+
+#include <re2/re2.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <toml++/toml.h>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "common/save_names.h"
+#include "documents/text_modes.h"
+
+namespace lumo::tool {
+
+namespace {
+
+constexpr size_t MaxPatternBytes = 64 * 1024;
+
+std::string folder_of(const std::string& file) {
+    const size_t slash = file.rfind('/');
+    return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
+}
+
+std::string place(const std::string& file, const toml::source_region& at) {
+    return file + ":" + std::to_string(at.begin.line) + ":" + std::to_string(at.begin.column);
+}
+
+bool strings(const std::string& file, const toml::node& node, std::vector<std::string>& out,
+             std::string& error) {
+    const toml::array* a = node.as_array();
+    if (a == nullptr) {
+        error = place(file, node.source()) + ": a list of strings is wanted";
+        return false;
+    }
+    for (const toml::node& item : *a) {
+        const auto s = item.value<std::string>();
+        if (!s) {
+            error = place(file, item.source()) + ": a string is wanted";
+            return false;
+        }
+        out.push_back(*s);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool read_word_list(const std::string& file, std::set<std::string>& words) {
+    std::ifstream in(file);
+    if (!in) return false;
+    for (std::string line; std::getline(in, line);) {
+        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
+            line.pop_back();
+        if (!line.empty() && line[0] != '#') words.insert(line);
+    }
+    return true;
+}
+
+bool load_project_config(const std::string& file, ProjectConfig& config, std::string& error,
+                         std::vector<std::string>& warnings) {
+    struct stat st;
+    if (stat(file.c_str(), &st) != 0) {
+        error = file + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = file + ": not a regular file";
+        return false;
+    }
+    toml::table table;
+    try {
+        table = toml::parse_file(file);
+    } catch (const toml::parse_error& e) {
+        error = place(file, e.source()) + ": " + std::string(e.description());
+        return false;
+    }
+    config.file = file;
+    const std::string folder = folder_of(file);
+    for (const auto& [key, node] : table) {
+        const std::string name(key.str());
+        std::vector<std::string> list;
+        if (name == "words") {
+            if (!strings(file, node, list, error)) return false;
+            config.words.insert(list.begin(), list.end());
+        } else if (name == "word_lists") {
+            if (!strings(file, node, list, error)) return false;
+            for (const std::string& l : list) {
+                const std::string path = !l.empty() && l[0] == '/' ? l : folder + "/" + l;
+                config.word_lists.push_back(path);
+                if (!read_word_list(path, config.words))
+                    warnings.push_back(place(file, node.source()) + ": cannot read " + path);
+            }
+        } else if (name == "ignore_paths") {
+            if (!strings(file, node, config.ignore_paths, error)) return false;
+        } else if (name == "ignore_patterns") {
+            if (!strings(file, node, list, error)) return false;
+            const toml::array& a = *node.as_array();
+            for (size_t k = 0; k < list.size(); ++k) {
+                const std::string where = place(file, a[k].source());
+                if (list[k].size() > MaxPatternBytes) {
+                    error = where + ": a pattern longer than 64 KB";
+                    return false;
+                }
+                RE2::Options options;
+                options.set_log_errors(false);
+                auto re = std::make_shared<RE2>(list[k], options);
+                if (!re->ok()) {
+                    error = where + ": " + re->error();
+                    return false;
+                }
+                config.ignore_patterns.push_back(list[k]);
+                config.patterns.push_back(std::move(re));
+            }
+        } else if (name == "language") {
+            const auto s = node.value<std::string>();
+            if (!s) {
+                error = place(file, node.source()) + ": language is a string such as \"en_US\"";
+                return false;
+            }
+            config.language = *s;
+        } else if (name == "min_word_length") {
+            const auto n = node.value<int64_t>();
+            if (!n || *n < 0 || *n > 1000) {
+                error = place(file, node.source()) + ": min_word_length is a number from 0";
+                return false;
+            }
+            config.min_word_length = static_cast<size_t>(*n);
+        } else if (name == "modes") {
+            const toml::table* modes = node.as_table();
+            if (modes == nullptr) {
+                error = place(file, node.source()) + ": [modes] is a table of glob = \"mode\"";
+                return false;
+            }
+            for (const auto& [glob, mode] : *modes) {
+                const auto m = mode.value<std::string>();
+                ModeChoice choice;
+                if (!m || !parse_mode_name(*m, choice)) {
+                    error = place(file, mode.source()) + ": not a mode";
+                    return false;
+                }
+                config.modes.emplace_back(std::string(glob.str()), *m);
+            }
+        } else {
+            warnings.push_back(place(file, node.source()) + ": unknown key '" + name +
+                               "', ignored");
+        }
+    }
+    return true;
+}
+
+std::string find_project_config(const std::string& directory) {
+    char* real = realpath(directory.c_str(), nullptr);
+    if (real == nullptr) return {};
+    std::string dir(real);
+    std::free(real);
+    for (;;) {
+        const std::string candidate = (dir == "/" ? "" : dir) + "/.lumospell.toml";
+        struct stat st;
+        if (lstat(candidate.c_str(), &st) == 0) return candidate;
+        if (stat(((dir == "/" ? "" : dir) + "/.git").c_str(), &st) == 0 || dir == "/") return {};
+        dir = folder_of(dir);
+    }
+}
+
+bool add_project_words(const std::string& list, const std::vector<std::string>& words,
+                       std::vector<std::string>& added, std::string& error) {
+    const common::SavePaths names =
+        common::native_save_paths(list.c_str(), [](unsigned char) { return false; });
+    const int lock = open(names.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (lock < 0 || flock(lock, LOCK_EX) != 0) {
+        error = names.lock + ": " + std::strerror(errno);
+        if (lock >= 0) close(lock);
+        return false;
+    }
+    std::set<std::string> all;
+    read_word_list(list, all);  // read under the lock, so that concurrent adds merge
+    for (const std::string& w : words)
+        if (all.insert(w).second) added.push_back(w);
+    bool ok = true;
+    if (!added.empty()) {
+        std::FILE* out = std::fopen(names.temporary.c_str(), "wb");
+        ok = out != nullptr;
+        for (const std::string& w : all)
+            if (ok) ok = std::fprintf(out, "%s\n", w.c_str()) >= 0;
+        if (out != nullptr) ok = std::fflush(out) == 0 && fsync(fileno(out)) == 0 && ok;
+        if (out != nullptr) ok = std::fclose(out) == 0 && ok;
+        if (ok) ok = std::rename(names.temporary.c_str(), list.c_str()) == 0;
+        if (!ok) {
+            error = list + ": " + std::strerror(errno);
+            std::remove(names.temporary.c_str());
+        }
+    }
+    close(lock);
+    std::remove(names.lock.c_str());
+    return ok;
+}
+
+void Directives::scan(int fd) {
+    char buffer[65536];
+    std::string line;
+    size_t number = 1;
+    ssize_t n;
+    off_t at = 0;
+    while ((n = pread(fd, buffer, sizeof buffer, at)) > 0) {
+        at += n;
+        for (ssize_t k = 0; k < n; ++k) {
+            if (buffer[k] == '\n') {
+                this->line(line, number++);
+                line.clear();
+            } else if (line.size() < 4096) {
+                line += buffer[k];
+            }
+        }
+    }
+    this->line(line, number);
+    if (disabled_from_ != 0) off_.emplace_back(disabled_from_, SIZE_MAX);
+}
+
+void Directives::scan_text(std::string_view text) {
+    size_t number = 1, start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string_view::npos; start = end + 1)
+        line(text.substr(start, end - start), number++);
+    line(text.substr(start), number);
+    if (disabled_from_ != 0) off_.emplace_back(disabled_from_, SIZE_MAX);
+}
+
+void Directives::line(std::string_view text, size_t number) {
+    const size_t at = text.find("lumospell:");
+    if (at == std::string_view::npos) return;
+    size_t column = 1;
+    for (size_t k = 0; k < at; ++k)
+        if ((static_cast<unsigned char>(text[k]) & 0xc0) != 0x80) ++column;
+    std::string_view rest = text.substr(at + 10);
+    auto word = [&rest]() {
+        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest[0])))
+            rest.remove_prefix(1);
+        size_t n = 0;
+        while (n < rest.size() && !std::isspace(static_cast<unsigned char>(rest[n]))) ++n;
+        const std::string_view w = rest.substr(0, n);
+        rest.remove_prefix(n);
+        return w;
+    };
+    const std::string_view what = word();
+    if (what == "ignore") {
+        for (std::string_view w = word(); !w.empty(); w = word()) {
+            if (w == "-->" || w == "*/" || w == "-}" || w == "*)") break;
+            words_.emplace(w);
+        }
+    } else if (what == "disable-next-line") {
+        off_.emplace_back(number + 1, number + 1);
+    } else if (what == "disable") {
+        if (disabled_from_ == 0) disabled_from_ = number;
+    } else if (what == "enable") {
+        if (disabled_from_ != 0) off_.emplace_back(disabled_from_, number);
+        disabled_from_ = 0;
+    } else {
+        return;
+    }
+    directive_column_[number] = column;
+}
+
+bool Directives::silences(const Finding& f, const TextPosition& at) const {
+    if (words_.count(f.word) != 0) return true;
+    const auto d = directive_column_.find(at.line);
+    if (d != directive_column_.end() && at.column >= d->second) return true;
+    for (const auto& [first, last] : off_)
+        if (at.line >= first && at.line <= last) return true;
+    return false;
+}
+
+bool project_accepts(const ProjectConfig& c, const Finding& f) {
+    if (f.too_long) return true;
+    if (c.min_word_length > 0 && f.word.size() < c.min_word_length) return false;
+    if (c.words.count(f.word) != 0) return false;
+    std::string lower = f.word;
+    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return c.words.count(lower) == 0;
+}
+
+void drop_pattern_matches(const ProjectConfig& c, std::string_view view,
+                          std::vector<Finding>& words, size_t first) {
+    if (c.patterns.empty() || first >= words.size()) return;
+    std::vector<std::pair<size_t, size_t>> matched;
+    for (const auto& re : c.patterns) {
+        re2::StringPiece input(view.data(), view.size());
+        re2::StringPiece match;
+        size_t from = 0;
+        while (from <= view.size() &&
+               re->Match(input, from, view.size(), RE2::UNANCHORED, &match, 1)) {
+            const size_t start = static_cast<size_t>(match.data() - view.data());
+            matched.emplace_back(start, start + match.size());
+            from = start + std::max<size_t>(match.size(), 1);
+        }
+    }
+    if (matched.empty()) return;
+    words.erase(std::remove_if(words.begin() + static_cast<std::ptrdiff_t>(first), words.end(),
+                               [&](const Finding& f) {
+                                   for (const auto& [b, e] : matched)
+                                       if (f.offset >= b && f.offset + f.length <= e) return true;
+                                   return false;
+                               }),
+                words.end());
+}
+
+}  // namespace lumo::tool

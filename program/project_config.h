@@ -1,0 +1,76 @@
+// A project's own configuration, .lumospell.toml: its words, what it
+// ignores, its language and modes, read from the project's tree.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "documents/finding.h"
+#include "documents/text_encoding.h"
+
+namespace re2 {
+class RE2;
+}
+
+namespace lumo::tool {
+
+struct ProjectConfig {
+    std::string file;  // where it was read; empty when the project has none
+    std::set<std::string> words;
+    std::vector<std::string> word_lists;  // as resolved against the file's folder
+    std::vector<std::string> ignore_paths;
+    std::vector<std::string> ignore_patterns;
+    std::vector<std::shared_ptr<re2::RE2>> patterns;  // compiled, linear time whatever they are
+    std::string language;
+    std::vector<std::pair<std::string, std::string>> modes;  // glob, mode name
+    size_t min_word_length = 0;
+};
+
+// Reads file into config. false with "FILE:LINE:COLUMN: reason" (or "FILE:
+// reason") in error; each unknown key adds a warning.
+bool load_project_config(const std::string& file, ProjectConfig& config, std::string& error,
+                         std::vector<std::string>& warnings);
+
+// The nearest .lumospell.toml from directory up to the repository's root
+// (the folder holding .git), else up to the file system's root; empty if none.
+std::string find_project_config(const std::string& directory);
+
+// The words the project's word list names, one a line.
+bool read_word_list(const std::string& file, std::set<std::string>& words);
+
+// Adds words to the project's first word list (created when missing),
+// sorted, one a line, under the user dictionary's lock and safe save.
+bool add_project_words(const std::string& list, const std::vector<std::string>& words,
+                       std::vector<std::string>& added, std::string& error);
+
+// The lines a file's directives turn off, and the words it ignores:
+//   lumospell: ignore WORD...   lumospell: disable-next-line
+//   lumospell: disable          lumospell: enable
+class Directives {
+public:
+    // Reads fd from its start; leaves the offset at the start again.
+    void scan(int fd);
+    void scan_text(std::string_view text);
+    // Whether a word reported at line, column (from 1) is left out.
+    bool silences(const Finding& f, const TextPosition& at) const;
+
+private:
+    void line(std::string_view text, size_t number);
+    std::set<std::string> words_;
+    std::vector<std::pair<size_t, size_t>> off_;  // [first, last] lines turned off
+    std::map<size_t, size_t> directive_column_;   // a directive's own words are not checked
+    size_t disabled_from_ = 0;
+};
+
+// Whether the project's configuration lets a reported word through: not one
+// of its words, not shorter than its shortest, not in a match of its patterns.
+bool project_accepts(const ProjectConfig& c, const Finding& f);
+void drop_pattern_matches(const ProjectConfig& c, std::string_view view,
+                          std::vector<Finding>& words, size_t first);
+
+}  // namespace lumo::tool

@@ -1,0 +1,209 @@
+// A whole project through the built program: a git repository of files,
+// walked, configured and reported in each output format.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "run_program.h"
+#include "test_support.h"
+
+using lumo::test::read_file;
+using lumo::test::run_program;
+using lumo::test::ScratchDir;
+using lumo::test::write_file;
+
+namespace {
+
+const char* const Words =
+    "a\r\nword\r\nwords\r\nhere\r\nthe\r\nint\r\nmain\r\ncomment\r\nis\r\n"
+    "fine\r\ntext\r\nline\r\n";
+
+// A repository in a scratch folder, the program run from its top.
+struct Project {
+    ScratchDir dir;
+    std::string home = dir.file("home");
+    std::string root = dir.file("repo");
+    Project() {
+        std::filesystem::create_directories(home);
+        std::filesystem::create_directories(root + "/docs");
+        std::filesystem::create_directories(root + "/src");
+        write_file(home + "/main.dic", Words);
+        std::system(("git init -q " + root).c_str());
+        put(".gitignore", "build/\n*.log\n");
+        put("docs/a.md", "a wrod here\n");
+        put("src/b.c", "// teh comment\nint main(){}\n");
+        put("build/out.txt", "zzzyx\n");
+        put("trace.log", "zzzyx\n");
+        put("image.png", "\x89PNG\r\n\x1a\n");
+        put("blob.bin", std::string("text\0more", 9));
+        put(".git/notes.txt", "zzzyx\n");
+    }
+    void put(const std::string& name, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(root + "/" + name).parent_path());
+        write_file(root + "/" + name, text);
+    }
+    lumo::test::ProgramRun run(const std::string& args) {
+        const std::string command = "cd '" + root + "' && exec '" LUMOSPELL_PROGRAM "' " + args +
+                                    " --main-dict '" + home + "/main.dic' --user-dict '" + home +
+                                    "/user.dic'";
+        return run_program({"/bin/sh", "-c", command}, "",
+                           {"HOME=" + home, "XDG_DATA_HOME=" + home, "LC_ALL=C.UTF-8"});
+    }
+};
+
+TEST(ProjectRun, WalksTheTreeAsGitSeesItInPathOrder) {
+    Project p;
+    p.put(".lumospell-ignore", "docs/skip*.md\n");
+    p.put("docs/skip-me.md", "zzzyx\n");
+    p.put("docs/c.txt", "qqqzx\n");
+    ASSERT_EQ(symlink("/usr/share", (p.root + "/outside").c_str()), 0);
+    ASSERT_EQ(symlink("loop-b", (p.root + "/loop-a").c_str()), 0);
+    ASSERT_EQ(symlink("loop-a", (p.root + "/loop-b").c_str()), 0);
+    ASSERT_EQ(mkfifo((p.root + "/fifo").c_str(), 0644), 0);
+    const auto run = p.run("check --no-suggest .");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out, "docs/a.md:1:3: wrod\ndocs/c.txt:1:1: qqqzx\nsrc/b.c:1:4: teh\n");
+    EXPECT_NE(run.err.find("fifo: not a regular file, skipped"), std::string::npos);
+    EXPECT_NE(run.err.find("loop-a: a loop of links, skipped"), std::string::npos);
+    EXPECT_NE(run.err.find(" files, "), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("image.png"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("blob.bin"), std::string::npos) << run.err;
+    // A glob, a named file and a directory together; list takes the same paths.
+    EXPECT_EQ(p.run("list 'docs/a*.md' src").out, "wrod\nteh\n");
+    EXPECT_EQ(p.run("check --no-suggest 'nothing*'").exit_code, 2);
+}
+
+TEST(ProjectRun, ManyWorkersPrintWhatOneDoesByteForByte) {
+    Project p;
+    for (int k = 0; k < 40; ++k)
+        p.put("many/f" + std::to_string(k) + ".txt",
+              "a wrod line " + std::to_string(k) + " qqzx\n");
+    for (const char* format : {"text", "json", "sarif", "github"}) {
+        const auto one = p.run(std::string("check -j1 --format ") + format + " .");
+        const auto four = p.run(std::string("check -j4 --format ") + format + " .");
+        EXPECT_EQ(one.exit_code, 1);
+        EXPECT_EQ(four.exit_code, 1);
+        EXPECT_EQ(one.out, four.out) << format;
+    }
+}
+
+TEST(ProjectRun, SarifAndGithubAnnotationsAsCiReadsThem) {
+    Project p;
+    p.put("odd\xff name.txt", "qqzx, here\n");
+    const auto run = p.run("check --format sarif --max-suggestions 2 .");
+    EXPECT_EQ(run.exit_code, 1);
+    const auto sarif = nlohmann::json::parse(run.out);
+    // What the SARIF 2.1.0 schema requires of each object, by where it is.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> required = {
+        {"", {"version", "runs"}},
+        {"/runs/0", {"tool", "results"}},
+        {"/runs/0/tool", {"driver"}},
+        {"/runs/0/tool/driver", {"name"}},
+        {"/runs/0/tool/driver/rules/0", {"id"}},
+        {"/runs/0/results/0", {"message"}},
+        {"/runs/0/results/0/message", {"text"}},
+        {"/runs/0/results/0/fixes/0", {"artifactChanges"}},
+        {"/runs/0/results/0/fixes/0/artifactChanges/0", {"artifactLocation", "replacements"}},
+        {"/runs/0/results/0/fixes/0/artifactChanges/0/replacements/0", {"deletedRegion"}},
+    };
+    for (const auto& [where, keys] : required)
+        for (const std::string& key : keys)
+            EXPECT_TRUE(sarif.at(nlohmann::json::json_pointer(where)).contains(key))
+                << where << " " << key;
+    EXPECT_EQ(sarif["version"], "2.1.0");
+    const auto& driver = sarif["runs"][0]["tool"]["driver"];
+    EXPECT_EQ(driver["name"], "lumospell");
+    EXPECT_FALSE(driver["version"].get<std::string>().empty());
+    EXPECT_EQ(driver["rules"].size(), 3u);
+    const auto& results = sarif["runs"][0]["results"];
+    ASSERT_EQ(results.size(), 3u);
+    for (const auto& r : results) {
+        EXPECT_TRUE(r["message"].contains("text"));
+        EXPECT_EQ(r["ruleId"], "unknown-word");
+    }
+    const auto& first = results[0];
+    EXPECT_EQ(first["locations"][0]["physicalLocation"]["artifactLocation"]["uri"], "docs/a.md");
+    EXPECT_EQ(first["locations"][0]["physicalLocation"]["region"]["startColumn"], 3);
+    EXPECT_EQ(first["fixes"][0]["artifactChanges"][0]["replacements"][0]["insertedContent"]["text"],
+              "word");
+    EXPECT_EQ(results[1]["locations"][0]["physicalLocation"]["artifactLocation"]["uri"],
+              "odd%FF%20name.txt");
+    const auto github = p.run("check --format github --no-suggest docs");
+    EXPECT_EQ(github.out,
+              "::warning file=docs/a.md,line=1,col=3,endColumn=7,title=unknown-word::"
+              "Unknown word: wrod\n");
+    // Names that are not UTF-8 stay byte-exact in text.
+    EXPECT_NE(p.run("check --no-suggest .").out.find("odd\xff name.txt:1:1: qqzx"),
+              std::string::npos);
+}
+
+TEST(ProjectRun, ConfigurationWordsPatternsModesAndDirectives) {
+    Project p;
+    p.put("words.txt", "qqzx\n");
+    p.put(".lumospell.toml",
+          "words = [\"wrod\"]\nword_lists = [\"words.txt\"]\nignore_paths = [\"vendor/\"]\n"
+          "ignore_patterns = ['0x[0-9a-z]+', 'id-[a-z]+']\nmin_word_length = 4\nunknown = 1\n"
+          "[modes]\n\"*.note\" = \"markdown\"\n");
+    p.put("vendor/x.txt", "zzzyx\n");
+    p.put("notes.txt",
+          "qqzx teh id-abcxyz 0xdeadbeefz zzzqa\n"
+          "lumospell: ignore zzzqb\nzzzqb\n"
+          "lumospell: disable-next-line\nzzzqc\nzzzqd\n"
+          "<!-- lumospell: disable -->\nzzzqe\nlumospell: enable\nzzzqf\n");
+    p.put("a.note", "`zzzqg` zzzqh\n");
+    const auto run = p.run("check --no-suggest .");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.out,
+              "a.note:1:9: zzzqh\nnotes.txt:1:32: zzzqa\nnotes.txt:6:1: zzzqd\n"
+              "notes.txt:10:1: zzzqf\n");
+    EXPECT_NE(run.err.find(".lumospell.toml:6:11: unknown key 'unknown'"), std::string::npos)
+        << run.err;
+    const auto shown = p.run("config --show notes.txt");
+    EXPECT_EQ(shown.exit_code, 0);
+    EXPECT_NE(shown.out.find("ignore pattern: id-[a-z]+"), std::string::npos) << shown.out;
+    // Malformed: the place and exit 2; a configuration that is a folder is refused.
+    p.put("bad.toml", "words = [\"a\",\n");
+    const auto bad = p.run("check --config bad.toml docs");
+    EXPECT_EQ(bad.exit_code, 2);
+    EXPECT_NE(bad.err.find("bad.toml:1:15: "), std::string::npos) << bad.err;
+    EXPECT_EQ(p.run("check --config src docs").exit_code, 2);
+    p.put("slow.toml", "ignore_patterns = ['(a*)*b']\n");
+    EXPECT_EQ(p.run("check --config slow.toml --no-suggest docs").exit_code, 1);
+}
+
+TEST(ProjectRun, AddsProjectWordsSortedToTheFirstList) {
+    Project p;
+    p.put(".lumospell.toml", "word_lists = [\"docs/words.txt\"]\n");
+    EXPECT_EQ(p.run("add --project zeta alpha").out, "added: zeta\nadded: alpha\n");
+    const auto again = p.run("add --project alpha");
+    EXPECT_EQ(again.exit_code, 0);
+    EXPECT_EQ(read_file(p.root + "/docs/words.txt"), "alpha\nzeta\n");
+    p.put("docs/z.txt", "zeta alpha qqzx\n");
+    EXPECT_EQ(p.run("list docs/z.txt").out, "qqzx\n");
+}
+
+TEST(ProjectRun, UnreadableFilesAndFoldersAreReportedAndTheRestChecked) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
+    Project p;
+    p.put("locked/x.txt", "zzzyx\n");
+    p.put("secret.txt", "zzzyx\n");
+    chmod((p.root + "/locked").c_str(), 0);
+    chmod((p.root + "/secret.txt").c_str(), 0);
+    const auto run = p.run("check --no-suggest .");
+    chmod((p.root + "/locked").c_str(), 0755);
+    EXPECT_EQ(run.exit_code, 2);
+    EXPECT_NE(run.out.find("docs/a.md:1:3: wrod"), std::string::npos);
+    EXPECT_NE(run.err.find("locked: Permission denied"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("secret.txt: Permission denied"), std::string::npos) << run.err;
+}
+
+}  // namespace
