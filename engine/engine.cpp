@@ -85,9 +85,16 @@ uint16_t Engine::open_main(const char* path) {
 uint16_t Engine::open_user(const char* path, bool create) {
     user_dict_changed_ = false;
     if (create && !platform::name_exists(path)) {
-        // Exclusively: a name taken meanwhile is loaded as it is.
-        std::FILE* made = platform::create_new_file(path);
-        if (made != nullptr) platform::close_written_file(made);
+        // Under the saves' lock: a dictionary is missing for a moment between
+        // the two renames of another program's save, and an empty one made
+        // then would take its place.  Exclusively: a name taken meanwhile is
+        // loaded as it is.
+        const platform::LockHandle held = lock_user_dictionary(path, lead_bytes, true, *save_ops);
+        if (!platform::name_exists(path)) {
+            std::FILE* made = platform::create_new_file(path);
+            if (made != nullptr) platform::close_written_file(made);
+        }
+        if (held != platform::NoLock) save_ops->unlock(held);
     }
     // Read while no other program is between the renames of its save; a
     // folder where no lock can be had is read all the same.

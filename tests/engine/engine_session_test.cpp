@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "engine.h"
 #include "test_support.h"
+#include "word_list.h"
 
 using namespace lumo::engine;
 using lumo::test::file_exists;
@@ -76,6 +80,29 @@ TEST(EngineSession, CreateFlagStartsAMissingUserDictionaryEmpty) {
     ASSERT_EQ(f.engine->open_user(fresh.c_str(), true), 0);
     EXPECT_EQ(f.find("zork"), LookupKnown);
     EXPECT_EQ(f.engine->open_user(f.dir.file("none/user.dic").c_str(), true), SpellErrOpenUdr);
+}
+
+// Another program's save renames the dictionary aside before it renames
+// the new list in: a create meanwhile must wait for the lock, not make an
+// empty file that the save's second rename then cannot replace.
+TEST(EngineSession, CreateFlagWaitsForASaveBetweenItsRenames) {
+    Fixture f;
+    ASSERT_EQ(f.engine->init(nullptr), 0);
+    ASSERT_EQ(f.engine->open_main(f.main_path.c_str()), 0);
+    const SaveFileOps& ops = system_save_file_ops();
+    const auto held = lock_user_dictionary(f.user_path.c_str(), f.engine->lead_bytes, true, ops);
+    ASSERT_NE(held, lumo::platform::NoLock);
+    const std::string aside = f.dir.file("user.BAK");
+    ASSERT_EQ(std::rename(f.user_path.c_str(), aside.c_str()), 0);
+    uint16_t opened = 1;
+    std::thread other([&] { opened = f.engine->open_user(f.user_path.c_str(), true); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(file_exists(f.user_path)) << "made while the save held the lock";
+    ASSERT_EQ(std::rename(aside.c_str(), f.user_path.c_str()), 0);
+    ops.unlock(held);
+    other.join();
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(f.find("mine"), LookupKnown);
 }
 
 TEST(EngineSession, OnlyIgnoreAlwaysWordsStillRewriteTheUserDictionary) {
