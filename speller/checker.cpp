@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "speller/identifier_parts.h"
 #include "speller/spell_session.h"
 
 namespace lumo::tool {
@@ -64,6 +65,39 @@ bool Checker::report_parts(const std::string& word, size_t at, bool suggest,
     return true;
 }
 
+bool Checker::report_identifier(const std::string& word, size_t at, bool suggest,
+                                std::vector<Finding>& findings) {
+    CheckResult result;
+    for (const IdentifierPart& part : identifier_parts(word)) {
+        const std::string text = word.substr(part.at, part.length);
+        if (part_is_abbreviation(text)) continue;
+        const std::string checked = " " + text;
+        const int status = api_.check(checked.c_str(), &result);
+        if (status == CheckNoErrors) continue;
+        if (status != CheckUnknownWord && status != CheckChangeAlways) return false;
+        Finding finding;
+        finding.offset = at + part.at;
+        finding.length = part.length;
+        finding.word = text;
+        finding.status = status;
+        finding.identifier = word;
+        finding.part_at = part.at;
+        std::vector<std::string> found;
+        if (status == CheckChangeAlways)
+            found.emplace_back(result.replacement);
+        else if (suggest)
+            found = suggestions_for(text);
+        for (std::string& s : found) {
+            std::string shaped = shaped_like(text, word, std::move(s));
+            bool seen = shaped == text;
+            for (const std::string& earlier : finding.suggestions) seen = seen || earlier == shaped;
+            if (!seen) finding.suggestions.push_back(std::move(shaped));
+        }
+        findings.push_back(std::move(finding));
+    }
+    return true;
+}
+
 bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
                           std::vector<Finding>& findings) {
     CheckResult result;
@@ -83,6 +117,14 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
         if (length == 0) {
             length = std::strlen(result.word);
             end = start + (length ? length : 1);
+        }
+        if (status == CheckUnknownWord && (session_.mode() & ModeIgnoreWordsWithDigits) != 0 &&
+            !identifier_parts(piece.substr(start, length)).empty()) {
+            if (!report_identifier(piece.substr(start, length), base + start - 1, suggest,
+                                   findings))
+                return false;
+            pos = end;
+            continue;
         }
         // Words joined by hyphens or underscores ("to-day", "_emphasis_")
         // are right when each of their parts is; else the parts that are

@@ -47,6 +47,12 @@ private:
     bool report_parts(const std::string& word, size_t at, bool suggest,
                       std::vector<Finding>& findings);
 
+    // In a mode that reads code (words with digits accepted), an unknown
+    // word shaped as an identifier is checked part by part; false when the
+    // front failed.
+    bool report_identifier(const std::string& word, size_t at, bool suggest,
+                           std::vector<Finding>& findings);
+
     std::vector<std::string> suggestions_for(const std::string& word);
 
     SpellSession& session_;

@@ -135,6 +135,22 @@ TEST(CheckCommand, AcceptsJoinedWordsWhosePartsAreKnown) {
                        "<stdin>:1:37: qux: fox\n");
 }
 
+TEST(CheckCommand, ChecksIdentifiersOfCodePartByPart) {
+    Cli cli;
+    const std::string input = "// quickBrownFox lazyDgo HTTPFox the_wrod FOX_QUIKC\n";
+    auto run = cli.run({"check", "--engine-order", "--max-suggestions", "1", "--mode", "c"}, input);
+    EXPECT_EQ(run.out, "<stdin>:1:22: lazyDgo: Dgo: lazyDog\n"
+                       "<stdin>:1:38: the_wrod: wrod: the_word\n"
+                       "<stdin>:1:47: FOX_QUIKC: QUIKC: FOX_QUICK\n") << run.err;
+    run = cli.run({"check", "--engine-order", "--json", "--max-suggestions", "1", "--mode", "c"},
+                  "// lazyDgo\n");
+    EXPECT_EQ(run.out, "{\"file\":\"<stdin>\",\"line\":1,\"column\":8,\"offset\":7,\"word\":\"Dgo\","
+                       "\"identifier\":\"lazyDgo\",\"kind\":\"unknown\",\"suggestions\":[\"Dog\"]}\n");
+    // Prose is read as before: the word whole.
+    run = cli.run({"check", "--no-suggest", "--mode", "text"}, "lazyDgo\n");
+    EXPECT_EQ(run.out, "<stdin>:1:1: lazyDgo\n");
+}
+
 TEST(CheckCommand, SurvivesBinaryInput) {
     Cli cli;
     std::string bytes;
