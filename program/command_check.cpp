@@ -56,6 +56,7 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         settings.mode = mode_of(o, file);
         settings.skip_web = (o.mode & ModeWebAddresses) != 0;
         s.set_mode(engine_mode(o, settings.mode.mode));
+        checker.read_as(settings.mode);
         DocumentOutcome outcome;
         std::unique_ptr<OutputConverter> convert;
         const auto found = [&](const Finding& f, const TextPosition& at) {

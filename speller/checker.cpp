@@ -20,11 +20,13 @@ std::vector<std::string> last_check_suggestions(const FrontApi& api) {
     return list;
 }
 
-Checker::Checker(SpellSession& session) : session_(session), api_(session.front()) {}
+Checker::Checker(SpellSession& session)
+    : session_(session), api_(session.front()), code_words_(session.data_dir()) {}
 
 Checker::Checker(SpellSession& session, TextEncoding encoding)
     : session_(session),
       api_(session.front()),
+      code_words_(session.data_dir()),
       raw_encoding_(encoding == TextEncoding::ShiftJis ? FileEncoding::ShiftJis
                                                        : FileEncoding::Utf8) {}
 
@@ -75,6 +77,7 @@ bool Checker::report_identifier(const std::string& word, size_t at, bool suggest
         const int status = api_.check(checked.c_str(), &result);
         if (status == CheckNoErrors) continue;
         if (status != CheckUnknownWord && status != CheckChangeAlways) return false;
+        if (status == CheckUnknownWord && code_words_.knows(text)) continue;
         Finding finding;
         finding.offset = at + part.at;
         finding.length = part.length;
@@ -133,6 +136,10 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             piece.substr(start, length).find_first_not_of("-_") != std::string::npos) {
             if (!report_parts(piece.substr(start, length), base + start - 1, suggest, findings))
                 return false;
+            pos = end;
+            continue;
+        }
+        if (status == CheckUnknownWord && code_words_.knows(piece.substr(start, length))) {
             pos = end;
             continue;
         }

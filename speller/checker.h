@@ -11,6 +11,7 @@
 #include "documents/finding.h"
 #include "documents/text_encoding.h"
 #include "documents/text_prepare.h"
+#include "speller/code_words.h"
 #include "speller/host_libraries.h"
 
 namespace lumo::tool {
@@ -31,6 +32,10 @@ public:
     // prepare_for_front), to report, in order.  Suggestions are collected
     // when asked for.  Returns false when the front failed.
     bool check(std::string_view text, bool suggest, std::vector<Finding>& findings);
+
+    // The words of software the document's mode takes besides the
+    // dictionaries (none until told, and none for plain text).
+    void read_as(ModeChoice mode) { code_words_.choose(mode); }
 
     // Suggestions in the engine's order, never ranked.
     void use_engine_order() { engine_order_ = true; }
@@ -57,6 +62,7 @@ private:
 
     SpellSession& session_;
     const FrontApi& api_;
+    CodeWords code_words_;
     // Set for hosts that hand over raw text in this encoding.
     std::optional<FileEncoding> raw_encoding_;
     bool engine_order_ = false;

@@ -146,9 +146,14 @@ TEST(CheckCommand, ChecksIdentifiersOfCodePartByPart) {
                   "// lazyDgo\n");
     EXPECT_EQ(run.out, "{\"file\":\"<stdin>\",\"line\":1,\"column\":8,\"offset\":7,\"word\":\"Dgo\","
                        "\"identifier\":\"lazyDgo\",\"kind\":\"unknown\",\"suggestions\":[\"Dog\"]}\n");
-    // Prose is read as before: the word whole.
-    run = cli.run({"check", "--no-suggest", "--mode", "text"}, "lazyDgo\n");
-    EXPECT_EQ(run.out, "<stdin>:1:1: lazyDgo\n");
+    // The words of software, and C's, are known in C alone; prose is read as
+    // before, each word whole.
+    run = cli.run({"check", "--no-suggest", "--mode", "c"}, "// quickMemmove stdout STDOUT\n");
+    EXPECT_EQ(run.out, "");
+    run = cli.run({"check", "--no-suggest", "--mode", "sql"}, "-- stdout memmove\n");
+    EXPECT_EQ(run.out, "<stdin>:1:11: memmove\n");
+    run = cli.run({"check", "--no-suggest", "--mode", "text"}, "lazyDgo stdout\n");
+    EXPECT_EQ(run.out, "<stdin>:1:1: lazyDgo\n<stdin>:1:9: stdout\n");
 }
 
 TEST(CheckCommand, SurvivesBinaryInput) {
