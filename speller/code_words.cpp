@@ -10,17 +10,21 @@ namespace lumo::tool {
 
 namespace {
 
-const char* language_list(ModeChoice mode) {
-    if (mode.mode == TextMode::Html) return "html";
-    if (mode.mode != TextMode::Comment) return nullptr;
+// The lists of a mode besides the general one.  Documentation (Markdown,
+// HTML, reStructuredText, data files) speaks of C's names as well.
+std::vector<const char*> language_lists(ModeChoice mode) {
+    if (mode.mode != TextMode::Comment) {
+        if (mode.mode == TextMode::Html) return {"html", "c"};
+        return {"c"};
+    }
     switch (mode.language) {
-        case SourceLanguage::CFamily: return "c";
-        case SourceLanguage::Python: return "python";
+        case SourceLanguage::CFamily: return {"c"};
+        case SourceLanguage::Python: return {"python"};
         case SourceLanguage::Shell:
-        case SourceLanguage::CMake: return "shell";
-        case SourceLanguage::JavaScript: return "javascript";
-        case SourceLanguage::Php: return "html";
-        default: return nullptr;
+        case SourceLanguage::CMake: return {"shell"};
+        case SourceLanguage::JavaScript: return {"javascript"};
+        case SourceLanguage::Php: return {"html"};
+        default: return {};
     }
 }
 
@@ -50,17 +54,19 @@ bool CodeWords::WordSet::has(std::string_view word) const {
 }
 
 void CodeWords::choose(ModeChoice mode) {
-    general_ = language_ = nullptr;
+    chosen_.clear();
     if (mode.mode == TextMode::Text) return;
-    general_ = list("software");
-    if (const char* name = language_list(mode)) language_ = list(name);
+    chosen_.push_back(list("software"));
+    for (const char* name : language_lists(mode)) chosen_.push_back(list(name));
 }
 
 bool CodeWords::knows(std::string_view word) const {
-    if (general_ == nullptr) return false;
+    if (chosen_.empty()) return false;
     std::string lower(word);
     for (char& c : lower) c = common::to_lower(c);
-    return general_->has(lower) || (language_ != nullptr && language_->has(lower));
+    for (const WordSet* set : chosen_)
+        if (set->has(lower)) return true;
+    return false;
 }
 
 }  // namespace lumo::tool

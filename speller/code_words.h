@@ -1,6 +1,6 @@
 // Words of software that the main dictionary lacks (config, stdout,
 // memmove, typedefs), from the lists in the data folder's code-words/: the
-// general one for every mode that reads code, and one for the language.
+// general one for every mode but plain text, and those of the language.
 #pragma once
 
 #include <map>
@@ -34,8 +34,7 @@ private:
 
     std::string dir_;
     std::map<std::string, WordSet> lists_;
-    const WordSet* general_ = nullptr;
-    const WordSet* language_ = nullptr;
+    std::vector<const WordSet*> chosen_;
 };
 
 }  // namespace lumo::tool
