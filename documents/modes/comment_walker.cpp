@@ -12,10 +12,18 @@ namespace {
 
 // Doxygen and Javadoc tags ("@param", "\brief") and `code` in a comment;
 // after the tags that name something, the name too.
-void comment_text(char* p, size_t from, size_t to) {
+// fenced: inside a fenced code block (```) of comments or docstrings.
+void comment_text(char* p, size_t from, size_t to, bool& fenced) {
     size_t first = from;
-    while (first < to && (is_blank(p[first]) || p[first] == '*')) ++first;
-    if (starts_with(p, to, first, ">>>") || starts_with(p, to, first, "... ")) {
+    while (first < to && p[first] != '\0' &&
+           (is_blank(p[first]) || std::strchr("*/!#", p[first]) != nullptr))
+        ++first;
+    if (starts_with(p, to, first, "```") || starts_with(p, to, first, "~~~")) {
+        fenced = !fenced;
+        blank(p, from, to);
+        return;
+    }
+    if (fenced || starts_with(p, to, first, ">>>") || starts_with(p, to, first, "... ")) {
         blank(p, from, to);  // a doctest line is code
         return;
     }
@@ -92,7 +100,7 @@ void CommentWalker::line(char* p, size_t n) {
             ruby_block_ = !ruby_block_;
             blank(p, 0, n);
         } else {
-            comment_text(p, 0, n);
+            comment_text(p, 0, n, fenced_);
         }
         return;
     }
@@ -109,15 +117,17 @@ void CommentWalker::line(char* p, size_t n) {
         return;
     }
     size_t i = 0;
+    const bool in_comment = block_comment_ > 0 || triple_quote_ || !long_close_.empty();
+    line_comment_ = false;
     if (triple_quote_) {
         // A docstring's doctest lines and fields, up to its end.
         const size_t close = find(p, n, 0, std::string(3, string_quote_));
-        comment_text(p, 0, close);
+        comment_text(p, 0, close, fenced_);
     }
     while (i < n) {
         if (!long_close_.empty()) {
             const size_t close = find(p, n, i, long_close_);
-            comment_text(p, i, close);
+            comment_text(p, i, close, fenced_);
             if (close == n) break;
             blank(p, close, close + long_close_.size());
             i = close + long_close_.size();
@@ -138,7 +148,7 @@ void CommentWalker::line(char* p, size_t n) {
                     ++k;
                 }
             }
-            comment_text(p, i, k);
+            comment_text(p, i, k, fenced_);
             i = k;
         } else if (string_quote_ != 0) {
             i = source_string(p, n, i);
@@ -154,6 +164,10 @@ void CommentWalker::line(char* p, size_t n) {
                             language == SourceLanguage::CMake ||
                             (language == SourceLanguage::Rust && string_quote_ == '"');
     if (!multi_line) string_quote_ = 0;
+    // A fence left open ends with its comment.
+    if (!in_comment && !line_comment_ && block_comment_ == 0 && !triple_quote_ &&
+        long_close_.empty())
+        fenced_ = false;
 }
 
 size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
@@ -189,12 +203,14 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
         if (hash_comments && c == '#' &&
             (hash_anywhere || i == 0 || std::strchr(" \t;|&(", p[i - 1]) != nullptr)) {
             p[i] = ' ';
-            comment_text(p, i + 1, n);
+            comment_text(p, i + 1, n, fenced_);
+            line_comment_ = true;
             return n;
         }
         if ((slash_lines && c == '/' && next == '/') || ((lua || sql) && c == '-' && next == '-')) {
             blank(p, i, i + 2);
-            comment_text(p, i + 2, n);
+            comment_text(p, i + 2, n, fenced_);
+            line_comment_ = true;
             return n;
         }
         if (block_comments && c == '/' && next == '*') {

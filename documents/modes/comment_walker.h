@@ -40,6 +40,8 @@ private:
     std::string heredoc_end_;
     std::string long_close_;  // "]]", "]==]"... of an open long bracket
     bool ruby_block_ = false;  // between =begin and =end
+    bool fenced_ = false;        // in a fenced code block of comments
+    bool line_comment_ = false;  // this line holds a line comment
 };
 
 }  // namespace lumo::tool::modes
