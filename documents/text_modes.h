@@ -13,8 +13,8 @@
 #include "documents/modes/markdown_walker.h"
 #include "documents/modes/nroff_walker.h"
 #include "documents/modes/rst_walker.h"
-#include "documents/modes/value_walker.h"
 #include "documents/modes/tex_walker.h"
+#include "documents/modes/value_walker.h"
 
 namespace lumo::tool {
 

@@ -25,7 +25,6 @@ bool part_is_abbreviation(std::string_view part);
 
 // A suggestion for a part in the part's case (lower, Capitalised or
 // CAPITALS); a suggestion of two words is joined as the identifier joins.
-std::string shaped_like(std::string_view part, std::string_view identifier,
-                        std::string suggestion);
+std::string shaped_like(std::string_view part, std::string_view identifier, std::string suggestion);
 
 }  // namespace lumo::tool

@@ -179,8 +179,8 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
     const bool cmake = language == SourceLanguage::CMake;
     // '#' starts a comment anywhere outside a string, or in the shell only
     // where a word may start.
-    const bool hash_anywhere = python || cmake || language == SourceLanguage::Ruby ||
-                               language == SourceLanguage::Php;
+    const bool hash_anywhere =
+        python || cmake || language == SourceLanguage::Ruby || language == SourceLanguage::Php;
     const bool hash_comments = hash_anywhere || shell;
     const bool slash_comments = !hash_comments || language == SourceLanguage::Php;
     const bool slash_lines = slash_comments && !lua && !sql;
@@ -336,12 +336,13 @@ size_t CommentWalker::source_string(char* p, size_t n, size_t i) {
         }
         // Interpolations are code: "${name}" and "$name" in the shell,
         // "{name}" in Python, "${expression}" in JavaScript templates.
-        const bool dollar = ((language == SourceLanguage::Shell || language == SourceLanguage::Php ||
-                              language == SourceLanguage::CMake) &&
-                             quote == '"') ||
-                            (language == SourceLanguage::JavaScript && quote == '`');
-        const bool ruby_hash = language == SourceLanguage::Ruby && quote == '"' && c == '#' &&
-                               next == '{';
+        const bool dollar =
+            ((language == SourceLanguage::Shell || language == SourceLanguage::Php ||
+              language == SourceLanguage::CMake) &&
+             quote == '"') ||
+            (language == SourceLanguage::JavaScript && quote == '`');
+        const bool ruby_hash =
+            language == SourceLanguage::Ruby && quote == '"' && c == '#' && next == '{';
         if ((c == '$' && dollar) || (c == '{' && language == SourceLanguage::Python) || ruby_hash) {
             i = interpolation(p, n, i);
             continue;

@@ -38,8 +38,8 @@ private:
     bool triple_quote_ = false;
     int raw_hashes_ = -1;  // Rust raw string: the '#'s that close it
     std::string heredoc_end_;
-    std::string long_close_;  // "]]", "]==]"... of an open long bracket
-    bool ruby_block_ = false;  // between =begin and =end
+    std::string long_close_;     // "]]", "]==]"... of an open long bracket
+    bool ruby_block_ = false;    // between =begin and =end
     bool fenced_ = false;        // in a fenced code block of comments
     bool line_comment_ = false;  // this line holds a line comment
 };

@@ -144,8 +144,9 @@ TEST(CheckCommand, ChecksIdentifiersOfCodePartByPart) {
                        "<stdin>:1:47: FOX_QUIKC: QUIKC: FOX_QUICK\n") << run.err;
     run = cli.run({"check", "--engine-order", "--json", "--max-suggestions", "1", "--mode", "c"},
                   "// lazyDgo\n");
-    EXPECT_EQ(run.out, "{\"file\":\"<stdin>\",\"line\":1,\"column\":8,\"offset\":7,\"word\":\"Dgo\","
-                       "\"identifier\":\"lazyDgo\",\"kind\":\"unknown\",\"suggestions\":[\"Dog\"]}\n");
+    EXPECT_EQ(run.out,
+              "{\"file\":\"<stdin>\",\"line\":1,\"column\":8,\"offset\":7,\"word\":\"Dgo\","
+              "\"identifier\":\"lazyDgo\",\"kind\":\"unknown\",\"suggestions\":[\"Dog\"]}\n");
     // The words of software, and C's, are known in C alone; prose is read as
     // before, each word whole.
     run = cli.run({"check", "--no-suggest", "--mode", "c"}, "// quickMemmove stdout STDOUT\n");
