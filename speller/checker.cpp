@@ -121,7 +121,12 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             length = std::strlen(result.word);
             end = start + (length ? length : 1);
         }
-        if (status == CheckUnknownWord && (session_.mode() & ModeIgnoreWordsWithDigits) != 0 &&
+        const bool code = (session_.mode() & ModeIgnoreWordsWithDigits) != 0;
+        if (status == CheckUnknownWord && code && is_hex_run(piece.substr(start, length))) {
+            pos = end;
+            continue;
+        }
+        if (status == CheckUnknownWord && code &&
             !identifier_parts(piece.substr(start, length)).empty()) {
             if (!report_identifier(piece.substr(start, length), base + start - 1, suggest,
                                    findings))

@@ -50,6 +50,13 @@ bool part_is_abbreviation(std::string_view part) {
     return letters < 3 || (capitals && letters <= 4);
 }
 
+bool is_hex_run(std::string_view word) {
+    if (word.size() < 8) return false;
+    for (char c : word)
+        if ((c | 0x20) < 'a' || (c | 0x20) > 'f') return false;
+    return true;
+}
+
 std::string shaped_like(std::string_view part, std::string_view identifier,
                         std::string suggestion) {
     const bool first_capital = !part.empty() && capital(part[0]);

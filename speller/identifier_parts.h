@@ -23,6 +23,9 @@ std::vector<IdentifierPart> identifier_parts(std::string_view word);
 // three letters, and those all in capitals of up to four.
 bool part_is_abbreviation(std::string_view part);
 
+// Eight or more hexadecimal letters ("deadbeef", "CAFEBABE"): a number, not a word.
+bool is_hex_run(std::string_view word);
+
 // A suggestion for a part in the part's case (lower, Capitalised or
 // CAPITALS); a suggestion of two words is joined as the identifier joins.
 std::string shaped_like(std::string_view part, std::string_view identifier, std::string suggestion);

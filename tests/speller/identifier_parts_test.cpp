@@ -45,6 +45,9 @@ TEST(IdentifierParts, AbbreviationsAndTheShapeOfSuggestions) {
     EXPECT_FALSE(part_is_abbreviation("POSIX"));
     EXPECT_FALSE(part_is_abbreviation("Http"));
     EXPECT_FALSE(part_is_abbreviation("fox"));
+    EXPECT_TRUE(is_hex_run("deadBEEF"));
+    EXPECT_FALSE(is_hex_run("defaced"));
+    EXPECT_FALSE(is_hex_run("deadbeefs"));
     EXPECT_EQ(shaped_like("Recieve", "getRecieveBuffer", "receive"), "Receive");
     EXPECT_EQ(shaped_like("recieve", "recieve_buffer", "receive"), "receive");
     EXPECT_EQ(shaped_like("RECIEVE", "RECIEVE_BUFFER", "receive"), "RECEIVE");
