@@ -14,6 +14,11 @@ struct Finding {
     int status = 0;                        // CheckUnknownWord or CheckChangeAlways
     std::vector<std::string> suggestions;  // for a change-always word: its replacement
     bool too_long = false;  // a run of word bytes too long to be a word; word holds its start
+    // For a part of an identifier ("Recieve" of "getRecieveBuffer"): the
+    // whole identifier and where the part starts in it; the suggestions
+    // replace the part alone, in its case.
+    std::string identifier;
+    size_t part_at = 0;
 };
 
 }  // namespace lumo::tool

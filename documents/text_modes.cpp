@@ -42,6 +42,24 @@ constexpr NamedChoice ModeNames[] = {
     {"python", TextMode::Comment, SourceLanguage::Python},
     {"shell", TextMode::Comment, SourceLanguage::Shell},
     {"sh", TextMode::Comment, SourceLanguage::Shell},
+    {"java", TextMode::Comment, SourceLanguage::CFamily},
+    {"csharp", TextMode::Comment, SourceLanguage::CFamily},
+    {"cs", TextMode::Comment, SourceLanguage::CFamily},
+    {"typescript", TextMode::Comment, SourceLanguage::JavaScript},
+    {"ts", TextMode::Comment, SourceLanguage::JavaScript},
+    {"ruby", TextMode::Comment, SourceLanguage::Ruby},
+    {"php", TextMode::Comment, SourceLanguage::Php},
+    {"lua", TextMode::Comment, SourceLanguage::Lua},
+    {"sql", TextMode::Comment, SourceLanguage::Sql},
+    {"makefile", TextMode::Comment, SourceLanguage::Shell},
+    {"make", TextMode::Comment, SourceLanguage::Shell},
+    {"dockerfile", TextMode::Comment, SourceLanguage::Shell},
+    {"cmake", TextMode::Comment, SourceLanguage::CMake},
+    {"yaml", TextMode::Data, SourceLanguage::Yaml},
+    {"toml", TextMode::Data, SourceLanguage::Toml},
+    {"json", TextMode::Data, SourceLanguage::Json},
+    {"rst", TextMode::Rst, SourceLanguage::CFamily},
+    {"restructuredtext", TextMode::Rst, SourceLanguage::CFamily},
 };
 
 struct Extension {
@@ -116,12 +134,22 @@ constexpr Extension Extensions[] = {
     {"ksh", TextMode::Comment, SourceLanguage::Shell},
     {"pl", TextMode::Comment, SourceLanguage::Shell},
     {"pm", TextMode::Comment, SourceLanguage::Shell},
-    {"rb", TextMode::Comment, SourceLanguage::Shell},
-    {"cmake", TextMode::Comment, SourceLanguage::Shell},
+    {"rb", TextMode::Comment, SourceLanguage::Ruby},
+    {"rake", TextMode::Comment, SourceLanguage::Ruby},
+    {"gemspec", TextMode::Comment, SourceLanguage::Ruby},
+    {"php", TextMode::Comment, SourceLanguage::Php},
+    {"lua", TextMode::Comment, SourceLanguage::Lua},
+    {"sql", TextMode::Comment, SourceLanguage::Sql},
+    {"cmake", TextMode::Comment, SourceLanguage::CMake},
     {"mk", TextMode::Comment, SourceLanguage::Shell},
-    {"yml", TextMode::Comment, SourceLanguage::Shell},
-    {"yaml", TextMode::Comment, SourceLanguage::Shell},
-    {"toml", TextMode::Comment, SourceLanguage::Shell},
+    {"dockerfile", TextMode::Comment, SourceLanguage::Shell},
+    {"yml", TextMode::Data, SourceLanguage::Yaml},
+    {"yaml", TextMode::Data, SourceLanguage::Yaml},
+    {"toml", TextMode::Data, SourceLanguage::Toml},
+    {"json", TextMode::Data, SourceLanguage::Json},
+    {"jsonc", TextMode::Data, SourceLanguage::Json},
+    {"rst", TextMode::Rst, SourceLanguage::CFamily},
+    {"rest", TextMode::Rst, SourceLanguage::CFamily},
 };
 
 }  // namespace
@@ -144,6 +172,8 @@ const char* mode_name(TextMode mode) {
         case TextMode::Email: return "email";
         case TextMode::Nroff: return "nroff";
         case TextMode::Comment: return "comment";
+        case TextMode::Data: return "data";
+        case TextMode::Rst: return "rst";
         case TextMode::Text: break;
     }
     return "text";
@@ -155,8 +185,11 @@ ModeChoice mode_for_file_name(std::string_view path) {
     for (char& c : name) c = to_lower(c);
     if (name.size() > 3 && name.compare(name.size() - 3, 3, ".in") == 0)
         name.resize(name.size() - 3);
-    if (one_of(name, {"makefile", "gnumakefile", "cmakelists.txt", "dockerfile", ".bashrc",
-                      ".profile", "configure.ac"}))
+    if (name == "cmakelists.txt") return {TextMode::Comment, SourceLanguage::CMake};
+    if (one_of(name, {"gemfile", "rakefile"})) return {TextMode::Comment, SourceLanguage::Ruby};
+    if (one_of(name, {"makefile", "gnumakefile", "dockerfile", "containerfile", ".bashrc",
+                      ".profile", "configure.ac"}) ||
+        name.rfind("dockerfile.", 0) == 0)
         return {TextMode::Comment, SourceLanguage::Shell};
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0) return {};
@@ -193,6 +226,8 @@ void ProseFilter::mask_line(char* line, size_t size) {
         case TextMode::Email: email_.line(line, size); break;
         case TextMode::Nroff: nroff_.line(line, size); break;
         case TextMode::Comment: comment_.line(line, size); break;
+        case TextMode::Data: values_.line(line, size); break;
+        case TextMode::Rst: rst_.line(line, size); break;
         case TextMode::Text: break;
     }
 }

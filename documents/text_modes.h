@@ -12,14 +12,32 @@
 #include "documents/modes/html_walker.h"
 #include "documents/modes/markdown_walker.h"
 #include "documents/modes/nroff_walker.h"
+#include "documents/modes/rst_walker.h"
 #include "documents/modes/tex_walker.h"
+#include "documents/modes/value_walker.h"
 
 namespace lumo::tool {
 
-enum class TextMode { Text, Markdown, Html, Tex, Email, Nroff, Comment };
+enum class TextMode { Text, Markdown, Html, Tex, Email, Nroff, Comment, Data, Rst };
 
 // The languages of comment mode; each keeps its comments and string literals.
-enum class SourceLanguage { CFamily, JavaScript, Go, Rust, Python, Shell };
+// Data mode reads the values of YAML, TOML or JSON (the three last).
+enum class SourceLanguage {
+    CFamily,
+    JavaScript,
+    Go,
+    Rust,
+    Python,
+    Shell,
+    Ruby,
+    Php,
+    Lua,
+    Sql,
+    CMake,
+    Yaml,
+    Toml,
+    Json
+};
 
 struct ModeChoice {
     TextMode mode = TextMode::Text;
@@ -29,7 +47,10 @@ struct ModeChoice {
 // "text", "markdown" ("md"), "html" ("xml", "sgml"), "tex" ("latex"),
 // "email" ("mail"), "nroff" ("man", "troff"), "comment" (C family), and
 // comment mode for one language: "c", "cpp", "javascript" ("js"), "go",
-// "rust", "python", "shell" ("sh").  False for an unknown name.
+// "rust", "python", "shell" ("sh"), "java", "csharp" ("cs"), "typescript"
+// ("ts"), "ruby", "php", "lua", "sql", "makefile" ("make"), "dockerfile",
+// "cmake"; the values of "yaml", "toml", "json"; "rst"
+// (reStructuredText).  False for an unknown name.
 bool parse_mode_name(std::string_view name, ModeChoice& choice);
 
 const char* mode_name(TextMode mode);
@@ -50,7 +71,8 @@ inline bool mode_accepts_words_with_digits(TextMode mode) { return mode != TextM
 // a command's argument), which an empty line ends.
 class ProseFilter {
 public:
-    explicit ProseFilter(ModeChoice choice) : choice_(choice), comment_(choice.language) {}
+    explicit ProseFilter(ModeChoice choice)
+        : choice_(choice), comment_(choice.language), values_(choice.language) {}
 
     // text: one or more whole lines (the last may lack its line end when
     // the document ends there).  Line ends are kept; every other byte that
@@ -71,6 +93,8 @@ private:
     modes::EmailWalker email_;
     modes::NroffWalker nroff_;
     modes::CommentWalker comment_;
+    modes::ValueWalker values_;
+    modes::RstWalker rst_;
 };
 
 }  // namespace lumo::tool

@@ -59,6 +59,7 @@ public:
         }
         set_mode(extra_mode_);
     }
+    void read_as(ModeChoice mode) { checker_.read_as(mode); }
     // The file is done: its decisions hold for the files after it.
     void keep_decisions() { kept_ = s_.mark(); }
     void set_mode(unsigned extra = 0) {
@@ -114,6 +115,7 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
     }
     const ModeChoice mode = mode_for_file_name(path);
     run.speller.set_mode(mode_accepts_words_with_digits(mode.mode) ? ModeIgnoreWordsWithDigits : 0);
+    run.speller.read_as(mode);
     FixSession fix(snapshot.bytes, detect_encoding(snapshot.bytes), mode, run.speller);
     FixView view;
     view.file_name = path;

@@ -155,6 +155,7 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
     settings.mode = mode_with_config(o, config, file);
     settings.skip_web = (o.mode & ModeWebAddresses) != 0;
     s.set_mode(engine_mode(o, settings.mode.mode));
+    checker.read_as(settings.mode);
     DocumentOutcome outcome;
     std::unique_ptr<OutputConverter> convert;
     const auto found = [&](const Finding& f, const TextPosition& at) {

@@ -108,16 +108,30 @@ std::string listed_word(const Finding& f) {
     return f.word + "... (" + std::to_string(f.length) + " characters, too long to be a word)";
 }
 
+namespace {
+
+// A suggestion as the reader would write it: for a part, inside its identifier.
+std::string shown_suggestion(const Finding& f, const std::string& suggestion) {
+    if (f.identifier.empty()) return suggestion;
+    return f.identifier.substr(0, f.part_at) + suggestion +
+           f.identifier.substr(std::min(f.identifier.size(), f.part_at + f.length));
+}
+
+}  // namespace
+
 void report(const Options& o, const std::string& name, const Finding& f,
             const TextPosition& position, OutputConverter& convert) {
     const std::string word = convert.convert(f.word);
+    // A part is named with its identifier: "getRecieveBuffer: Recieve".
+    const std::string named =
+        f.identifier.empty() ? word : convert.convert(f.identifier) + ": " + word;
     const size_t shown = (o.max_suggestions == 0 || f.status == CheckChangeAlways)
                              ? f.suggestions.size()
                              : std::min(f.suggestions.size(), o.max_suggestions);
     if (o.format == "github") {
-        std::string text = message_of(f, word);
+        std::string text = message_of(f, named);
         for (size_t k = 0; k < shown; ++k)
-            text += (k ? ", " : ": ") + convert.convert(f.suggestions[k]);
+            text += (k ? ", " : ": ") + convert.convert(shown_suggestion(f, f.suggestions[k]));
         std::printf("::warning file=%s,line=%zu,col=%zu,endColumn=%zu,title=%s::%s\n",
                     github_escaped(name, true).c_str(), position.line, position.column,
                     position.column + (f.too_long ? 0 : f.length), rule_of(f),
@@ -133,7 +147,7 @@ void report(const Options& o, const std::string& name, const Finding& f,
         const std::string uri = uri_of(name);
         std::printf("{\"ruleId\":\"%s\",\"level\":\"%s\",\"message\":{\"text\":", rule_of(f),
                     f.too_long ? "note" : "warning");
-        json_string(stdout, message_of(f, word));
+        json_string(stdout, message_of(f, named));
         std::printf("},\"locations\":[{\"physicalLocation\":{\"artifactLocation\":{\"uri\":");
         json_string(stdout, uri);
         std::printf("},\"region\":%s}}]", region);
@@ -164,6 +178,10 @@ void report(const Options& o, const std::string& name, const Finding& f,
         std::printf(",\"line\":%zu,\"column\":%zu,\"offset\":%zu,\"word\":", position.line,
                     position.column, f.offset);
         json_string(stdout, word);
+        if (!f.identifier.empty()) {
+            std::fputs(",\"identifier\":", stdout);
+            json_string(stdout, convert.convert(f.identifier));
+        }
         const char* kind = f.too_long                      ? "too-long"
                            : f.status == CheckChangeAlways ? "change-always"
                                                            : "unknown";
@@ -187,12 +205,13 @@ void report(const Options& o, const std::string& name, const Finding& f,
         std::printf(
             "\033[35m%s\033[36m:\033[32m%zu\033[36m:\033[32m%zu\033[36m:\033[m "
             "\033[1;31m%s\033[m",
-            name.c_str(), position.line, position.column, word.c_str());
+            name.c_str(), position.line, position.column, named.c_str());
     } else {
-        std::printf("%s:%zu:%zu: %s", name.c_str(), position.line, position.column, word.c_str());
+        std::printf("%s:%zu:%zu: %s", name.c_str(), position.line, position.column, named.c_str());
     }
     for (size_t k = 0; k < shown; ++k)
-        std::printf("%s%s", k ? ", " : ": ", convert.convert(f.suggestions[k]).c_str());
+        std::printf("%s%s", k ? ", " : ": ",
+                    convert.convert(shown_suggestion(f, f.suggestions[k])).c_str());
     std::fputc('\n', stdout);
 }
 

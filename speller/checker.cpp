@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "speller/identifier_parts.h"
 #include "speller/spell_session.h"
 
 namespace lumo::tool {
@@ -19,11 +20,13 @@ std::vector<std::string> last_check_suggestions(const FrontApi& api) {
     return list;
 }
 
-Checker::Checker(SpellSession& session) : session_(session), api_(session.front()) {}
+Checker::Checker(SpellSession& session)
+    : session_(session), api_(session.front()), code_words_(session.data_dir()) {}
 
 Checker::Checker(SpellSession& session, TextEncoding encoding)
     : session_(session),
       api_(session.front()),
+      code_words_(session.data_dir()),
       raw_encoding_(encoding == TextEncoding::ShiftJis ? FileEncoding::ShiftJis
                                                        : FileEncoding::Utf8) {}
 
@@ -64,6 +67,40 @@ bool Checker::report_parts(const std::string& word, size_t at, bool suggest,
     return true;
 }
 
+bool Checker::report_identifier(const std::string& word, size_t at, bool suggest,
+                                std::vector<Finding>& findings) {
+    CheckResult result;
+    for (const IdentifierPart& part : identifier_parts(word)) {
+        const std::string text = word.substr(part.at, part.length);
+        if (part_is_abbreviation(text)) continue;
+        const std::string checked = " " + text;
+        const int status = api_.check(checked.c_str(), &result);
+        if (status == CheckNoErrors) continue;
+        if (status != CheckUnknownWord && status != CheckChangeAlways) return false;
+        if (status == CheckUnknownWord && code_words_.knows(text)) continue;
+        Finding finding;
+        finding.offset = at + part.at;
+        finding.length = part.length;
+        finding.word = text;
+        finding.status = status;
+        finding.identifier = word;
+        finding.part_at = part.at;
+        std::vector<std::string> found;
+        if (status == CheckChangeAlways)
+            found.emplace_back(result.replacement);
+        else if (suggest)
+            found = suggestions_for(text);
+        for (std::string& s : found) {
+            std::string shaped = shaped_like(text, word, std::move(s));
+            bool seen = shaped == text;
+            for (const std::string& earlier : finding.suggestions) seen = seen || earlier == shaped;
+            if (!seen) finding.suggestions.push_back(std::move(shaped));
+        }
+        findings.push_back(std::move(finding));
+    }
+    return true;
+}
+
 bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
                           std::vector<Finding>& findings) {
     CheckResult result;
@@ -84,6 +121,19 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             length = std::strlen(result.word);
             end = start + (length ? length : 1);
         }
+        const bool code = (session_.mode() & ModeIgnoreWordsWithDigits) != 0;
+        if (status == CheckUnknownWord && code && is_hex_run(piece.substr(start, length))) {
+            pos = end;
+            continue;
+        }
+        if (status == CheckUnknownWord && code &&
+            !identifier_parts(piece.substr(start, length)).empty()) {
+            if (!report_identifier(piece.substr(start, length), base + start - 1, suggest,
+                                   findings))
+                return false;
+            pos = end;
+            continue;
+        }
         // Words joined by hyphens or underscores ("to-day", "_emphasis_")
         // are right when each of their parts is; else the parts that are
         // not are reported, each where it stands.
@@ -91,6 +141,10 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             piece.substr(start, length).find_first_not_of("-_") != std::string::npos) {
             if (!report_parts(piece.substr(start, length), base + start - 1, suggest, findings))
                 return false;
+            pos = end;
+            continue;
+        }
+        if (status == CheckUnknownWord && code_words_.knows(piece.substr(start, length))) {
             pos = end;
             continue;
         }

@@ -11,6 +11,7 @@
 #include "documents/finding.h"
 #include "documents/text_encoding.h"
 #include "documents/text_prepare.h"
+#include "speller/code_words.h"
 #include "speller/host_libraries.h"
 
 namespace lumo::tool {
@@ -32,6 +33,10 @@ public:
     // when asked for.  Returns false when the front failed.
     bool check(std::string_view text, bool suggest, std::vector<Finding>& findings);
 
+    // The words of software the document's mode takes besides the
+    // dictionaries (none until told, and none for plain text).
+    void read_as(ModeChoice mode) { code_words_.choose(mode); }
+
     // Suggestions in the engine's order, never ranked.
     void use_engine_order() { engine_order_ = true; }
 
@@ -47,10 +52,17 @@ private:
     bool report_parts(const std::string& word, size_t at, bool suggest,
                       std::vector<Finding>& findings);
 
+    // In a mode that reads code (words with digits accepted), an unknown
+    // word shaped as an identifier is checked part by part; false when the
+    // front failed.
+    bool report_identifier(const std::string& word, size_t at, bool suggest,
+                           std::vector<Finding>& findings);
+
     std::vector<std::string> suggestions_for(const std::string& word);
 
     SpellSession& session_;
     const FrontApi& api_;
+    CodeWords code_words_;
     // Set for hosts that hand over raw text in this encoding.
     std::optional<FileEncoding> raw_encoding_;
     bool engine_order_ = false;

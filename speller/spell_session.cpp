@@ -56,6 +56,10 @@ bool SpellSession::settle_user_dictionary(std::string& error, bool& scratch) {
     return true;
 }
 
+std::string SpellSession::data_dir() const {
+    return settings_.data_dir.empty() ? installed_data_dir() : settings_.data_dir;
+}
+
 bool SpellSession::open(const SessionSettings& settings, std::string& error) {
     close();
     settings_ = settings;

@@ -68,6 +68,8 @@ public:
     // The variant whose dictionary is open (en_GB); empty for one named by path.
     const std::string& language() const { return settings_.language; }
     const std::string& user_dict() const { return user_dict_; }
+    // The folder of the ranker's files and the word lists of code.
+    std::string data_dir() const;
     unsigned mode() const { return mode_; }
     // The front's options, kept across a reopen.
     void set_mode(unsigned mode);

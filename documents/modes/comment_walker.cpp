@@ -12,11 +12,34 @@ namespace {
 
 // Doxygen and Javadoc tags ("@param", "\brief") and `code` in a comment;
 // after the tags that name something, the name too.
-void comment_text(char* p, size_t from, size_t to) {
+// fenced: inside a fenced code block (```) of comments or docstrings.
+void comment_text(char* p, size_t from, size_t to, bool& fenced) {
+    size_t first = from;
+    while (first < to && p[first] != '\0' &&
+           (is_blank(p[first]) || std::strchr("*/!#", p[first]) != nullptr))
+        ++first;
+    if (starts_with(p, to, first, "```") || starts_with(p, to, first, "~~~")) {
+        fenced = !fenced;
+        blank(p, from, to);
+        return;
+    }
+    if (fenced || starts_with(p, to, first, ">>>") || starts_with(p, to, first, "... ")) {
+        blank(p, from, to);  // a doctest line is code
+        return;
+    }
     blank_code_spans(p + from, to - from);
     for (size_t i = from; i < to; ++i) {
+        // Sphinx fields name something: ":param name:", ":raises ValueError:".
+        if (p[i] == ':' && (i == from || is_blank(p[i - 1])) && i + 1 < to && is_alpha(p[i + 1])) {
+            const size_t close = find_near(p, to, i + 1, ':', 64);
+            if (close < to) {
+                blank(p, i, close + 1);
+                i = close;
+            }
+            continue;
+        }
         if ((p[i] != '@' && p[i] != '\\') || i + 1 >= to || !is_alpha(p[i + 1])) continue;
-        if (i > from && !is_blank(p[i - 1])) continue;
+        if (i > from && !is_blank(p[i - 1]) && p[i - 1] != '{') continue;
         size_t end = i + 1;
         while (end < to && is_ident(p[end])) ++end;
         const std::string_view tag(p + i + 1, end - i - 1);
@@ -70,6 +93,17 @@ size_t printf_end(const char* p, size_t n, size_t i) {
 }  // namespace
 
 void CommentWalker::line(char* p, size_t n) {
+    if (language_ == SourceLanguage::Ruby && (ruby_block_ || starts_with(p, n, 0, "=begin"))) {
+        // Documentation between lines "=begin" and "=end".
+        const bool marker = starts_with(p, n, 0, ruby_block_ ? "=end" : "=begin");
+        if (marker) {
+            ruby_block_ = !ruby_block_;
+            blank(p, 0, n);
+        } else {
+            comment_text(p, 0, n, fenced_);
+        }
+        return;
+    }
     if (!heredoc_end_.empty()) {
         // A here-document's body is text, up to the line of its delimiter.
         size_t first = 0;
@@ -83,8 +117,22 @@ void CommentWalker::line(char* p, size_t n) {
         return;
     }
     size_t i = 0;
+    const bool in_comment = block_comment_ > 0 || triple_quote_ || !long_close_.empty();
+    line_comment_ = false;
+    if (triple_quote_) {
+        // A docstring's doctest lines and fields, up to its end.
+        const size_t close = find(p, n, 0, std::string(3, string_quote_));
+        comment_text(p, 0, close, fenced_);
+    }
     while (i < n) {
-        if (block_comment_ > 0) {
+        if (!long_close_.empty()) {
+            const size_t close = find(p, n, i, long_close_);
+            comment_text(p, i, close, fenced_);
+            if (close == n) break;
+            blank(p, close, close + long_close_.size());
+            i = close + long_close_.size();
+            long_close_.clear();
+        } else if (block_comment_ > 0) {
             const bool nests = language_ == SourceLanguage::Rust;
             size_t k = i;
             while (k < n) {
@@ -100,7 +148,7 @@ void CommentWalker::line(char* p, size_t n) {
                     ++k;
                 }
             }
-            comment_text(p, i, k);
+            comment_text(p, i, k, fenced_);
             i = k;
         } else if (string_quote_ != 0) {
             i = source_string(p, n, i);
@@ -111,31 +159,61 @@ void CommentWalker::line(char* p, size_t n) {
     // Only some strings run on over a line end.
     const SourceLanguage language = language_;
     const bool multi_line = triple_quote_ || raw_hashes_ >= 0 || string_quote_ == '`' ||
-                            language == SourceLanguage::Shell ||
+                            language == SourceLanguage::Shell || language == SourceLanguage::Ruby ||
+                            language == SourceLanguage::Php || language == SourceLanguage::Sql ||
+                            language == SourceLanguage::CMake ||
                             (language == SourceLanguage::Rust && string_quote_ == '"');
     if (!multi_line) string_quote_ = 0;
+    // A fence left open ends with its comment.
+    if (!in_comment && !line_comment_ && block_comment_ == 0 && !triple_quote_ &&
+        long_close_.empty())
+        fenced_ = false;
 }
 
 size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
     const SourceLanguage language = language_;
     const bool python = language == SourceLanguage::Python;
     const bool shell = language == SourceLanguage::Shell;
-    const bool hash_comments = python || shell;
+    const bool lua = language == SourceLanguage::Lua;
+    const bool sql = language == SourceLanguage::Sql;
+    const bool cmake = language == SourceLanguage::CMake;
+    // '#' starts a comment anywhere outside a string, or in the shell only
+    // where a word may start.
+    const bool hash_anywhere =
+        python || cmake || language == SourceLanguage::Ruby || language == SourceLanguage::Php;
+    const bool hash_comments = hash_anywhere || shell;
+    const bool slash_comments = !hash_comments || language == SourceLanguage::Php;
+    const bool slash_lines = slash_comments && !lua && !sql;
+    const bool block_comments = slash_comments && !lua;
     while (i < n) {
         const char c = p[i];
         const char next = i + 1 < n ? p[i + 1] : '\0';
+        if (cmake && c == '#' && next == '[') {
+            const size_t end = long_bracket_start(p, n, i, 1);
+            if (end != i) return end;
+        }
+        if (lua && c == '-' && next == '-') {
+            const size_t end = long_bracket_start(p, n, i, 2);
+            if (end != i) return end;
+        }
+        if (lua && c == '[') {
+            const size_t end = long_bracket_start(p, n, i, 0);
+            if (end != i) return end;
+        }
         if (hash_comments && c == '#' &&
-            (python || i == 0 || std::strchr(" \t;|&(", p[i - 1]) != nullptr)) {
+            (hash_anywhere || i == 0 || std::strchr(" \t;|&(", p[i - 1]) != nullptr)) {
             p[i] = ' ';
-            comment_text(p, i + 1, n);
+            comment_text(p, i + 1, n, fenced_);
+            line_comment_ = true;
             return n;
         }
-        if (!hash_comments && c == '/' && next == '/') {
+        if ((slash_lines && c == '/' && next == '/') || ((lua || sql) && c == '-' && next == '-')) {
             blank(p, i, i + 2);
-            comment_text(p, i + 2, n);
+            comment_text(p, i + 2, n, fenced_);
+            line_comment_ = true;
             return n;
         }
-        if (!hash_comments && c == '/' && next == '*') {
+        if (block_comments && c == '/' && next == '*') {
             blank(p, i, i + 2);
             block_comment_ = 1;
             return i + 2;
@@ -149,13 +227,21 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
         }
         const bool backtick_strings =
             language == SourceLanguage::Go || language == SourceLanguage::JavaScript;
-        if (c == '"' || c == '\'' || (c == '`' && backtick_strings)) {
+        // SQL's double quotes name columns; only its single quotes hold text.
+        if ((c == '"' && !sql) || c == '\'' || (c == '`' && backtick_strings)) {
             string_quote_ = c;
             triple_quote_ =
                 python && (starts_with(p, n, i, "\"\"\"") || starts_with(p, n, i, "'''"));
             const size_t length = triple_quote_ ? 3 : 1;
             blank(p, i, i + length);
             return i + length;
+        }
+        if (language == SourceLanguage::CFamily && c == '@' && next == '"') {
+            // C#'s verbatim string: no escapes, over line ends.
+            raw_hashes_ = 0;
+            string_quote_ = '"';
+            blank(p, i, i + 2);
+            return i + 2;
         }
         if (language == SourceLanguage::Rust && c == 'r' && (i == 0 || !is_ident(p[i - 1]))) {
             const size_t end = raw_string_start(p, n, i);
@@ -168,6 +254,17 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
         p[i++] = ' ';
     }
     return n;
+}
+
+size_t CommentWalker::long_bracket_start(char* p, size_t n, size_t i, size_t skip) {
+    size_t k = i + skip;
+    if (k >= n || p[k] != '[') return i;
+    size_t level = k + 1;
+    while (level < n && p[level] == '=') ++level;
+    if (level >= n || p[level] != '[') return i;
+    long_close_ = "]" + std::string(level - k - 1, '=') + "]";
+    blank(p, i, level + 1);
+    return level + 1;
 }
 
 size_t CommentWalker::char_literal(char* p, size_t n, size_t i) {
@@ -218,6 +315,11 @@ size_t CommentWalker::source_string(char* p, size_t n, size_t i) {
             i = end;
             continue;
         }
+        if (c == quote && language == SourceLanguage::Sql && next == quote) {
+            blank(p, i, i + 2);  // '' stands for one quote
+            i += 2;
+            continue;
+        }
         if (c == quote) {
             const size_t end = closing_quote(p, n, i);
             if (end != i) return end;
@@ -234,9 +336,14 @@ size_t CommentWalker::source_string(char* p, size_t n, size_t i) {
         }
         // Interpolations are code: "${name}" and "$name" in the shell,
         // "{name}" in Python, "${expression}" in JavaScript templates.
-        const bool dollar = (language == SourceLanguage::Shell && quote == '"') ||
-                            (language == SourceLanguage::JavaScript && quote == '`');
-        if ((c == '$' && dollar) || (c == '{' && language == SourceLanguage::Python)) {
+        const bool dollar =
+            ((language == SourceLanguage::Shell || language == SourceLanguage::Php ||
+              language == SourceLanguage::CMake) &&
+             quote == '"') ||
+            (language == SourceLanguage::JavaScript && quote == '`');
+        const bool ruby_hash =
+            language == SourceLanguage::Ruby && quote == '"' && c == '#' && next == '{';
+        if ((c == '$' && dollar) || (c == '{' && language == SourceLanguage::Python) || ruby_hash) {
             i = interpolation(p, n, i);
             continue;
         }

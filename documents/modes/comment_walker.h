@@ -28,6 +28,9 @@ private:
     // The quote at p[i] closes the string; i when it does not.
     size_t closing_quote(char* p, size_t n, size_t i);
     size_t interpolation(char* p, size_t n, size_t i);
+    // Lua's --[[ ]] and [[ ]], CMake's #[[ ]] (with any run of '=' between
+    // the brackets): where the bracket at p[i] opens one, i when it opens none.
+    size_t long_bracket_start(char* p, size_t n, size_t i, size_t skip);
 
     SourceLanguage language_;
     int block_comment_ = 0;  // depth (Rust nests them)
@@ -35,6 +38,10 @@ private:
     bool triple_quote_ = false;
     int raw_hashes_ = -1;  // Rust raw string: the '#'s that close it
     std::string heredoc_end_;
+    std::string long_close_;     // "]]", "]==]"... of an open long bracket
+    bool ruby_block_ = false;    // between =begin and =end
+    bool fenced_ = false;        // in a fenced code block of comments
+    bool line_comment_ = false;  // this line holds a line comment
 };
 
 }  // namespace lumo::tool::modes

@@ -48,9 +48,13 @@ TEST(TextModes, NamesAndFileNamesChooseTheMode) {
 TEST(TextModes, OpenConstructsOnLongLinesStayLinear) {
     const char* openers[] = {"<a ",      "`",       "``x", "[](",  "<!-",  "\\cite[",
                              "\\begin{", "\\verb|", "$",   "\\f[", "\\h'", "\"",
-                             "'",        "/*",      "${",  "{",    "%(",   "&#"};
-    const char* modes[] = {"markdown", "html",  "tex",  "email", "nroff",     "c",
-                           "python",   "shell", "rust", "go",    "javascript"};
+                             "'",        "/*",      "${",  "{",    "%(",   "&#",
+                             "--[[",     "[==[",    "#[[", "#{",   "\"\"\"", "@\"",
+                             "k: |",     ".. ",     ":r:`", "a = \'\'\'", ">>>"};
+    const char* modes[] = {"markdown", "html",  "tex",  "email", "nroff", "c",    "python",
+                           "shell",    "rust",  "go",   "javascript",     "java", "csharp",
+                           "typescript", "ruby", "php", "lua",  "sql",   "makefile",
+                           "dockerfile", "cmake", "yaml", "toml", "json", "rst"};
     for (const char* opener : openers) {
         std::string line;
         while (line.size() < (1u << 19)) line.append(opener).append("x ");

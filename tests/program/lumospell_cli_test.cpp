@@ -138,6 +138,28 @@ TEST(CheckCommand, AcceptsJoinedWordsWhosePartsAreKnown) {
                        "<stdin>:1:37: qux: fox\n");
 }
 
+TEST(CheckCommand, ChecksIdentifiersOfCodePartByPart) {
+    Cli cli;
+    const std::string input = "// quickBrownFox lazyDgo HTTPFox the_wrod FOX_QUIKC\n";
+    auto run = cli.run({"check", "--engine-order", "--max-suggestions", "1", "--mode", "c"}, input);
+    EXPECT_EQ(run.out, "<stdin>:1:22: lazyDgo: Dgo: lazyDog\n"
+                       "<stdin>:1:38: the_wrod: wrod: the_word\n"
+                       "<stdin>:1:47: FOX_QUIKC: QUIKC: FOX_QUICK\n") << run.err;
+    run = cli.run({"check", "--engine-order", "--json", "--max-suggestions", "1", "--mode", "c"},
+                  "// lazyDgo\n");
+    EXPECT_EQ(run.out,
+              "{\"file\":\"<stdin>\",\"line\":1,\"column\":8,\"offset\":7,\"word\":\"Dgo\","
+              "\"identifier\":\"lazyDgo\",\"kind\":\"unknown\",\"suggestions\":[\"Dog\"]}\n");
+    // The words of software, and C's, are known in C alone; prose is read as
+    // before, each word whole.
+    run = cli.run({"check", "--no-suggest", "--mode", "c"}, "// quickMemmove stdout STDOUT\n");
+    EXPECT_EQ(run.out, "");
+    run = cli.run({"check", "--no-suggest", "--mode", "sql"}, "-- stdout memmove\n");
+    EXPECT_EQ(run.out, "<stdin>:1:11: memmove\n");
+    run = cli.run({"check", "--no-suggest", "--mode", "text"}, "lazyDgo stdout\n");
+    EXPECT_EQ(run.out, "<stdin>:1:1: lazyDgo\n<stdin>:1:9: stdout\n");
+}
+
 TEST(CheckCommand, SurvivesBinaryInput) {
     Cli cli;
     std::string bytes;

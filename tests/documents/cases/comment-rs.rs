@@ -5,3 +5,10 @@ fn foo<'a>(x: &'a str) -> char {
 linee";
     'c'
 }
+/// Parses the text.
+///
+/// ```
+/// let hiddn = parse("x");
+/// ```
+/// Returns the valeu.
+fn parse() {}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Makes the word lists of code from MIT-licensed npm packages of words for
+# spell checking code (data only): one lower-case word a line, sorted.
+#   data/code-words/make_code_words.sh [FOLDER]
+# FOLDER holds node_modules/ of the packages; without it they are installed
+# into a temporary one with npm.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+packages=(@cspell/dict-software-terms@5.4.9 @cspell/dict-cpp@7.2.0 @cspell/dict-python@4.5.2
+          @cspell/dict-shell@1.2.0 @cspell/dict-typescript@3.2.3 @cspell/dict-html@4.0.16
+          @cspell/dict-css@4.1.2)
+dir="${1:-}"
+if [ -z "$dir" ]; then
+  dir="$(mktemp -d)"
+  npm install --prefix "$dir" --ignore-scripts --no-audit --no-fund "${packages[@]}" >/dev/null
+fi
+m="$dir/node_modules/@cspell"
+# Words of one case shape only (lower, Capitalised, CAPITALS): identifiers
+# are checked part by part, so a mixed-case entry never matches; entries
+# marked forbidden (!) or holding other bytes are left out.
+# Known English misspellings are left out too: the lists hold a few.
+misspelt="$(mktemp)"
+trap 'rm -f "$misspelt"; [ -z "${1:-}" ] && rm -rf "$dir"' EXIT
+grep -v '^#' "$here/../misspellings/misspellings-wikipedia.tsv" | cut -f1 | tr 'A-Z' 'a-z' |
+  LC_ALL=C sort -u > "$misspelt"
+words() {
+  zcat -f "$@" | tr -d '\r' | grep -v '^[#!]' |
+    grep -E "^([a-z][a-z'-]*|[A-Z][a-z'-]+|[A-Z][A-Z'-]+)$" | tr 'A-Z' 'a-z' | LC_ALL=C sort -u |
+    LC_ALL=C comm -23 - "$misspelt"
+}
+s="$m/dict-software-terms/dict"
+words "$s/softwareTerms.txt.gz" "$s/computing-acronyms.txt" "$s/networkingTerms.txt" \
+      "$s/software-tools.txt" "$s/webServices.txt" > "$here/software.txt"
+words "$m/dict-cpp/dict/cpp.txt.gz" "$m/dict-cpp/dict/cpp-refined.txt.gz" > "$here/c.txt"
+words "$m/dict-python/dict/python.txt" "$m/dict-python/dict/python-common.txt" > "$here/python.txt"
+words "$m/dict-shell/dict/shell-all-words.txt" > "$here/shell.txt"
+words "$m/dict-typescript/dict/typescript.txt" > "$here/javascript.txt"
+words "$m/dict-html/dict/html.txt.gz" "$m/dict-css/dict/css.txt" > "$here/html.txt"
+for p in dict-software-terms dict-cpp dict-python dict-shell dict-typescript dict-html dict-css; do
+  cp "$m/$p/LICENSE" "$here/LICENSE.$p"
+done
+wc -l "$here"/*.txt

@@ -1,0 +1,7 @@
+<?php
+// Line comment one
+# Hash comment two
+/* Block comment
+   three */
+$greeting = "Hello $name, welcom";
+$other = 'plain $text';
