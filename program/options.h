@@ -30,8 +30,8 @@ struct Options {
     unsigned jobs = 0;            // check and list: worker processes; 0: one per core
     std::string config_file;      // --config: the project configuration for every file
     bool project = false;         // add: to the project's word list
-    bool color = false;  // check: colours on, from --color and the terminal
-    bool engine_order = false;  // the engine's own order instead of ranked suggestions
+    bool color = false;           // check: colours on, from --color and the terminal
+    bool engine_order = false;    // the engine's own order instead of ranked suggestions
     bool verbose = false;
     std::optional<FileEncoding> encoding;  // none: decided per file
     std::optional<ModeChoice> text_mode;   // none: from each file's name
