@@ -52,19 +52,25 @@ bool Checker::report_parts(const std::string& word, size_t at, bool suggest,
         size_t end = start;
         while (end < parts.size() && parts[end] != ' ') ++end;
         if (end == start) break;
-        Finding finding;
-        finding.offset = at + start - 1;
-        finding.length = end - start;
-        finding.word.assign(parts, start, end - start);
-        finding.status = status;
-        if (status == CheckChangeAlways)
-            finding.suggestions.emplace_back(result.replacement);
-        else if (suggest)
-            finding.suggestions = suggestions_for(finding.word);
-        findings.push_back(std::move(finding));
+        findings.push_back(finding_of(parts.substr(start, end - start), at + start - 1, status,
+                                      result.replacement, suggest));
         pos = end;
     }
     return true;
+}
+
+Finding Checker::finding_of(std::string word, size_t offset, int status, const char* replacement,
+                            bool suggest) {
+    Finding finding;
+    finding.offset = offset;
+    finding.length = word.size();
+    finding.word = std::move(word);
+    finding.status = status;
+    if (status == CheckChangeAlways)
+        finding.suggestions.emplace_back(replacement);
+    else if (suggest)
+        finding.suggestions = suggestions_for(finding.word);
+    return finding;
 }
 
 bool Checker::report_identifier(const std::string& word, size_t at, bool suggest,
@@ -148,16 +154,8 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             pos = end;
             continue;
         }
-        Finding finding;
-        finding.offset = base + start - 1;
-        finding.length = length;
-        finding.word.assign(piece, start, length);
-        finding.status = status;
-        if (status == CheckChangeAlways)
-            finding.suggestions.emplace_back(result.replacement);
-        else if (suggest)
-            finding.suggestions = suggestions_for(finding.word);
-        findings.push_back(std::move(finding));
+        findings.push_back(finding_of(piece.substr(start, length), base + start - 1, status,
+                                      result.replacement, suggest));
         pos = end;
     }
     return true;

@@ -59,6 +59,10 @@ private:
                            std::vector<Finding>& findings);
 
     std::vector<std::string> suggestions_for(const std::string& word);
+    // The finding of a word the front reported at offset: the replacement
+    // of a change-always word, else suggestions when asked for.
+    Finding finding_of(std::string word, size_t offset, int status, const char* replacement,
+                       bool suggest);
 
     SpellSession& session_;
     const FrontApi& api_;
