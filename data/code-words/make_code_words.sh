@@ -23,6 +23,11 @@ misspelt="$(mktemp)"
 trap 'rm -f "$misspelt"; [ -z "${1:-}" ] && rm -rf "$dir"' EXIT
 grep -v '^#' "$here/../misspellings/misspellings-wikipedia.tsv" | cut -f1 | tr 'A-Z' 'a-z' |
   LC_ALL=C sort -u > "$misspelt"
+# So are the spellings of one variant of English only (color, colour,
+# organize, organise: SCOWL's per-variant lists, Debian's scowl): whether
+# they are right is the variant dictionary's to say, in code as in prose.
+cat /usr/share/dict/scowl/{american,british,canadian,australian}-words.* | iconv -f latin1 -t utf-8 |
+  tr 'A-Z' 'a-z' | LC_ALL=C sort -u | LC_ALL=C sort -u -m - "$misspelt" -o "$misspelt"
 words() {
   zcat -f "$@" | tr -d '\r' | grep -v '^[#!]' |
     grep -E "^([a-z][a-z'-]*|[A-Z][a-z'-]+|[A-Z][A-Z'-]+)$" | tr 'A-Z' 'a-z' | LC_ALL=C sort -u |
