@@ -22,7 +22,6 @@ std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSp
     std::vector<json> out;
     std::string prose = doc.text();
     ProseFilter(mode).mask(prose);
-    const bool digits = mode_accepts_words_with_digits(mode.mode);
     LineCursor cursor(doc, encoding);
     const auto range = [&](size_t from, size_t to) {
         const LspPosition a = cursor.advance(from);
@@ -36,7 +35,7 @@ std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSp
         const size_t start = doc.line_start(line);
         const size_t end = doc.line_end(line);
         const std::string_view text = std::string_view(prose).substr(start, end - start);
-        for (const Finding& f : speller.check_line(text, digits)) {
+        for (const Finding& f : speller.check_line(text, mode)) {
             const size_t from = start + f.offset;
             if (out.size() >= max_count) {
                 if (more++ == 0) first_unshown = from;

@@ -55,19 +55,21 @@ void LspSpeller::set_digits(bool digits_are_code) {
                       (digits_ ? static_cast<unsigned>(ModeIgnoreWordsWithDigits) : 0u));
 }
 
-const std::vector<Finding>& LspSpeller::check_line(std::string_view line, bool digits_are_code) {
+const std::vector<Finding>& LspSpeller::check_line(std::string_view line, ModeChoice mode) {
+    const bool digits_are_code = mode_accepts_words_with_digits(mode.mode);
     static const std::vector<Finding> none;
     if (checker_ == nullptr) return none;
     bool any_letter = false;
     for (const char c : line)
         any_letter = any_letter || (c & 0x80) || std::isalpha(static_cast<unsigned char>(c));
     if (!any_letter) return none;
-    std::string key(1, digits_are_code ? 'd' : 't');
+    std::string key{static_cast<char>(mode.mode), static_cast<char>(mode.language)};
     key.append(line);
     const auto known = lines_.find(key);
     if (known != lines_.end()) return known->second;
     if (lines_.size() >= MaxRememberedLines) lines_.clear();
     set_digits(digits_are_code);
+    checker_->read_as(mode);
     std::vector<Finding> findings;
     checker_->check(line, false, findings);
     return lines_.emplace(std::move(key), std::move(findings)).first->second;

@@ -35,9 +35,10 @@ public:
     // The variant in use and why ("en_GB (from LANG=en_GB.UTF-8)"), or the main dictionary.
     const std::string& in_use() const { return in_use_; }
 
-    // The words to report in one line of prose (other bytes blanked);
-    // words with digits are accepted when digits_are_code.
-    const std::vector<Finding>& check_line(std::string_view line, bool digits_are_code);
+    // The words to report in one line of prose (other bytes blanked), read
+    // as the mode reads them: in a code mode words with digits are
+    // accepted and the words of software of its language known.
+    const std::vector<Finding>& check_line(std::string_view line, ModeChoice mode);
 
     // Ranked when the ranking library is there, else the front's order.
     std::vector<std::string> suggestions(const std::string& word, size_t max_count);

@@ -229,6 +229,19 @@ check([l for l in logs if "checking" in l] == ["lumospell: checking en_GB (the l
 g.proc.stdin.close()
 g.finish()
 
+# Code read as code: an identifier's unknown part at its own place, the
+# words of software known in a Python comment.
+k = Client()
+k.start()
+PY = "file:///work/tool.py"
+k.notify("textDocument/didOpen", {"textDocument": {"uri": PY, "languageId": "python", "version": 1,
+    "text": "# read the config from stdout at runtime\nx = getRecieveBuffer()  # getRecieveBuffer\n"}})
+check(spans(k.wait_diagnostics(PY, 1) or []) == [(1, 29, 36, "Recieve")],
+      "python: the identifier's part, technical words known")
+k.request("shutdown", None)
+k.notify("exit", None)
+k.finish()
+
 # Hostile input: each costs at most itself, the server stays alive and quick.
 h = Client()
 h.start()
