@@ -70,7 +70,7 @@ make_root() {
   chmod +x "$root/usr/sbin/policy-rc.d"
   echo "deb $uri $codename main" >"$root/etc/apt/sources.list"
   in_root "$root" "" bash -euc '
-    dpkg --add-architecture i386  # the root's own dpkg: this runs inside it
+    dpkg --add-architecture i386  # the dpkg of the root: this runs inside it
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@"
     apt-get clean

@@ -34,12 +34,14 @@ case "$1" in
       "$wine" wineboot -i
       "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
       # A crashing program ends at once with its exception code: no crash
-      # dialog, no debugger started to wait on it.
+      # dialog, and no debugger to wait on it or to end it in its stead
+      # (without a Debugger value Wine starts its own; one that cannot be
+      # started leaves the exception to end the program).
       "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
       for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
                  'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
-        "$wine" reg add "$key" /v Auto /d 0 /f
-        "$wine" reg delete "$key" /v Debugger /f 2>/dev/null || true
+        "$wine" reg add "$key" /v Auto /d 1 /f
+        "$wine" reg add "$key" /v Debugger /d 'no-debugger-here.exe %ld %ld' /f
       done
       # Wine's own fonts (Marlett draws the caption buttons) are loaded
       # from the prefix's font folder.
