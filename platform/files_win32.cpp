@@ -108,11 +108,36 @@ bool resolve_link(const char* path, std::string* target) {
     return true;
 }
 
+namespace {
+
+HANDLE open_lock_file(const char* path, DWORD flags) {
+    return CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr);
+}
+
+// The system deletes the lock file when its last handle closes, so none
+// stays beside the dictionary; a waiter holds it open, so it never goes
+// from under one.  A file that may not be deleted (read-only, a folder
+// without the right) is locked as it is.  In the moment its last holder
+// closes it, a lock file is delete-pending and cannot be opened: again.
+HANDLE open_lock_file(const char* path) {
+    for (int attempt = 0;; ++attempt) {
+        HANDLE handle = open_lock_file(path, FILE_FLAG_DELETE_ON_CLOSE);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED) return handle;
+        handle = open_lock_file(path, 0);
+        if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_ACCESS_DENIED ||
+            attempt == 20)
+            return handle;
+        Sleep(1);
+    }
+}
+
+}  // namespace
+
 LockHandle lock_file(const char* path, bool exclusive, unsigned wait_ms) {
     if (path == nullptr) return NoLock;
-    const HANDLE handle = CreateFileA(
-        path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE handle = open_lock_file(path);
     if (handle == INVALID_HANDLE_VALUE) return NoLock;
     const DWORD flags = (exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0) | LOCKFILE_FAIL_IMMEDIATELY;
     unsigned waited = 0;

@@ -109,6 +109,34 @@ void shared_access(const ScratchFolder& scratch) {
     CHECK(platform::open_file((scratch / "none\\x.dic").c_str(), "wb") == nullptr);
 }
 
+// The lock file goes with its last holder; holders exclude each other.
+void lock_files(const ScratchFolder& scratch) {
+    Deadline deadline("lock files", StepSeconds);
+    const std::string path = scratch / "~~$LUMOSP$.LCK";
+    const platform::LockHandle first = platform::lock_file(path.c_str(), false, 0);
+    const platform::LockHandle second = platform::lock_file(path.c_str(), false, 0);
+    CHECK(first != platform::NoLock && second != platform::NoLock);
+    CHECK(exists(path));
+    CHECK(platform::lock_file(path.c_str(), true, 20) == platform::NoLock);
+    platform::unlock_file(first);
+    CHECK(exists(path));
+    platform::unlock_file(second);
+    CHECK(!exists(path));
+    const platform::LockHandle alone = platform::lock_file(path.c_str(), true, 0);
+    CHECK(alone != platform::NoLock);
+    CHECK(platform::lock_file(path.c_str(), false, 20) == platform::NoLock);
+    platform::unlock_file(alone);
+    CHECK(!exists(path));
+    // One that may not be deleted is locked as it is, and stays.
+    CHECK(write_file(path, ""));
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    const platform::LockHandle kept = platform::lock_file(path.c_str(), true, 0);
+    CHECK(kept == platform::NoLock || exists(path));
+    platform::unlock_file(kept);
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
 void mapped_files(const ScratchFolder& scratch) {
     Deadline deadline("mapped files", StepSeconds);
     const std::string path = scratch / "mapped.bin";
@@ -185,6 +213,7 @@ int main() {
     std::printf("code page %u\n", GetACP());
     files(scratch);
     shared_access(scratch);
+    lock_files(scratch);
     mapped_files(scratch);
     formatter();
     lead_bytes();
