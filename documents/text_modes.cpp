@@ -11,6 +11,7 @@ using namespace modes;
 
 namespace {
 
+// A name (of a mode, or a file name's extension) and the reading it stands for.
 struct NamedChoice {
     const char* name;
     TextMode mode;
@@ -62,13 +63,7 @@ constexpr NamedChoice ModeNames[] = {
     {"restructuredtext", TextMode::Rst, SourceLanguage::CFamily},
 };
 
-struct Extension {
-    const char* extension;
-    TextMode mode;
-    SourceLanguage language;
-};
-
-constexpr Extension Extensions[] = {
+constexpr NamedChoice Extensions[] = {
     {"md", TextMode::Markdown, SourceLanguage::CFamily},
     {"markdown", TextMode::Markdown, SourceLanguage::CFamily},
     {"mkd", TextMode::Markdown, SourceLanguage::CFamily},
@@ -194,8 +189,8 @@ ModeChoice mode_for_file_name(std::string_view path) {
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0) return {};
     const std::string_view extension = std::string_view(name).substr(dot + 1);
-    for (const Extension& e : Extensions)
-        if (extension == e.extension) return {e.mode, e.language};
+    for (const NamedChoice& e : Extensions)
+        if (extension == e.name) return {e.mode, e.language};
     // Man pages: "ls.1", "printf.3p", "Foo::Bar.3pm".
     if (!extension.empty() && extension[0] >= '1' && extension[0] <= '9') {
         bool alnum = extension.size() <= 4;
