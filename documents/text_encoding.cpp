@@ -2,7 +2,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "common/char_class.h"
 #include "common/shift_jis.h"
@@ -112,6 +114,24 @@ Character next_character(const unsigned char* p, size_t n, FileEncoding encoding
     return utf8_character(p, n);
 }
 
+void append_utf8(unsigned code, std::string& out) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | code >> 6));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | code >> 12));
+        out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | code >> 18));
+        out.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
 }  // namespace
 
 bool parse_encoding_name(std::string_view name, std::optional<FileEncoding>& encoding) {
@@ -206,6 +226,83 @@ FileEncoding detect_encoding(std::string_view bytes) {
     EncodingDetector detector;
     detector.feed(bytes);
     return detector.decide();
+}
+
+bool looks_binary(std::string_view bytes) {
+    if (utf16_order(bytes) != Utf16Order::None) return false;
+    if (std::memchr(bytes.data(), '\0', std::min<size_t>(bytes.size(), 65536)) != nullptr)
+        return true;
+    static constexpr std::string_view Signatures[] = {
+        "\x89PNG",
+        "\xff\xd8\xff",
+        "GIF8",
+        "PK\x03\x04",
+        "\x1f\x8b",
+        "BZh",
+        "\xfd"
+        "7zXZ",
+        "7z\xbc\xaf",
+        "\x28\xb5\x2f\xfd",
+        "%PDF-",
+        "\x7f"
+        "ELF",
+        "Rar!",
+        "RIFF",
+        "OggS",
+        "ID3",
+        "wOFF",
+        "wOF2",
+    };
+    for (std::string_view signature : Signatures)
+        if (bytes.substr(0, signature.size()) == signature) return true;
+    return false;
+}
+
+Utf16Order utf16_order(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xff\xfe") return Utf16Order::Little;
+    if (bytes.substr(0, 2) == "\xfe\xff") return Utf16Order::Big;
+    return Utf16Order::None;
+}
+
+void Utf16Decoder::feed(std::string_view bytes, std::string& out) {
+    for (unsigned char c : bytes) {
+        if (odd_ < 0) {
+            odd_ = c;
+            continue;
+        }
+        const unsigned u = big_ ? (static_cast<unsigned>(odd_) << 8 | c)
+                                : (static_cast<unsigned>(c) << 8 | static_cast<unsigned>(odd_));
+        odd_ = -1;
+        unit(u, out);
+    }
+}
+
+void Utf16Decoder::unit(unsigned u, std::string& out) {
+    const bool first = !started_;
+    started_ = true;
+    if (first && u == 0xFEFF) return;
+    unsigned code = u;
+    if (high_ != 0) {
+        if (u >= 0xDC00 && u <= 0xDFFF) {
+            code = 0x10000 + ((high_ - 0xD800) << 10) + (u - 0xDC00);
+            high_ = 0;
+            append_utf8(code, out);
+            return;
+        }
+        high_ = 0;
+        append_utf8(0xFFFD, out);
+    }
+    if (u >= 0xD800 && u <= 0xDBFF) {
+        high_ = u;
+        return;
+    }
+    append_utf8(u >= 0xDC00 && u <= 0xDFFF ? 0xFFFD : code, out);
+}
+
+void Utf16Decoder::finish(std::string& out) {
+    if (high_ != 0 || odd_ >= 0) append_utf8(0xFFFD, out);
+    high_ = 0;
+    odd_ = -1;
 }
 
 void make_checker_view(std::string& text, FileEncoding encoding) {

@@ -52,6 +52,30 @@ private:
 
 FileEncoding detect_encoding(std::string_view bytes);
 
+// A NUL in the first 64 KB given, or the signature of an image, archive or
+// program; UTF-16 text, which holds NULs, is told by its byte-order mark.
+bool looks_binary(std::string_view bytes);
+
+enum class Utf16Order { None, Little, Big };
+// The byte order a UTF-16 byte-order mark at the start names.
+Utf16Order utf16_order(std::string_view bytes);
+
+// UTF-16 to UTF-8, fed in pieces cut anywhere; an unpaired surrogate or a
+// last odd byte becomes U+FFFD, the byte-order mark is left out.
+class Utf16Decoder {
+public:
+    explicit Utf16Decoder(Utf16Order order) : big_(order == Utf16Order::Big) {}
+    void feed(std::string_view bytes, std::string& out);
+    void finish(std::string& out);
+
+private:
+    void unit(unsigned u, std::string& out);
+    bool big_;
+    bool started_ = false;
+    int odd_ = -1;       // a byte waiting for its pair
+    unsigned high_ = 0;  // a high surrogate waiting for its low one
+};
+
 // Makes the checker's view of text, byte for byte in place: every byte of
 // a non-ASCII character becomes a blank, so a double-byte character
 // separates words and never joins one (the Shift-JIS katakana "te" is

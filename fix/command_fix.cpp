@@ -113,6 +113,10 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
         run.problems.push_back(path + ": looks like a binary file; left alone");
         return FileOutcome::Next;
     }
+    if (utf16_order(snapshot.bytes) != Utf16Order::None) {
+        run.problems.push_back(path + ": UTF-16 text is not fixed; left alone");
+        return FileOutcome::Next;
+    }
     const ModeChoice mode = mode_for_file_name(path);
     run.speller.set_mode(mode_accepts_words_with_digits(mode.mode) ? ModeIgnoreWordsWithDigits : 0);
     run.speller.read_as(mode);

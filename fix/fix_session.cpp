@@ -14,10 +14,6 @@ namespace {
 constexpr size_t SearchBytes = 65536;
 }  // namespace
 
-bool looks_binary(std::string_view bytes) {
-    return std::memchr(bytes.data(), '\0', std::min<size_t>(bytes.size(), 65536)) != nullptr;
-}
-
 FixSession::FixSession(std::string text, FileEncoding encoding, ModeChoice mode,
                        FixSpeller& speller)
     : original_(text),

@@ -98,7 +98,4 @@ private:
     std::map<std::string, std::string> change_always_;
 };
 
-// A file's bytes look like a binary's: a NUL byte within its first 64 KiB.
-bool looks_binary(std::string_view bytes);
-
 }  // namespace lumo::tool

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -121,6 +122,45 @@ size_t count_words(std::string_view view) {
     return n;
 }
 
+bool write_all(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// UTF-16 text as UTF-8 in an unnamed temporary file, so that the rest of
+// the check reads it as any other file; -1 when it cannot be made.
+int utf8_copy_of_utf16(int fd, Utf16Order order) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string name =
+        std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/lumospell-utf16-XXXXXX";
+    const int out = mkstemp(name.data());
+    if (out < 0) return -1;
+    unlink(name.c_str());
+    Utf16Decoder decoder(order);
+    char buffer[65536];
+    std::string text;
+    bool ok = true;
+    ssize_t n;
+    while (ok && ((n = read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))) {
+        if (n < 0) continue;
+        text.clear();
+        decoder.feed(std::string_view(buffer, static_cast<size_t>(n)), text);
+        ok = write_all(out, text);
+    }
+    text.clear();
+    decoder.finish(text);
+    if (!ok || n != 0 || !write_all(out, text) || lseek(out, 0, SEEK_SET) != 0) {
+        close(out);
+        return -1;
+    }
+    return out;
+}
+
 // Checks one file, printing as it goes; returns its exit code.
 int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& configs,
                const std::string& file, const DocumentWord& word, Counts& counts) {
@@ -131,7 +171,7 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
     bool config_error = false;
     const ProjectConfig& config = configs.for_file(file, config_error);
     if (config_error) result = ExitError;
-    const int fd = from_stdin ? 0 : open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = from_stdin ? 0 : open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st;
     if (fd < 0 || (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) {
         std::fprintf(stderr, "lumospell: %s: %s\n", file.c_str(),
@@ -140,6 +180,30 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
         return ExitError;
     }
     if (!from_stdin) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    Utf16Order utf16 = Utf16Order::None;
+    if (!from_stdin && S_ISREG(st.st_mode)) {
+        char head[8192];
+        const ssize_t n = pread(fd, head, sizeof head, 0);
+        const std::string_view start(head, n > 0 ? static_cast<size_t>(n) : 0);
+        if (looks_binary(start)) {
+            std::fprintf(stderr, "lumospell: %s: looks like a binary file, not checked\n",
+                         file.c_str());
+            close(fd);
+            return ExitError;
+        }
+        utf16 = utf16_order(start);
+        if (utf16 != Utf16Order::None) {
+            const int copy = utf8_copy_of_utf16(fd, utf16);
+            const int copy_error = errno;
+            close(fd);
+            if (copy < 0) {
+                std::fprintf(stderr, "lumospell: %s: %s\n", file.c_str(),
+                             std::strerror(copy_error));
+                return ExitError;
+            }
+            fd = copy;
+        }
+    }
     ++counts.files;
     Directives directives;
     if (!from_stdin && S_ISREG(st.st_mode)) directives.scan(fd);
@@ -151,7 +215,7 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
         return ok;
     };
     DocumentSettings settings;
-    settings.encoding = o.encoding;
+    settings.encoding = utf16 != Utf16Order::None ? FileEncoding::Utf8 : o.encoding;
     settings.mode = mode_with_config(o, config, file);
     settings.skip_web = (o.mode & ModeWebAddresses) != 0;
     s.set_mode(engine_mode(o, settings.mode.mode));
@@ -170,8 +234,8 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
         fd, check, settings, found, [] { std::fflush(stdout); }, outcome);
     if (o.verbose)
         std::fprintf(stderr, "lumospell: %s: %s (%s), mode %s\n", name.c_str(),
-                     encoding_name(outcome.encoding),
-                     outcome.encoding_detected ? "detected" : "given",
+                     utf16 != Utf16Order::None ? "utf-16" : encoding_name(outcome.encoding),
+                     outcome.encoding_detected || utf16 != Utf16Order::None ? "detected" : "given",
                      mode_name(settings.mode.mode));
     if (!from_stdin) close(fd);
     if (!ok) {

@@ -124,7 +124,7 @@ bool file_looks_binary(const std::string& path) {
     char bytes[8192];
     const ssize_t n = read(fd, bytes, sizeof bytes);
     close(fd);
-    return n > 0 && looks_binary(bytes, static_cast<size_t>(n));
+    return n > 0 && looks_binary(std::string_view(bytes, static_cast<size_t>(n)));
 }
 
 struct Walk {
@@ -197,36 +197,6 @@ void walk(const std::string& root, const ExtraIgnores& extra, std::FILE* err, Fi
 }
 
 }  // namespace
-
-bool looks_binary(const char* bytes, size_t size) {
-    if (std::memchr(bytes, '\0', size) != nullptr) return true;
-    static const std::pair<const char*, size_t> Signatures[] = {
-        {"\x89PNG", 4},
-        {"\xff\xd8\xff", 3},
-        {"GIF8", 4},
-        {"PK\x03\x04", 4},
-        {"\x1f\x8b", 2},
-        {"BZh", 3},
-        {"\xfd"
-         "7zXZ",
-         5},
-        {"7z\xbc\xaf", 4},
-        {"\x28\xb5\x2f\xfd", 4},
-        {"%PDF-", 5},
-        {"\x7f"
-         "ELF",
-         4},
-        {"Rar!", 4},
-        {"RIFF", 4},
-        {"OggS", 4},
-        {"ID3", 3},
-        {"wOFF", 4},
-        {"wOF2", 4},
-    };
-    for (const auto& [signature, length] : Signatures)
-        if (length > 0 && size >= length && std::memcmp(bytes, signature, length) == 0) return true;
-    return false;
-}
 
 FileListing list_files(const std::vector<std::string>& arguments, const ExtraIgnores& extra_ignores,
                        std::FILE* err) {

@@ -7,11 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "documents/text_encoding.h"
+
 namespace lumo::tool {
 
 struct ListedFile {
     std::string path;
-    bool named = false;  // given on the command line: checked even if it looks binary
+    bool named = false;  // given on the command line: told when it looks binary
 };
 
 struct FileListing {
@@ -28,8 +30,5 @@ struct FileListing {
 using ExtraIgnores = std::function<std::vector<std::string>(const std::string& root)>;
 FileListing list_files(const std::vector<std::string>& arguments, const ExtraIgnores& extra_ignores,
                        std::FILE* err);
-
-// A NUL in the first 8 KB or the signature of an image or archive.
-bool looks_binary(const char* bytes, size_t size);
 
 }  // namespace lumo::tool

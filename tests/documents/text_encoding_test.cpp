@@ -132,3 +132,31 @@ TEST(TextEncoding, OutputIsConvertedToTheLocalesCodeset) {
         EXPECT_EQ(converter.convert(c.text), c.expected) << c.codeset;
     }
 }
+
+TEST(TextEncoding, Utf16IsDecodedToUtf8AlsoFedByteByByte) {
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        std::string expected;
+    } cases[] = {
+        {"\xFF\xFEh\0i\0"s, "hi"},
+        {"\xFE\xFF\0h\0i"s, "hi"},
+        {"\xFF\xFE\xE9\0\x3D\xD8\x00\xDE"s, "\xC3\xA9\xF0\x9F\x98\x80"},  // é, then a pair
+        {"\xFF\xFE\x3D\xD8x\0"s, "\xEF\xBF\xBDx"},                        // unpaired high
+        {"\xFF\xFE\x00\xDCx"s, "\xEF\xBF\xBD\xEF\xBF\xBD"},               // lone low, odd end
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        const Utf16Order order = utf16_order(c.bytes);
+        ASSERT_NE(order, Utf16Order::None);
+        std::string whole, piecewise;
+        Utf16Decoder all(order), bytewise(order);
+        all.feed(c.bytes, whole);
+        all.finish(whole);
+        for (char b : c.bytes) bytewise.feed(std::string_view(&b, 1), piecewise);
+        bytewise.finish(piecewise);
+        EXPECT_EQ(whole, c.expected);
+        EXPECT_EQ(piecewise, c.expected);
+    }
+    EXPECT_EQ(utf16_order("h\0i\0"s), Utf16Order::None);
+}

@@ -125,14 +125,15 @@ grep -q '^Blorfnik' "$dir/user.dic" || fail "the word added before the hangup wa
 # Bad files: a message each, left as they are, exit 2.  Root may write
 # anything: the read-only file is then offered to an unprivileged user.
 case_dir bad; printf 'teh\0bin' > "$dir/bin.dat"; printf 'teh\n' > "$dir/ro.txt"; chmod 444 "$dir/ro.txt"
+printf '\377\376t\0e\0h\0' > "$dir/wide.txt"
 as_root_only=no
 if [ "$(id -u)" = 0 ]; then
   if command -v setpriv >/dev/null; then
     runner="setpriv --reuid=65534 --regid=65534 --clear-groups"; chmod 777 "$dir"; chmod 755 "$work"
-    chmod 666 "$dir/bin.dat"
+    chmod 666 "$dir/bin.dat" "$dir/wide.txt"
   else as_root_only=yes; fi
 fi
-start bad 80 24 bin.dat missing.txt ro.txt; runner=""
+start bad 80 24 bin.dat wide.txt missing.txt ro.txt; runner=""
 if [ $as_root_only = no ]; then
   [ "$(wait_end)" = 2 ] || fail "exit $(cat "$dir/rc")"
   grep -q 'ro.txt: cannot be written' "$dir/err" || fail "read-only: $(cat "$dir/err")"
@@ -141,6 +142,7 @@ else
 fi
 grep -q 'bin.dat: looks like a binary' "$dir/err" || fail "binary: $(cat "$dir/err")"
 grep -q 'missing.txt: No such file' "$dir/err" || fail "missing: $(cat "$dir/err")"
+grep -q 'wide.txt: UTF-16 text is not fixed' "$dir/err" || fail "UTF-16: $(cat "$dir/err")"
 cmp -s "$dir/bin.dat" <(printf 'teh\0bin') || fail "the binary file changed"
 expect_file "$dir/ro.txt" 'teh\n'
 

@@ -29,9 +29,11 @@ TEST(ProjectRules, BinaryFilesByNulOrSignature) {
          true},
         {"PKZIP is a word", false},
         {"caf\xc3\xa9 au lait", false},
+        {std::string("\xff\xfeh\0i\0", 6), false},
+        {std::string("\xfe\xff\0h\0i", 6), false},
+        {std::string(70000, 'a') + '\0', false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(looks_binary(c.bytes.data(), c.bytes.size()), c.binary) << c.bytes;
+    for (const auto& c : cases) EXPECT_EQ(looks_binary(c.bytes), c.binary) << c.bytes;
 }
 
 TEST(ProjectRules, DirectivesSilenceTheirLinesAndWords) {

@@ -206,4 +206,25 @@ TEST(ProjectRun, UnreadableFilesAndFoldersAreReportedAndTheRestChecked) {
     EXPECT_NE(run.err.find("secret.txt: Permission denied"), std::string::npos) << run.err;
 }
 
+TEST(ProjectRun, NamedBinariesAreToldAndSkippedUtf16TextIsChecked) {
+    Project p;
+    std::string wide = "\xff\xfe";
+    for (char c : std::string("a wrod\r\n\xe9 teh\n")) wide += std::string{c, '\0'};
+    p.put("docs/wide.txt", wide);
+    p.put("src/elf.c",
+          "\x7f"
+          "ELF\x02\x01\x01");
+    EXPECT_EQ(p.run("check --no-suggest docs").out,
+              "docs/a.md:1:3: wrod\ndocs/wide.txt:1:3: wrod\ndocs/wide.txt:2:3: teh\n");
+    for (const char* command : {"check --no-suggest", "list"}) {
+        const auto run = p.run(std::string(command) + " src/elf.c blob.bin src/b.c docs/wide.txt");
+        EXPECT_EQ(run.exit_code, 2) << command;
+        EXPECT_NE(run.out.find("teh\n"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("wrod\n"), std::string::npos) << run.out;
+        EXPECT_EQ(run.err,
+                  "lumospell: src/elf.c: looks like a binary file, not checked\n"
+                  "lumospell: blob.bin: looks like a binary file, not checked\n");
+    }
+}
+
 }  // namespace
