@@ -128,7 +128,9 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
             end = start + (length ? length : 1);
         }
         const bool code = (session_.mode() & ModeIgnoreWordsWithDigits) != 0;
-        if (status == CheckUnknownWord && code && is_hex_run(piece.substr(start, length))) {
+        if (status == CheckUnknownWord && code &&
+            (is_hex_run(piece.substr(start, length)) ||
+             is_base64_run(piece.substr(start, length)))) {
             pos = end;
             continue;
         }

@@ -51,10 +51,32 @@ bool part_is_abbreviation(std::string_view part) {
 }
 
 bool is_hex_run(std::string_view word) {
-    if (word.size() < 8) return false;
-    for (char c : word)
+    size_t digits = 0, run = 0;
+    for (char c : word) {
+        if (c == '-' && run > 0) {
+            run = 0;
+            continue;
+        }
         if ((c | 0x20) < 'a' || (c | 0x20) > 'f') return false;
-    return true;
+        ++digits;
+        ++run;
+    }
+    const bool grouped = digits < word.size();
+    return run > 0 && digits >= (grouped ? 16u : 8u);
+}
+
+bool is_base64_run(std::string_view word) {
+    if (word.size() < 16) return false;
+    size_t changes = 0, capitals = 0;
+    for (size_t i = 0; i < word.size(); ++i) {
+        if (!common::is_letter(static_cast<unsigned char>(word[i]))) return false;
+        if (i > 0 && capital(word[i]) != capital(word[i - 1])) ++changes;
+        capitals += capital(word[i]) ? 1 : 0;
+    }
+    // A name's parts are words, so its case changes twice a part and its
+    // capitals are few; random letters are half capitals, changing every other letter.
+    const size_t n = word.size();
+    return changes * 5 >= n * 2 && capitals * 10 >= n * 3 && capitals * 10 <= n * 7;
 }
 
 std::string shaped_like(std::string_view part, std::string_view identifier,

@@ -23,8 +23,14 @@ std::vector<IdentifierPart> identifier_parts(std::string_view word);
 // three letters, and those all in capitals of up to four.
 bool part_is_abbreviation(std::string_view part);
 
-// Eight or more hexadecimal letters ("deadbeef", "CAFEBABE"): a number, not a word.
+// Eight or more hexadecimal letters ("deadbeef", "CAFEBABE"), or sixteen in
+// groups joined by hyphens as in a UUID: a number, not a word.
 bool is_hex_run(std::string_view word);
+
+// Sixteen or more letters, three to seven in ten of them capitals, the case
+// changing at least twice in five letters ("dGhlQnVmZmVyIGlzIHZhbGlk"): base64
+// data, not a name.
+bool is_base64_run(std::string_view word);
 
 // A suggestion for a part in the part's case (lower, Capitalised or
 // CAPITALS); a suggestion of two words is joined as the identifier joins.

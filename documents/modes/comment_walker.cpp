@@ -10,6 +10,15 @@ namespace lumo::tool::modes {
 
 namespace {
 
+// The end of the file name after "include" at p[i], or 0 when none follows.
+size_t include_end(const char* p, size_t n, size_t i) {
+    if (starts_with(p, n, i, "_next")) i += 5;
+    while (i < n && is_blank(p[i])) ++i;
+    if (i >= n || (p[i] != '<' && p[i] != '"')) return 0;
+    const size_t close = find_near(p, n, i + 1, p[i] == '<' ? '>' : '"', 256);
+    return close < n ? close + 1 : 0;
+}
+
 // Doxygen and Javadoc tags ("@param", "\brief") and `code` in a comment;
 // after the tags that name something, the name too.
 // fenced: inside a fenced code block (```) of comments or docstrings.
@@ -29,6 +38,16 @@ void comment_text(char* p, size_t from, size_t to, bool& fenced) {
     }
     blank_code_spans(p + from, to - from);
     for (size_t i = from; i < to; ++i) {
+        // "#include <sys/types.h>" names a file; the prefix skip may have passed its '#'.
+        if ((p[i] == '#' || (i == first && i > from && p[i - 1] == '#')) &&
+            starts_with(p, to, i + (p[i] == '#'), "include")) {
+            const size_t end = include_end(p, to, i + (p[i] == '#') + 7);
+            if (end != 0) {
+                blank(p, i, end);
+                i = end;
+                continue;
+            }
+        }
         // Sphinx fields name something: ":param name:", ":raises ValueError:".
         if (p[i] == ':' && (i == from || is_blank(p[i - 1])) && i + 1 < to && is_alpha(p[i + 1])) {
             const size_t close = find_near(p, to, i + 1, ':', 64);
@@ -120,9 +139,9 @@ void CommentWalker::line(char* p, size_t n) {
     const bool in_comment = block_comment_ > 0 || triple_quote_ || !long_close_.empty();
     line_comment_ = false;
     if (triple_quote_) {
-        // A docstring's doctest lines and fields, up to its end.
+        // A docstring's doctest lines, fields and indented code, up to its end.
         const size_t close = find(p, n, 0, std::string(3, string_quote_));
-        comment_text(p, 0, close, fenced_);
+        if (!docstring_code(p, close)) comment_text(p, 0, close, fenced_);
     }
     while (i < n) {
         if (!long_close_.empty()) {
@@ -170,6 +189,30 @@ void CommentWalker::line(char* p, size_t n) {
         fenced_ = false;
 }
 
+bool CommentWalker::docstring_code(char* p, size_t n) {
+    size_t indent = 0;
+    while (indent < n && is_blank(p[indent])) ++indent;
+    if (indent == n) {
+        after_blank_ = true;
+        return false;
+    }
+    // A block indented four more than the text before it, after a blank
+    // line, is code ("Example:" and its lines); so is one after "::".
+    const bool code = indent > prose_indent_ &&
+                      (in_code_ || (after_blank_ && (indent >= prose_indent_ + 4 || literal_)));
+    after_blank_ = false;
+    in_code_ = code;
+    if (code) {
+        blank(p, 0, n);
+        return true;
+    }
+    prose_indent_ = indent;
+    size_t last = n;
+    while (last > indent && is_blank(p[last - 1])) --last;
+    literal_ = last >= indent + 2 && p[last - 1] == ':' && p[last - 2] == ':';
+    return false;
+}
+
 size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
     const SourceLanguage language = language_;
     const bool python = language == SourceLanguage::Python;
@@ -188,6 +231,19 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
     while (i < n) {
         const char c = p[i];
         const char next = i + 1 < n ? p[i + 1] : '\0';
+        if (c == '#' && language == SourceLanguage::CFamily && is_blank_line(p, i)) {
+            // "#include "file.h"": the name of a file, not a string of text.
+            size_t k = i + 1;
+            while (k < n && is_blank(p[k])) ++k;
+            const size_t end = starts_with(p, n, k, "include")  ? include_end(p, n, k + 7)
+                               : starts_with(p, n, k, "import") ? include_end(p, n, k + 6)
+                                                                : 0;
+            if (end != 0) {
+                blank(p, i, end);
+                i = end;
+                continue;
+            }
+        }
         if (cmake && c == '#' && next == '[') {
             const size_t end = long_bracket_start(p, n, i, 1);
             if (end != i) return end;
@@ -232,6 +288,11 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
             string_quote_ = c;
             triple_quote_ =
                 python && (starts_with(p, n, i, "\"\"\"") || starts_with(p, n, i, "'''"));
+            if (triple_quote_) {
+                prose_indent_ = 0;
+                while (prose_indent_ < i && is_blank(p[prose_indent_])) ++prose_indent_;
+                after_blank_ = literal_ = in_code_ = false;
+            }
             const size_t length = triple_quote_ ? 3 : 1;
             blank(p, i, i + length);
             return i + length;

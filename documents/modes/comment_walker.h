@@ -31,6 +31,8 @@ private:
     // Lua's --[[ ]] and [[ ]], CMake's #[[ ]] (with any run of '=' between
     // the brackets): where the bracket at p[i] opens one, i when it opens none.
     size_t long_bracket_start(char* p, size_t n, size_t i, size_t skip);
+    // Blanks a docstring line that is indented code and says so.
+    bool docstring_code(char* p, size_t n);
 
     SourceLanguage language_;
     int block_comment_ = 0;  // depth (Rust nests them)
@@ -42,6 +44,10 @@ private:
     bool ruby_block_ = false;    // between =begin and =end
     bool fenced_ = false;        // in a fenced code block of comments
     bool line_comment_ = false;  // this line holds a line comment
+    // A docstring's text: the indent of its last line of prose, whether a
+    // blank line followed it, whether it ended in "::", whether in code.
+    size_t prose_indent_ = 0;
+    bool after_blank_ = false, literal_ = false, in_code_ = false;
 };
 
 }  // namespace lumo::tool::modes

@@ -46,8 +46,15 @@ TEST(IdentifierParts, AbbreviationsAndTheShapeOfSuggestions) {
     EXPECT_FALSE(part_is_abbreviation("Http"));
     EXPECT_FALSE(part_is_abbreviation("fox"));
     EXPECT_TRUE(is_hex_run("deadBEEF"));
+    EXPECT_TRUE(is_hex_run("deadbeef-cafe-babe-face-feedfacedead"));
     EXPECT_FALSE(is_hex_run("defaced"));
     EXPECT_FALSE(is_hex_run("deadbeefs"));
+    EXPECT_FALSE(is_hex_run("decade-facade"));
+    EXPECT_FALSE(is_hex_run("deadbeef-"));
+    EXPECT_TRUE(is_base64_run("dGhlQnVmZmVyIGlzIHZhbGlk"));
+    EXPECT_FALSE(is_base64_run("inflateGetDictionary"));
+    EXPECT_FALSE(is_base64_run("HTTPServerRequestHandler"));
+    EXPECT_FALSE(is_base64_run("getBufferSizeOfTheX"));
     EXPECT_EQ(shaped_like("Recieve", "getRecieveBuffer", "receive"), "Receive");
     EXPECT_EQ(shaped_like("recieve", "recieve_buffer", "receive"), "receive");
     EXPECT_EQ(shaped_like("RECIEVE", "RECIEVE_BUFFER", "receive"), "RECEIVE");
