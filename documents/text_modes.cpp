@@ -44,17 +44,17 @@ constexpr NamedChoice ModeNames[] = {
     {"shell", TextMode::Comment, SourceLanguage::Shell},
     {"sh", TextMode::Comment, SourceLanguage::Shell},
     {"java", TextMode::Comment, SourceLanguage::CFamily},
-    {"csharp", TextMode::Comment, SourceLanguage::CFamily},
-    {"cs", TextMode::Comment, SourceLanguage::CFamily},
+    {"csharp", TextMode::Comment, SourceLanguage::CSharp},
+    {"cs", TextMode::Comment, SourceLanguage::CSharp},
     {"typescript", TextMode::Comment, SourceLanguage::JavaScript},
     {"ts", TextMode::Comment, SourceLanguage::JavaScript},
     {"ruby", TextMode::Comment, SourceLanguage::Ruby},
     {"php", TextMode::Comment, SourceLanguage::Php},
     {"lua", TextMode::Comment, SourceLanguage::Lua},
     {"sql", TextMode::Comment, SourceLanguage::Sql},
-    {"makefile", TextMode::Comment, SourceLanguage::Shell},
-    {"make", TextMode::Comment, SourceLanguage::Shell},
-    {"dockerfile", TextMode::Comment, SourceLanguage::Shell},
+    {"makefile", TextMode::Comment, SourceLanguage::Makefile},
+    {"make", TextMode::Comment, SourceLanguage::Makefile},
+    {"dockerfile", TextMode::Comment, SourceLanguage::Dockerfile},
     {"cmake", TextMode::Comment, SourceLanguage::CMake},
     {"yaml", TextMode::Data, SourceLanguage::Yaml},
     {"toml", TextMode::Data, SourceLanguage::Toml},
@@ -107,7 +107,7 @@ constexpr NamedChoice Extensions[] = {
     {"m", TextMode::Comment, SourceLanguage::CFamily},
     {"mm", TextMode::Comment, SourceLanguage::CFamily},
     {"java", TextMode::Comment, SourceLanguage::CFamily},
-    {"cs", TextMode::Comment, SourceLanguage::CFamily},
+    {"cs", TextMode::Comment, SourceLanguage::CSharp},
     {"swift", TextMode::Comment, SourceLanguage::CFamily},
     {"kt", TextMode::Comment, SourceLanguage::CFamily},
     {"scala", TextMode::Comment, SourceLanguage::CFamily},
@@ -136,8 +136,8 @@ constexpr NamedChoice Extensions[] = {
     {"lua", TextMode::Comment, SourceLanguage::Lua},
     {"sql", TextMode::Comment, SourceLanguage::Sql},
     {"cmake", TextMode::Comment, SourceLanguage::CMake},
-    {"mk", TextMode::Comment, SourceLanguage::Shell},
-    {"dockerfile", TextMode::Comment, SourceLanguage::Shell},
+    {"mk", TextMode::Comment, SourceLanguage::Makefile},
+    {"dockerfile", TextMode::Comment, SourceLanguage::Dockerfile},
     {"yml", TextMode::Data, SourceLanguage::Yaml},
     {"yaml", TextMode::Data, SourceLanguage::Yaml},
     {"toml", TextMode::Data, SourceLanguage::Toml},
@@ -182,9 +182,11 @@ ModeChoice mode_for_file_name(std::string_view path) {
         name.resize(name.size() - 3);
     if (name == "cmakelists.txt") return {TextMode::Comment, SourceLanguage::CMake};
     if (one_of(name, {"gemfile", "rakefile"})) return {TextMode::Comment, SourceLanguage::Ruby};
-    if (one_of(name, {"makefile", "gnumakefile", "dockerfile", "containerfile", ".bashrc",
-                      ".profile", "configure.ac"}) ||
-        name.rfind("dockerfile.", 0) == 0)
+    if (one_of(name, {"makefile", "gnumakefile"}))
+        return {TextMode::Comment, SourceLanguage::Makefile};
+    if (one_of(name, {"dockerfile", "containerfile"}) || name.rfind("dockerfile.", 0) == 0)
+        return {TextMode::Comment, SourceLanguage::Dockerfile};
+    if (one_of(name, {".bashrc", ".profile", "configure.ac"}))
         return {TextMode::Comment, SourceLanguage::Shell};
     const size_t dot = name.rfind('.');
     if (dot == std::string::npos || dot == 0) return {};
@@ -220,10 +222,35 @@ void ProseFilter::mask_line(char* line, size_t size) {
         case TextMode::Tex: tex_.line(line, size); break;
         case TextMode::Email: email_.line(line, size); break;
         case TextMode::Nroff: nroff_.line(line, size); break;
-        case TextMode::Comment: comment_.line(line, size); break;
+        case TextMode::Comment:
+            if (choice_.language == SourceLanguage::Php)
+                php_line(line, size);
+            else
+                comment_.line(line, size);
+            break;
         case TextMode::Data: values_.line(line, size); break;
         case TextMode::Rst: rst_.line(line, size); break;
         case TextMode::Text: break;
+    }
+}
+
+void ProseFilter::php_line(char* line, size_t size) {
+    for (size_t i = 0; i < size;) {
+        if (in_php_) {
+            i += comment_.php_line(line + i, size - i);
+            in_php_ = i >= size && !comment_.left_php();
+            if (in_php_) return;
+            continue;
+        }
+        const size_t open = find(line, size, i, "<?");
+        html_.span(line, open, i);
+        if (open == size) return;
+        size_t end = open + 2;
+        if (starts_with(line, size, end, "php")) end += 3;
+        if (starts_with(line, size, end, "=")) end += 1;
+        blank(line, open, end);
+        in_php_ = true;
+        i = end;
     }
 }
 

@@ -21,9 +21,14 @@ namespace lumo::tool {
 enum class TextMode { Text, Markdown, Html, Tex, Email, Nroff, Comment, Data, Rst };
 
 // The languages of comment mode; each keeps its comments and string literals.
-// Data mode reads the values of YAML, TOML or JSON (the three last).
+// Data mode reads the values of YAML, TOML or JSON (the three last). C# is
+// read as the C family but for its interpolated strings, Makefiles and
+// Dockerfiles as the shell; each has its own words.
 enum class SourceLanguage {
     CFamily,
+    CSharp,
+    Makefile,
+    Dockerfile,
     JavaScript,
     Go,
     Rust,
@@ -84,8 +89,11 @@ public:
 
 private:
     void mask_line(char* line, size_t size);
+    // PHP between "<?php" and "?>", HTML around it.
+    void php_line(char* line, size_t size);
 
     ModeChoice choice_;
+    bool in_php_ = false;
     // One walker per family; only the one of the mode is used.
     modes::MarkdownWalker markdown_;
     modes::HtmlWalker html_{false};

@@ -19,11 +19,19 @@ std::vector<const char*> language_lists(ModeChoice mode) {
     }
     switch (mode.language) {
         case SourceLanguage::CFamily: return {"c"};
+        case SourceLanguage::CSharp: return {"c", "csharp"};
         case SourceLanguage::Python: return {"python"};
         case SourceLanguage::Shell:
         case SourceLanguage::CMake: return {"shell"};
+        case SourceLanguage::Makefile: return {"shell", "makefile"};
+        case SourceLanguage::Dockerfile: return {"shell", "docker"};
         case SourceLanguage::JavaScript: return {"javascript"};
-        case SourceLanguage::Php: return {"html"};
+        case SourceLanguage::Php: return {"html", "php"};
+        case SourceLanguage::Go: return {"go"};
+        case SourceLanguage::Rust: return {"rust"};
+        case SourceLanguage::Ruby: return {"ruby"};
+        case SourceLanguage::Lua: return {"lua"};
+        case SourceLanguage::Sql: return {"sql"};
         default: return {};
     }
 }

@@ -111,6 +111,19 @@ size_t printf_end(const char* p, size_t n, size_t i) {
 
 }  // namespace
 
+size_t CommentWalker::php_line(char* p, size_t n) {
+    php_left_ = false;
+    line(p, n);
+    return php_left_ ? php_end_ : n;
+}
+
+CommentWalker::CommentWalker(SourceLanguage language)
+    : language_(language), csharp_(language == SourceLanguage::CSharp) {
+    if (language == SourceLanguage::CSharp) language_ = SourceLanguage::CFamily;
+    if (language == SourceLanguage::Makefile || language == SourceLanguage::Dockerfile)
+        language_ = SourceLanguage::Shell;
+}
+
 void CommentWalker::line(char* p, size_t n) {
     if (language_ == SourceLanguage::Ruby && (ruby_block_ || starts_with(p, n, 0, "=begin"))) {
         // Documentation between lines "=begin" and "=end".
@@ -173,6 +186,10 @@ void CommentWalker::line(char* p, size_t n) {
             i = source_string(p, n, i);
         } else {
             i = source_code(p, n, i);
+            if (php_left_) {
+                php_end_ = i;
+                break;
+            }
         }
     }
     // Only some strings run on over a line end.
@@ -220,6 +237,7 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
     const bool lua = language == SourceLanguage::Lua;
     const bool sql = language == SourceLanguage::Sql;
     const bool cmake = language == SourceLanguage::CMake;
+    const bool php = language == SourceLanguage::Php;
     // '#' starts a comment anywhere outside a string, or in the shell only
     // where a word may start.
     const bool hash_anywhere =
@@ -256,18 +274,26 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
             const size_t end = long_bracket_start(p, n, i, 0);
             if (end != i) return end;
         }
-        if (hash_comments && c == '#' &&
-            (hash_anywhere || i == 0 || std::strchr(" \t;|&(", p[i - 1]) != nullptr)) {
-            p[i] = ' ';
-            comment_text(p, i + 1, n, fenced_);
-            line_comment_ = true;
-            return n;
-        }
-        if ((slash_lines && c == '/' && next == '/') || ((lua || sql) && c == '-' && next == '-')) {
+        if (php && c == '?' && next == '>') {
             blank(p, i, i + 2);
-            comment_text(p, i + 2, n, fenced_);
+            php_left_ = true;
+            return i + 2;
+        }
+        const bool hash_line =
+            hash_comments && c == '#' &&
+            (hash_anywhere || i == 0 || std::strchr(" \t;|&(", p[i - 1]) != nullptr);
+        const bool other_line =
+            (slash_lines && c == '/' && next == '/') || ((lua || sql) && c == '-' && next == '-');
+        if (hash_line || other_line) {
+            // In PHP a line comment ends at "?>" too.
+            const size_t stop = php ? find(p, n, i, "?>") : n;
+            blank(p, i, i + (hash_line ? 1 : 2));
+            comment_text(p, i + (hash_line ? 1 : 2), stop, fenced_);
             line_comment_ = true;
-            return n;
+            if (stop == n) return n;
+            blank(p, stop, stop + 2);
+            php_left_ = true;
+            return stop + 2;
         }
         if (block_comments && c == '/' && next == '*') {
             blank(p, i, i + 2);
@@ -396,7 +422,8 @@ size_t CommentWalker::source_string(char* p, size_t n, size_t i) {
             }
         }
         // Interpolations are code: "${name}" and "$name" in the shell,
-        // "{name}" in Python, "${expression}" in JavaScript templates.
+        // "{name}" in Python and C# ($"{x}", and String.Format's "{0}"),
+        // "${expression}" in JavaScript templates.
         const bool dollar =
             ((language == SourceLanguage::Shell || language == SourceLanguage::Php ||
               language == SourceLanguage::CMake) &&
@@ -404,7 +431,8 @@ size_t CommentWalker::source_string(char* p, size_t n, size_t i) {
             (language == SourceLanguage::JavaScript && quote == '`');
         const bool ruby_hash =
             language == SourceLanguage::Ruby && quote == '"' && c == '#' && next == '{';
-        if ((c == '$' && dollar) || (c == '{' && language == SourceLanguage::Python) || ruby_hash) {
+        const bool brace = c == '{' && (language == SourceLanguage::Python || csharp_);
+        if ((c == '$' && dollar) || brace || ruby_hash) {
             i = interpolation(p, n, i);
             continue;
         }

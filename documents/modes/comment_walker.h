@@ -14,8 +14,11 @@ namespace lumo::tool::modes {
 
 class CommentWalker {
 public:
-    explicit CommentWalker(SourceLanguage language) : language_(language) {}
+    explicit CommentWalker(SourceLanguage language);
     void line(char* p, size_t n);
+    // PHP code up to its "?>" (blanked) or the line's end: how much it took.
+    size_t php_line(char* p, size_t n);
+    bool left_php() const { return php_left_; }
 
 private:
     // Each step starts at p[i] and returns where the line goes on.
@@ -34,7 +37,8 @@ private:
     // Blanks a docstring line that is indented code and says so.
     bool docstring_code(char* p, size_t n);
 
-    SourceLanguage language_;
+    SourceLanguage language_;  // the one it is read as
+    bool csharp_;
     int block_comment_ = 0;  // depth (Rust nests them)
     char string_quote_ = 0;  // '"', '\'', '`', or 0 in code
     bool triple_quote_ = false;
@@ -44,6 +48,8 @@ private:
     bool ruby_block_ = false;    // between =begin and =end
     bool fenced_ = false;        // in a fenced code block of comments
     bool line_comment_ = false;  // this line holds a line comment
+    bool php_left_ = false;      // a "?>" ended PHP at php_end_
+    size_t php_end_ = 0;
     // A docstring's text: the indent of its last line of prose, whether a
     // blank line followed it, whether it ended in "::", whether in code.
     size_t prose_indent_ = 0;

@@ -22,7 +22,7 @@ TEST(TextModes, NamesAndFileNamesChooseTheMode) {
         {"config.h.in", true, TextMode::Comment, SourceLanguage::CFamily},
         {"lib.rs", true, TextMode::Comment, SourceLanguage::Rust},
         {"app.ts", true, TextMode::Comment, SourceLanguage::JavaScript},
-        {"Makefile", true, TextMode::Comment, SourceLanguage::Shell},
+        {"Makefile", true, TextMode::Comment, SourceLanguage::Makefile},
         {"notes.txt", true, TextMode::Text, SourceLanguage::CFamily},
         {".profile.d", true, TextMode::Text, SourceLanguage::CFamily},
     };
@@ -46,15 +46,15 @@ TEST(TextModes, NamesAndFileNamesChooseTheMode) {
 // closes it: each mode still keeps every byte's place and ends (a
 // quadratic scan would not, within the test's time).
 TEST(TextModes, OpenConstructsOnLongLinesStayLinear) {
-    const char* openers[] = {"<a ",      "`",       "``x", "[](",  "<!-",  "\\cite[",
-                             "\\begin{", "\\verb|", "$",   "\\f[", "\\h'", "\"",
-                             "'",        "/*",      "${",  "{",    "%(",   "&#",
-                             "--[[",     "[==[",    "#[[", "#{",   "\"\"\"", "@\"",
-                             "k: |",     ".. ",     ":r:`", "a = \'\'\'", ">>>"};
-    const char* modes[] = {"markdown", "html",  "tex",  "email", "nroff", "c",    "python",
-                           "shell",    "rust",  "go",   "javascript",     "java", "csharp",
-                           "typescript", "ruby", "php", "lua",  "sql",   "makefile",
-                           "dockerfile", "cmake", "yaml", "toml", "json", "rst"};
+    const char* openers[] = {
+        "<a ",  "`",  "``x",    "[](", "<!-",  "\\cite[", "\\begin{", "\\verb|",    "$",    "\\f[",
+        "\\h'", "\"", "'",      "/*",  "${",   "{",       "%(",       "&#",         "--[[", "[==[",
+        "#[[",  "#{", "\"\"\"", "@\"", "k: |", ".. ",     ":r:`",     "a = \'\'\'", ">>>"};
+    const char* modes[] = {"markdown",   "html",   "tex",    "email",      "nroff",
+                           "c",          "python", "shell",  "rust",       "go",
+                           "javascript", "java",   "csharp", "typescript", "ruby",
+                           "php",        "lua",    "sql",    "makefile",   "dockerfile",
+                           "cmake",      "yaml",   "toml",   "json",       "rst"};
     for (const char* opener : openers) {
         std::string line;
         while (line.size() < (1u << 19)) line.append(opener).append("x ");
