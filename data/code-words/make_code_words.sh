@@ -30,7 +30,7 @@ codespell_list="$(dpkg -L codespell | grep '/data/dictionary\.txt$')"
 { grep -v '^#' "$here/../misspellings/misspellings-wikipedia.tsv" | cut -f1
   sed 's/->.*//' "$codespell_list"; } | tr 'A-Z' 'a-z' | LC_ALL=C sort -u |
   # codespell's list also holds words of the trade, kept here.
-  grep -vxE 'falsy|reenabled?|browseable|canonicalizations?' > "$misspelt"
+  grep -vxE 'falsy|reenabled?|browseable|canonicalizations?|msdos|gost' > "$misspelt"
 # So are the spellings of one variant of English only (color, colour,
 # organize, organise: SCOWL's per-variant lists, Debian's scowl): whether
 # they are right is the variant dictionary's to say, in code as in prose.
