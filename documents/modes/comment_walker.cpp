@@ -149,6 +149,8 @@ void CommentWalker::line(char* p, size_t n) {
         return;
     }
     size_t i = 0;
+    first_ = 0;
+    while (first_ < n && is_blank(p[first_])) ++first_;
     const bool in_comment = block_comment_ > 0 || triple_quote_ || !long_close_.empty();
     line_comment_ = false;
     if (triple_quote_) {
@@ -249,7 +251,7 @@ size_t CommentWalker::source_code(char* p, size_t n, size_t i) {
     while (i < n) {
         const char c = p[i];
         const char next = i + 1 < n ? p[i + 1] : '\0';
-        if (c == '#' && language == SourceLanguage::CFamily && is_blank_line(p, i)) {
+        if (c == '#' && language == SourceLanguage::CFamily && i == first_) {
             // "#include "file.h"": the name of a file, not a string of text.
             size_t k = i + 1;
             while (k < n && is_blank(p[k])) ++k;

@@ -48,6 +48,7 @@ private:
     bool ruby_block_ = false;    // between =begin and =end
     bool fenced_ = false;        // in a fenced code block of comments
     bool line_comment_ = false;  // this line holds a line comment
+    size_t first_ = 0;           // where the line's first non-blank is
     bool php_left_ = false;      // a "?>" ended PHP at php_end_
     size_t php_end_ = 0;
     // A docstring's text: the indent of its last line of prose, whether a

@@ -47,9 +47,10 @@ TEST(TextModes, NamesAndFileNamesChooseTheMode) {
 // quadratic scan would not, within the test's time).
 TEST(TextModes, OpenConstructsOnLongLinesStayLinear) {
     const char* openers[] = {
-        "<a ",  "`",  "``x",    "[](", "<!-",  "\\cite[", "\\begin{", "\\verb|",    "$",    "\\f[",
-        "\\h'", "\"", "'",      "/*",  "${",   "{",       "%(",       "&#",         "--[[", "[==[",
-        "#[[",  "#{", "\"\"\"", "@\"", "k: |", ".. ",     ":r:`",     "a = \'\'\'", ">>>"};
+        "<a ",  "`",    "``x",  "[](",        "<!-", "\\cite[", "\\begin{",   "\\verb|",
+        "$",    "\\f[", "\\h'", "\"",         "'",   "/*",      "${",         "{",
+        "%(",   "&#",   "--[[", "[==[",       "#[[", "#{",      "\"\"\"",     "@\"",
+        "k: |", ".. ",  ":r:`", "a = \'\'\'", ">>>", "<?",      "#include \""};
     const char* modes[] = {"markdown",   "html",   "tex",    "email",      "nroff",
                            "c",          "python", "shell",  "rust",       "go",
                            "javascript", "java",   "csharp", "typescript", "ruby",
