@@ -48,6 +48,7 @@ struct WordTableView {
 class WordTable {
 public:
     WordTable() = default;
+    ~WordTable();
     WordTable(const WordTable&) = delete;
     WordTable& operator=(const WordTable&) = delete;
 
@@ -160,6 +161,9 @@ private:
         return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c | 0x20) : c;
     }
 
+    // What an empty table reads: zeroed, never written.
+    static WordSlot* empty_slots();
+
     static constexpr uint32_t RefElsewhere = 0x80000000u;
     const char* word_of(uint32_t ref) const {
         if (ref < RefElsewhere) return ref < words_size_ ? words_ + ref : "";
@@ -170,14 +174,17 @@ private:
 
     // Each probe reads one mark: the check byte lets it pass other words
     // without fetching them, the tag answers a hit.
-    WordSlot* slots_ = own_slots_;
+    WordSlot* slots_ = empty_slots();
     const char* words_ = nullptr;
     size_t words_size_ = 0;
     std::unique_ptr<const char*[]> elsewhere_;
     uint32_t elsewhere_count_ = 0;
     std::shared_ptr<void> image_;
     size_t count_ = 0;
-    WordSlot own_slots_[WordTableSlots] = {};
+    // Allocated zeroed at the first insertion: an engine that adopts an
+    // image never touches them, and the system's zeroed pages cost no
+    // memory until written.
+    WordSlot* own_slots_ = nullptr;
 };
 
 }  // namespace lumo::engine
