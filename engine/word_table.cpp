@@ -61,7 +61,8 @@ int WordTable::lookup_hashed(const char* word, uint32_t h, int mode, uint8_t tag
                 // empty like the ones it read.  Without them the word is
                 // not stored, as when the table is full.
                 if (own_slots_ == nullptr)
-                    own_slots_ = static_cast<WordSlot*>(std::calloc(WordTableSlots, sizeof(WordSlot)));
+                    own_slots_ =
+                        static_cast<WordSlot*>(std::calloc(WordTableSlots, sizeof(WordSlot)));
                 if (own_slots_ == nullptr) return LookupAbsent;
                 slots_ = own_slots_;
             }

@@ -12,7 +12,7 @@ std::string run(size_t n, char c = 'a') { return std::string(n, c); }
 // step, at each end of a view and going on from one view into the next.
 TEST(LongRuns, EveryRunTooLongToBeAWordWhereverItLies) {
     const struct {
-        std::vector<std::string> views;  // all but the last cut inside a run
+        std::vector<std::string> views;                // all but the last cut inside a run
         std::vector<std::pair<size_t, size_t>> found;  // offset, length
     } cases[] = {
         {{run(255)}, {}},

@@ -127,7 +127,8 @@ TEST(TextEncoding, PositionsCountCharactersOfTheEncoding) {
     PositionCounter utf8(longer, FileEncoding::Utf8);
     const struct {
         size_t offset, line, column;
-    } more[] = {{5, 3, 2}, {20, 4, 15}, {37, 4, 32}, {37, 4, 32}, {45, 4, 34}, {46, 4, 35}, {47, 5, 1}};
+    } more[] = {{5, 3, 2},   {20, 4, 15}, {37, 4, 32}, {37, 4, 32},
+                {45, 4, 34}, {46, 4, 35}, {47, 5, 1}};
     for (const auto& c : more) {
         const TextPosition at = utf8.at(c.offset);
         EXPECT_EQ(at.line, c.line) << c.offset;

@@ -77,7 +77,7 @@ TEST(ProjectRules, DirectivesSilenceTheirLinesAndWords) {
 TEST(ProjectRules, DirectivesOfAFileReadInBlocks) {
     std::string text;
     while (text.size() < 65536 - 10) text += "some line\n";
-    text += "lumospell: ignore zza\n";                          // cut between blocks
+    text += "lumospell: ignore zza\n";                            // cut between blocks
     text += std::string(4090, 'x') + " lumospell: ignore zzb\n";  // past 4096 bytes
     text += std::string(5000, 'y') + "\nlumospell: disable-next-line\nzzc\n";
     char path[] = "/tmp/lumospell-directives-XXXXXX";
