@@ -15,9 +15,20 @@ constexpr bool is_alnum(unsigned char c) { return is_letter(c) || is_digit(c); }
 
 // Letters, digits, apostrophe, hyphen and underscore make up a word of the
 // engine; whoever cuts text for it cuts by the same bytes.
-constexpr bool is_word_char(unsigned char c) {
-    return is_alnum(c) || c == '\'' || c == '-' || c == '_';
+struct WordCharTable {
+    bool of[256];
+};
+constexpr WordCharTable make_word_char_table() {
+    WordCharTable t{};
+    for (int c = 0; c < 256; ++c) {
+        const auto b = static_cast<unsigned char>(c);
+        t.of[c] = is_alnum(b) || b == '\'' || b == '-' || b == '_';
+    }
+    return t;
 }
+// One load per byte in the loops that cut whole texts into words.
+inline constexpr WordCharTable WordChars = make_word_char_table();
+constexpr bool is_word_char(unsigned char c) { return WordChars.of[c]; }
 
 constexpr char to_lower(char c) {
     return is_capital(static_cast<unsigned char>(c)) ? static_cast<char>(c | 0x20) : c;

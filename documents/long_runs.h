@@ -28,6 +28,10 @@ public:
     void close() { open_ = false; }
 
 private:
+    // The byte or run at i as one step of a walk through view; returns
+    // where the walk goes on.
+    size_t take_at(std::string& view, size_t i, size_t base, bool cut_in_run,
+                   std::vector<Finding>& out);
     bool open_ = false;
     Finding run_;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "common/char_class.h"
@@ -132,6 +133,18 @@ void append_utf8(unsigned code, std::string& out) {
     }
 }
 
+// The first byte from i on that is not ASCII, else n: eight bytes at a
+// time, since most text is ASCII throughout.
+size_t next_high_byte(const unsigned char* p, size_t i, size_t n) {
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, sizeof w);
+        if ((w & 0x8080808080808080u) != 0) break;
+    }
+    while (i < n && p[i] < 0x80) ++i;
+    return i;
+}
+
 }  // namespace
 
 bool parse_encoding_name(std::string_view name, std::optional<FileEncoding>& encoding) {
@@ -175,8 +188,16 @@ std::optional<FileEncoding> encoding_of_codeset(std::string_view codeset) {
 }
 
 void EncodingDetector::feed(std::string_view bytes) {
-    for (char ch : bytes) {
-        const unsigned char c = static_cast<unsigned char>(ch);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        // ASCII between characters changes none of the three.
+        if (utf8_pending_ <= 0 && sjis_pending_ <= 0 && euc_pending_ <= 0) {
+            // Invalid in all three: Latin-1 whatever follows.
+            if (utf8_pending_ < 0 && sjis_pending_ < 0 && euc_pending_ < 0) return;
+            i = next_high_byte(p, i, bytes.size());
+            if (i == bytes.size()) return;
+        }
+        const unsigned char c = p[i];
         if (utf8_pending_ > 0) {
             utf8_pending_ = (c < utf8_low_ || c > utf8_high_) ? -1 : utf8_pending_ - 1;
             utf8_low_ = 0x80;
@@ -310,10 +331,11 @@ void make_checker_view(std::string& text, FileEncoding encoding) {
     const size_t n = text.size();
     size_t i = 0;
     while (i < n) {
-        if (bytes[i] < 0x80 && !is_word_char(bytes[i])) {
-            ++i;
-            continue;
-        }
+        // Runs of ASCII alone stay as they are: on to the run that holds
+        // the next other byte.
+        const size_t high = next_high_byte(bytes, i, n);
+        if (high == n) return;
+        for (i = high; i > 0 && is_word_char(bytes[i - 1]);) --i;
         // A run of word bytes and letters, ended by anything else.
         const size_t start = i;
         bool foreign = false;
@@ -351,11 +373,21 @@ size_t complete_prefix(std::string_view text, FileEncoding encoding) {
 TextPosition PositionCounter::at(size_t offset) {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text_.data());
     if (offset > text_.size()) offset = text_.size();
+    if (scanned_ >= offset) return position_;
+    // No encoding has a line end inside a character: whole lines are
+    // counted at once, and characters only on the offset's own line.
+    size_t last_end = offset;
+    while (last_end > scanned_ && bytes[last_end - 1] != '\n') --last_end;
+    if (last_end > scanned_) {
+        position_.line += static_cast<size_t>(std::count(bytes + scanned_, bytes + last_end, '\n'));
+        position_.column = 1;
+        scanned_ = last_end;
+    }
     while (scanned_ < offset) {
-        if (bytes[scanned_] == '\n') {
-            ++position_.line;
-            position_.column = 1;
-            ++scanned_;
+        if (bytes[scanned_] < 0x80) {
+            const size_t ascii_end = next_high_byte(bytes, scanned_, offset);
+            position_.column += ascii_end - scanned_;
+            scanned_ = ascii_end;
             continue;
         }
         scanned_ += next_character(bytes + scanned_, text_.size() - scanned_, encoding_).length;

@@ -30,13 +30,14 @@ static void blank_addresses(std::string& text) {
 }
 
 void prepare_for_front(std::string& text, bool skip_web) {
-    for (char& c : text)
-        if (c == '\0') c = ' ';
+    for (size_t i = text.find('\0'); i != std::string::npos; i = text.find('\0', i + 1))
+        text[i] = ' ';
     if (skip_web) blank_addresses(text);
     // Two or more apostrophes are quotation marks (TeX's closing '' in
     // "AS IS''"), never part of a word.
-    for (size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != '\'' || text[i + 1] != '\'') continue;
+    for (size_t i = text.find('\''); i != std::string::npos && i + 1 < text.size();
+         i = text.find('\'', i + 1)) {
+        if (text[i + 1] != '\'') continue;
         size_t end = i;
         while (end < text.size() && text[end] == '\'') text[end++] = ' ';
         i = end;

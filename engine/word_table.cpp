@@ -1,5 +1,6 @@
 #include "word_table.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -38,6 +39,13 @@ bool equal_ignoring_ascii_case(const char* a, const char* b) {
     }
 }
 
+WordTable::~WordTable() { std::free(own_slots_); }
+
+WordSlot* WordTable::empty_slots() {
+    static WordSlot none[WordTableSlots];
+    return none;
+}
+
 int WordTable::lookup(const char* word, int mode, uint8_t tag) {
     return lookup_hashed(word, full_hash(word), mode, tag);
 }
@@ -48,6 +56,16 @@ int WordTable::lookup_hashed(const char* word, uint32_t h, int mode, uint8_t tag
     for (uint32_t n = 0; n < WordTableSlots; ++n) {
         const uint16_t mark = slots_[s].mark;
         if (mark == 0) {
+            if (mode == ModeInsert && slots_ == empty_slots()) {
+                // The first word: the table gets slots of its own, all
+                // empty like the ones it read.  Without them the word is
+                // not stored, as when the table is full.
+                if (own_slots_ == nullptr)
+                    own_slots_ =
+                        static_cast<WordSlot*>(std::calloc(WordTableSlots, sizeof(WordSlot)));
+                if (own_slots_ == nullptr) return LookupAbsent;
+                slots_ = own_slots_;
+            }
             if (mode == ModeInsert) {
                 const uintptr_t at = reinterpret_cast<uintptr_t>(word);
                 const uintptr_t base = reinterpret_cast<uintptr_t>(words_);
@@ -81,7 +99,7 @@ int WordTable::lookup_hashed(const char* word, uint32_t h, int mode, uint8_t tag
 
 void WordTable::clear() {
     const bool own = slots_ == own_slots_;
-    slots_ = own_slots_;
+    slots_ = own_slots_ != nullptr ? own_slots_ : empty_slots();
     image_.reset();
     words_ = nullptr;
     words_size_ = 0;
@@ -90,7 +108,7 @@ void WordTable::clear() {
     // An empty table is left alone: its pages need not be touched.  The
     // own arrays are untouched while an image stands in for them.
     if (own && count_ != 0) {
-        std::memset(own_slots_, 0, sizeof own_slots_);
+        std::memset(own_slots_, 0, WordTableSlots * sizeof(WordSlot));
     }
     count_ = 0;
 }

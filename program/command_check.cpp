@@ -109,6 +109,8 @@ ModeChoice mode_with_config(const Options& o, const ProjectConfig& c, const std:
 
 struct Counts {
     size_t files = 0, words = 0, flagged = 0;
+    // Words are counted only for the summary that shows them.
+    bool count_words = false;
 };
 
 size_t count_words(std::string_view view) {
@@ -209,7 +211,7 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
     if (!from_stdin && S_ISREG(st.st_mode)) directives.scan(fd);
     const CheckView check = [&](std::string_view view, std::vector<Finding>& words) {
         const size_t first = words.size();
-        counts.words += count_words(view);
+        if (counts.count_words) counts.words += count_words(view);
         const bool ok = checker.check(view, suggest, words);
         drop_pattern_matches(config, view, words, first);
         return ok;
@@ -302,7 +304,7 @@ std::string take_memfd(int fd) {
 // whole, so that the parent prints them in order whatever finishes first.
 [[noreturn]] void work(const Options& o, SpellSession& s, Configs& configs,
                        const std::vector<ListedFile>& files, size_t worker, size_t workers,
-                       int pipe_out, const DocumentWord& word) {
+                       int pipe_out, const DocumentWord& word, bool count) {
     const int out = memfd_create("lumospell-out", MFD_CLOEXEC);
     const int err = memfd_create("lumospell-err", MFD_CLOEXEC);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0)
@@ -310,6 +312,7 @@ std::string take_memfd(int fd) {
     Checker checker(s);
     for (size_t i = worker; i < files.size(); i += workers) {
         Counts counts;
+        counts.count_words = count;
         Record r;
         r.index = i;
         r.result =
@@ -350,7 +353,7 @@ int run_workers(const Options& o, SpellSession& s, Configs& configs,
         const pid_t pid = fork();
         if (pid == 0) {
             close(p[0]);
-            work(o, s, configs, files, k, workers, p[1], word);
+            work(o, s, configs, files, k, workers, p[1], word, total.count_words);
         }
         close(p[1]);
         pool[k].pid = pid;
@@ -443,7 +446,9 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
     for (const ListedFile& f : listing.files) walked = walked || !f.named;
     const bool sarif = o.format == "sarif";
     if (sarif) sarif_begin(stdout);
+    const bool summary = walked || sarif || o.format == "github";
     Counts counts;
+    counts.count_words = summary;
     Progress progress(listing.files.size());
     const size_t cores = static_cast<size_t>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
     const size_t workers = std::min<size_t>(o.jobs > 0 ? o.jobs : cores, listing.files.size());
@@ -467,7 +472,7 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
     progress.end();
     if (sarif) sarif_end(stdout);
     std::fflush(stdout);
-    if (walked || sarif || o.format == "github") {
+    if (summary) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::fprintf(stderr, "lumospell: %zu files, %zu words, %zu flagged, %.2f seconds\n",

@@ -21,6 +21,8 @@ namespace lumo::tool {
 namespace {
 
 constexpr size_t MaxPatternBytes = 64 * 1024;
+// Directives are looked for within the first bytes of each line.
+constexpr size_t LongestLine = 4096;
 
 std::string folder_of(const std::string& file) {
     const size_t slash = file.rfind('/');
@@ -209,13 +211,23 @@ void Directives::scan(int fd) {
     off_t at = 0;
     while ((n = pread(fd, buffer, sizeof buffer, at)) > 0) {
         at += n;
-        for (ssize_t k = 0; k < n; ++k) {
-            if (buffer[k] == '\n') {
-                this->line(line, number++);
-                line.clear();
-            } else if (line.size() < 4096) {
-                line += buffer[k];
+        // Each line is read up to its first 4096 bytes; one that goes on
+        // into the next read is gathered in line.
+        for (size_t k = 0; k < static_cast<size_t>(n);) {
+            const size_t rest = static_cast<size_t>(n) - k;
+            const void* found = std::memchr(buffer + k, '\n', rest);
+            const size_t end = found != nullptr ? static_cast<const char*>(found) - buffer : n;
+            const size_t kept = std::min(end - k, LongestLine - std::min(line.size(), LongestLine));
+            if (found != nullptr && line.empty()) {
+                this->line(std::string_view(buffer + k, kept), number++);
+            } else {
+                line.append(buffer + k, kept);
+                if (found != nullptr) {
+                    this->line(line, number++);
+                    line.clear();
+                }
             }
+            k = end + 1;
         }
     }
     this->line(line, number);

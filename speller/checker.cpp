@@ -145,7 +145,8 @@ bool Checker::check_piece(const std::string& piece, size_t base, bool suggest,
         // Words joined by hyphens or underscores ("to-day", "_emphasis_")
         // are right when each of their parts is; else the parts that are
         // not are reported, each where it stands.
-        if (status == CheckUnknownWord && piece.find_first_of("-_", start) < start + length &&
+        const std::string_view word = std::string_view(piece).substr(start, length);
+        if (status == CheckUnknownWord && word.find_first_of("-_") != std::string_view::npos &&
             piece.substr(start, length).find_first_not_of("-_") != std::string::npos) {
             if (!report_parts(piece.substr(start, length), base + start - 1, suggest, findings))
                 return false;
@@ -172,6 +173,7 @@ bool Checker::check(std::string_view text, bool suggest, std::vector<Finding>& f
 }
 
 bool Checker::check_view(std::string_view text, bool suggest, std::vector<Finding>& findings) {
+    std::string piece;
     size_t start = 0;
     while (start < text.size()) {
         // Short pieces: every reported word makes the front filter the rest again.
@@ -179,7 +181,7 @@ bool Checker::check_view(std::string_view text, bool suggest, std::vector<Findin
         // A leading blank, so that a word at the start of a piece is
         // judged as anywhere else (the possessive rule never applies at
         // the very start of a checked text).
-        std::string piece = " ";
+        piece.assign(1, ' ');
         piece.append(text.substr(start, end - start));
         if (!check_piece(piece, start, suggest, findings)) return false;
         start = end;

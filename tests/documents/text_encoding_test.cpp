@@ -25,6 +25,9 @@ TEST(TextEncoding, DetectsEachFileFromItsBytesAlsoFedByteByByte) {
         {"caf\xE9\n", FileEncoding::Latin1},
         {"\xC0\xAF overlong", FileEncoding::Latin1},
         {"\xED\xA0\x80 surrogate", FileEncoding::Latin1},
+        // Long ASCII runs between characters, before and after one.
+        {std::string(21, 'a') + SjisTest + std::string(19, 'b'), FileEncoding::ShiftJis},
+        {std::string(21, 'a') + "\xE9" + std::string(19, 'b'), FileEncoding::Latin1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -79,6 +82,12 @@ TEST(TextEncoding, CheckerViewBlanksEveryByteOfNonAsciiCharacters) {
         {"bad\x80 word", FileEncoding::Utf8, "bad  word"},  // read as Latin-1: no letter
         {"bad\xFF word", FileEncoding::Utf8, "     word"},  // read as Latin-1: a letter
         {"na\xEFve \xABq\xBB", FileEncoding::Latin1, "       q "},
+        // ASCII is passed over eight bytes at a time, up to the run that
+        // holds the next other byte.
+        {std::string(13, 'x') + " longword\xC3\xAFs ok", FileEncoding::Utf8,
+         std::string(13, 'x') + std::string(12, ' ') + " ok"},
+        {std::string(40, 'w') + " plain", FileEncoding::Utf8, std::string(40, 'w') + " plain"},
+        {"ab cd-ef\xC3\xA9", FileEncoding::Utf8, "ab" + std::string(8, ' ')},
     };
     for (const auto& c : cases) {
         std::string view = c.text;
@@ -109,6 +118,19 @@ TEST(TextEncoding, PositionsCountCharactersOfTheEncoding) {
     } cases[] = {{0, 1, 1}, {1, 1, 2}, {3, 2, 1}, {9, 2, 4}, {11, 3, 1}, {12, 4, 1}};
     for (const auto& c : cases) {
         const TextPosition at = counter.at(c.offset);
+        EXPECT_EQ(at.line, c.line) << c.offset;
+        EXPECT_EQ(at.column, c.column) << c.offset;
+    }
+    // Several lines passed at once; a long ASCII line, and a character
+    // that an offset falls inside.
+    const std::string longer = "a\nb\nc\n" + std::string(30, 'd') + Utf8Test + "e\n";
+    PositionCounter utf8(longer, FileEncoding::Utf8);
+    const struct {
+        size_t offset, line, column;
+    } more[] = {{5, 3, 2},   {20, 4, 15}, {37, 4, 32}, {37, 4, 32},
+                {45, 4, 34}, {46, 4, 35}, {47, 5, 1}};
+    for (const auto& c : more) {
+        const TextPosition at = utf8.at(c.offset);
         EXPECT_EQ(at.line, c.line) << c.offset;
         EXPECT_EQ(at.column, c.column) << c.offset;
     }

@@ -1,7 +1,10 @@
 // The rules of a project run apart from the program: which files look
 // binary, which words a file's directives silence.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "program/project_config.h"
@@ -68,4 +71,35 @@ TEST(ProjectRules, DirectivesSilenceTheirLinesAndWords) {
         at.column = c.column;
         EXPECT_EQ(d.silences(f, at), c.silenced) << c.word << " at " << c.line;
     }
+}
+
+// A file is read in 64 KB blocks, each line only to its 4096th byte: a
+// directive there or in a line cut between two blocks counts, one past
+// that byte does not.
+TEST(ProjectRules, DirectivesOfAFileReadInBlocks) {
+    std::string text;
+    while (text.size() < 65536 - 10) text += "some line\n";
+    text += "lumospell: ignore zza\n";                            // cut between blocks
+    text += std::string(4090, 'x') + " lumospell: ignore zzb\n";  // past 4096 bytes
+    text += std::string(5000, 'y') + "\nlumospell: disable-next-line\nzzc\n";
+    char path[] = "/tmp/lumospell-directives-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    Directives d;
+    d.scan(fd);
+    close(fd);
+    unlink(path);
+    const size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    Finding f;
+    TextPosition at;
+    f.word = "zza";
+    EXPECT_TRUE(d.silences(f, at));
+    f.word = "zzb";
+    EXPECT_FALSE(d.silences(f, at));
+    f.word = "zzc";
+    at.line = lines;
+    EXPECT_TRUE(d.silences(f, at));
+    at.line = lines - 2;
+    EXPECT_FALSE(d.silences(f, at));
 }
