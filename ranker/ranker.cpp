@@ -44,6 +44,20 @@ bool all_capitals(const char* word, size_t len) {
 
 constexpr float ContractionFirst = 100.0f;
 
+bool affix_half(const char* left, size_t left_len, const char* right, size_t right_len) {
+    // Prefixes that are no words of their own: "in" and "over" are ("infact").
+    static const char* const prefixes[] = {"re",  "un",  "dis",  "pre",   "de",
+                                           "mis", "non", "fore", "inter", "anti"};
+    static const char* const endings[] = {"able", "less", "ship", "age", "hood", "ward",
+                                          "wards", "wise", "like", "man", "men", "some",
+                                          "ism",  "ion",  "ant",  "ness", "ful", "ment", "ly"};
+    for (const char* p : prefixes)
+        if (std::strlen(p) == left_len && std::memcmp(p, left, left_len) == 0) return true;
+    for (const char* e : endings)
+        if (std::strlen(e) == right_len && std::memcmp(e, right, right_len) == 0) return true;
+    return false;
+}
+
 // The file of that name in the frequency file's folder.
 std::string beside(const std::string& path, const char* name) {
     const size_t slash = path.find_last_of('/');
@@ -358,11 +372,17 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     };
     static thread_local std::vector<Bounded> order;
     order.clear();
+    // A word that sounds like the typo pays less of a high cost: the bound
+    // takes that reduction for every word.
+    const float cap = weights_.sound_cap, share = weights_.sound_share;
+    auto sounded = [cap, share](float cost) {
+        return cost <= cap ? cost : cap + (1.0f - share) * (cost - cap);
+    };
     for (uint32_t i = 0; i < pending.size(); ++i) {
         const Pending& p = pending[i];
-        order.push_back(Bounded{prior(p.entry) + p.extra + weights_.sound_bonus -
-                                    weights_.per_cost * unit * static_cast<float>(p.distance),
-                                i});
+        const float least = sounded(unit * static_cast<float>(p.distance));
+        order.push_back(
+            Bounded{prior(p.entry) + p.extra + weights_.sound_bonus - weights_.per_cost * least, i});
     }
     std::sort(order.begin(), order.end(),
               [](const Bounded& a, const Bounded& b) { return a.bound > b.bound; });
@@ -392,13 +412,14 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
         for (size_t i = 0; i < n; ++i) k[i] = fold(form[i]);
         float cost = typo_cost(key.data(), key.size(), k, n, cw, hits);
         if (p.irregular) cost = std::min(cost, weights_.irregular_cost);
-        float s = prior(p.entry) - weights_.per_cost * cost + p.extra;
-        if (n == key.size() && std::memcmp(k, key.data(), n) == 0) s -= weights_.self_penalty;
         const size_t count = sound_keys(k, n, sounds);
         bool alike_sound = false;
         for (size_t a = 0; a < count && !alike_sound; ++a)
             for (size_t t = 0; t < sound_count && !alike_sound; ++t)
                 alike_sound = sounds[a] == typed_sounds[t];
+        if (alike_sound) cost = sounded(cost);
+        float s = prior(p.entry) - weights_.per_cost * cost + p.extra;
+        if (n == key.size() && std::memcmp(k, key.data(), n) == 0) s -= weights_.self_penalty;
         if (alike_sound) s += weights_.sound_bonus;
         candidates.push_back(Candidate{p.entry, NoEntry, s});
         keep_score(s);
@@ -444,7 +465,11 @@ void Ranker::add_splits(const std::string& key, std::vector<Candidate>& candidat
         auto lone = [](const char* p, size_t n) { return n == 1 && *p != 'a' && *p != 'i'; };
         if (lone(key.data(), i) || lone(key.data() + i, key.size() - i)) continue;
         // Two words drawn independently: the product of their frequencies.
-        const float s = prior(a) + prior(b) - weights_.split_corpus - weights_.split_penalty;
+        float s = prior(a) + prior(b) - weights_.split_corpus - weights_.split_penalty;
+        // A half that is also a prefix or an ending of English words
+        // ("re known", "willing less") is more often a wrong derivation than
+        // a left-out space.
+        if (affix_half(key.data(), i, key.data() + i, key.size() - i)) s -= weights_.split_affix;
         candidates.push_back(Candidate{a, b, s});
     }
 }

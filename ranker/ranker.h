@@ -22,8 +22,11 @@ struct RankWeights {
     ChannelWeights channel;
     float per_cost = 6.44f;       // nats of likelihood one unit of typo cost is worth
     float sound_bonus = 1.555f;   // the word sounds like the typo
+    float sound_cap = 100.0f;     // ... and then costs up to this in full,
+    float sound_share = 0.0f;     // ... beyond it this share less
     size_t sound_limit = 40;      // most words of one sound key taken as candidates
     float split_penalty = 4.0f;   // the left-out space
+    float split_affix = 12.0f;    // ... when one half is also a prefix or an ending
     float split_corpus = 17.75f;  // log of the frequency list's word count
     float self_penalty = 8.4f;    // the checked word itself, when known
     float split_floor = 50.0f;    // both halves of a split occur this often
