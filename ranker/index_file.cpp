@@ -12,7 +12,9 @@ namespace lumo::ranker {
 
 namespace {
 
-constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '3'};
+// 04: the nodes mark where listed words lie below; an older index is passed
+// over and the tries built anew.
+constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '4'};
 
 struct Header {
     char magic[8];

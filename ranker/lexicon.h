@@ -45,7 +45,7 @@ struct FrozenNode {
     uint32_t letters;
     uint16_t children;
     uint8_t label;
-    uint8_t pad;
+    uint8_t band;  // the highest frequency_band of the words at or below this node
 };
 
 // a-z are 0-25, apostrophe 26, hyphen 27, every other byte 28.
@@ -62,6 +62,8 @@ struct SoundEntry {
 };
 
 uint32_t sound_hash(const std::string& sound);
+// Keys of one or two sounds would make most short words alike.
+constexpr size_t SoundKeyMin = 3;
 
 // What an index file holds besides entries and spellings, all within
 // owner's memory.
@@ -132,12 +134,22 @@ public:
     uint32_t find(const char* key, size_t len) const;
 
     // Appends every entry whose key is within max_distance (1 to 3) of the
-    // lower-cased key, each once.
-    void within(const char* key, size_t len, unsigned max_distance, std::vector<Match>& out) const;
+    // lower-cased key, each once; beyond one edit, entries of a lower
+    // frequency_band than far_band may be left out (the walk passes over
+    // the subtrees of rarer words).
+    void within(const char* key, size_t len, unsigned max_distance, std::vector<Match>& out,
+                uint8_t far_band = 0) const;
+    // Gives the built tries' nodes their bands once the entries have their
+    // counts (an index holds the bands).
+    void mark_bands();
 
     // Appends every entry whose sound key hashes as sound's does; nothing
     // when more than limit do (a key that common says little).
     void sound_alike(const std::string& sound, size_t limit, std::vector<uint32_t>& out) const;
+
+    // Whether entry has a sound key of that hash (keys of three sounds and
+    // more only).
+    bool sounds_as(uint32_t hash, uint32_t entry) const;
 
     // A small trie of the common words only (at least min_count in the
     // frequency list, at least min_len bytes), for walks that allow more
@@ -184,6 +196,12 @@ private:
 };
 
 inline char fold(char c) { return lumo::common::to_lower(c); }
+
+// 0 for a word no list counts, 1 for one only in the word lists, else
+// 2 and up by the logarithm of its count.
+uint8_t frequency_band(const Entry& e);
+// The least band of the words counted at least count times.
+uint8_t count_band(uint32_t count);
 
 // The node of key in a frozen trie, 0 when absent (the root is node 0).
 uint32_t frozen_find(NodeView nodes, const char* key, size_t len);

@@ -133,6 +133,7 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
         lexicon_.entry(id).count = l.count;
         lexicon_.entry(id).level = l.level;
     }
+    lexicon_.mark_bands();
     lexicon_.build_common(weights_.three_edits_count, weights_.three_edits_from - 3);
     return OpenStatus::Ok;
 }
@@ -250,7 +251,11 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     static thread_local std::vector<Match> matches;
     pending.clear();
     matches.clear();
-    lexicon_.within(key.data(), key.size(), 2, matches);
+    // Beyond one edit only words that can place: none from the word lists
+    // alone, and none counted less than far_count.
+    const uint8_t far_band =
+        weights_.unlisted_distance <= 2 ? std::max<uint8_t>(1, count_band(weights_.far_count)) : 0;
+    lexicon_.within(key.data(), key.size(), 2, matches, far_band);
     bool near = false, common_near = false;
     for (const Match& m : matches) {
         const Entry& e = lexicon_.entry(m.entry);
@@ -404,6 +409,12 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     for (const Candidate& c : candidates) keep_score(c.score);
     char k[LexiconKeyMax + 1];
     std::string sounds[2];
+    uint32_t typed_hashes[2] = {};
+    bool short_sound = false;
+    for (size_t t = 0; t < sound_count; ++t) {
+        typed_hashes[t] = sound_hash(typed_sounds[t]);
+        short_sound = short_sound || typed_sounds[t].size() < SoundKeyMin;
+    }
     for (const Bounded& b : order) {
         if (best.size() >= max && b.bound <= best.front()) break;
         const Pending& p = pending[b.at];
@@ -412,11 +423,19 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
         for (size_t i = 0; i < n; ++i) k[i] = fold(form[i]);
         float cost = typo_cost(key.data(), key.size(), k, n, cw, hits);
         if (p.irregular) cost = std::min(cost, weights_.irregular_cost);
-        const size_t count = sound_keys(k, n, sounds);
+        // The table of sound keys says it for keys long enough to be kept
+        // there; shorter ones are made anew.
         bool alike_sound = false;
-        for (size_t a = 0; a < count && !alike_sound; ++a)
-            for (size_t t = 0; t < sound_count && !alike_sound; ++t)
-                alike_sound = sounds[a] == typed_sounds[t];
+        for (size_t t = 0; t < sound_count && !alike_sound; ++t)
+            alike_sound = typed_sounds[t].size() >= SoundKeyMin &&
+                          lexicon_.sounds_as(typed_hashes[t], p.entry);
+        if (!alike_sound && short_sound) {
+            const size_t count = sound_keys(k, n, sounds);
+            for (size_t a = 0; a < count && !alike_sound; ++a)
+                for (size_t t = 0; t < sound_count && !alike_sound; ++t)
+                    alike_sound = typed_sounds[t].size() < SoundKeyMin &&
+                                  sounds[a] == typed_sounds[t];
+        }
         if (alike_sound) cost = sounded(cost);
         float s = prior(p.entry) - weights_.per_cost * cost + p.extra;
         if (n == key.size() && std::memcmp(k, key.data(), n) == 0) s -= weights_.self_penalty;

@@ -2,10 +2,11 @@
 // only (the even rows are kept for ranker_compare's held-out figures):
 // top-1, top-5 and mean CPU microseconds for each value of a weight.
 //
-// Usage: ranker_tune [NAME=VALUE...] [--sweep NAME V1,V2,...] [--misses]
+// Usage: ranker_tune [NAME=VALUE...] [--sweep NAME V1,V2,...] [--misses] [--words W1,W2,...]
 //   NAME=VALUE sets a weight first (names as in RankWeights, channel ones
 //   with "channel." before them); --sweep runs the rows once per value;
-//   --misses lists the rows whose correction is not first.
+//   --misses lists the rows whose correction is not first; --words shows
+//   the suggestions for those words instead.
 #include <time.h>
 
 #include <algorithm>
@@ -70,6 +71,8 @@ double thread_us() {
     return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
 }
 
+float far_count = 0;
+
 std::map<std::string, float*> weight_names(RankWeights& w) {
     std::map<std::string, float*> m{
         {"per_cost", &w.per_cost},
@@ -88,6 +91,7 @@ std::map<std::string, float*> weight_names(RankWeights& w) {
         {"irregular_bonus", &w.irregular_bonus},
         {"sound_cap", &w.sound_cap},
         {"sound_share", &w.sound_share},
+        {"far_count", &far_count},
         {"channel.substitute", &w.channel.substitute},
         {"channel.vowel", &w.channel.vowel},
         {"channel.neighbour", &w.channel.neighbour},
@@ -126,6 +130,15 @@ int main(int argc, char** argv) {
         const std::string name = eq != nullptr ? std::string(argv[i], eq - argv[i]) : "";
         if (std::strcmp(argv[i], "--misses") == 0) {
             misses = true;
+        } else if (std::strcmp(argv[i], "--words") == 0 && i + 1 < argc) {
+            std::istringstream list(argv[++i]);
+            for (std::string w; std::getline(list, w, ',');) {
+                std::printf("%s:", w.c_str());
+                for (const std::string& s : ranker.suggest(w.data(), w.size(), 10))
+                    std::printf(" %s", s.c_str());
+                std::printf("\n");
+            }
+            return 0;
         } else if (std::strcmp(argv[i], "--sweep") == 0 && i + 2 < argc) {
             sweep = argv[++i];
             values.clear();
@@ -145,6 +158,7 @@ int main(int argc, char** argv) {
     const std::vector<Row> rows = odd_rows();
     for (const float v : values) {
         if (!sweep.empty()) *names[sweep] = v;
+        ranker.weights().far_count = static_cast<uint32_t>(far_count);
         // The learned edits keep only what beats the built-in costs, which
         // the channel weights set.
         ranker.open_edits(data + "/typo-edits.txt");
