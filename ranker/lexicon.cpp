@@ -88,9 +88,9 @@ inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
              w.all;
     b.t[2] = (a.r[1] << 2) & m;
     if (w.max >= 3) {
-        b.r[3] = (((a.r[3] << 1) & m) | a.r[2] | (a.r[2] << 1) | (b.r[2] << 1) |
-                  (a.t[3] & (m << 1))) &
-                 w.all;
+        b.r[3] =
+            (((a.r[3] << 1) & m) | a.r[2] | (a.r[2] << 1) | (b.r[2] << 1) | (a.t[3] & (m << 1))) &
+            w.all;
         b.t[3] = (a.r[2] << 2) & m;
     }
     return b.r[limit] != 0;
@@ -351,6 +351,9 @@ void Lexicon::build(const std::vector<std::pair<const char*, size_t>>& words) {
     sounds_ = built_sounds_.data();
     sound_count_ = built_sounds_.size();
     adopted_.reset();
+    built_common_.clear();
+    built_common_backward_.clear();
+    common_ = common_backward_ = NodeView{};
     forward_ = NodeView{built_forward_.data(), built_forward_.size()};
     backward_ = NodeView{built_backward_.data(), built_backward_.size()};
 }
@@ -370,9 +373,13 @@ bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<c
         }
         return true;
     };
+    const bool no_common = parts.common_nodes == 0 && parts.common_backward_nodes == 0;
     bool ok = fits(parts.forward, parts.forward_nodes) &&
-              fits(parts.backward, parts.backward_nodes) && !arena.empty() &&
-              arena.back() == '\0' && (parts.sounds != nullptr || parts.sound_count == 0);
+              fits(parts.backward, parts.backward_nodes) &&
+              (no_common || (fits(parts.common, parts.common_nodes) &&
+                             fits(parts.common_backward, parts.common_backward_nodes))) &&
+              !arena.empty() && arena.back() == '\0' &&
+              (parts.sounds != nullptr || parts.sound_count == 0);
     for (size_t i = 0; ok && i < parts.sound_count; ++i)
         ok = parts.sounds[i].entry < entries.size() &&
              (i == 0 || !sound_order(parts.sounds[i], parts.sounds[i - 1]));
@@ -386,6 +393,13 @@ bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<c
     adopted_ = std::move(parts.owner);
     forward_ = NodeView{parts.forward, parts.forward_nodes};
     backward_ = NodeView{parts.backward, parts.backward_nodes};
+    built_common_.clear();
+    built_common_backward_.clear();
+    common_ = no_common ? NodeView{} : NodeView{parts.common, parts.common_nodes};
+    common_backward_ =
+        no_common ? NodeView{} : NodeView{parts.common_backward, parts.common_backward_nodes};
+    common_min_count_ = parts.common_min_count;
+    common_min_len_ = parts.common_min_len;
     sounds_ = parts.sounds;
     sound_count_ = parts.sound_count;
     entries_ = std::move(entries);
@@ -436,8 +450,7 @@ uint32_t Lexicon::add(const char* word, size_t len) {
     if (known != NoEntry) {
         // Rare words are passed over beyond one edit in the frozen tries;
         // once added a word is walked with the added words too.
-        if (added_.find(key, len) == NoNode)
-            added_.entry_at(added_.insert(key, len)) = known;
+        if (added_.find(key, len) == NoNode) added_.entry_at(added_.insert(key, len)) = known;
         return known;
     }
     const uint32_t node = added_.insert(key, len);
@@ -541,15 +554,21 @@ void Lexicon::build_common(uint32_t min_count, size_t min_len) {
         std::reverse(key, key + len);
         backward.entry_at(backward.insert(key, len)) = id;
     }
-    common_ = forward.freeze();
-    common_backward_ = backward.freeze();
-    mark_subtrees(common_, entries_);
-    mark_subtrees(common_backward_, entries_);
+    built_common_ = forward.freeze();
+    built_common_backward_ = backward.freeze();
+    mark_subtrees(built_common_, entries_);
+    mark_subtrees(built_common_backward_, entries_);
+    common_ = NodeView{built_common_.data(), built_common_.size()};
+    common_backward_ = NodeView{built_common_backward_.data(), built_common_backward_.size()};
+    common_min_count_ = min_count;
+    common_min_len_ = min_len;
 }
 
 void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
                             std::vector<Match>& out) const {
-    if (len == 0 || len > WalkKeyMax || max_distance == 0 || common_.size() < 2) return;
+    if (len == 0 || len > WalkKeyMax || max_distance == 0 || common_.size < 2 ||
+        common_backward_.empty())
+        return;
     // At most one edit in one of two parts, as for the whole lexicon.
     const size_t first = out.size();
     const size_t half = len > 3 ? (len - 3) / 2 : 0;
@@ -559,9 +578,9 @@ void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
     w.out = &out;
     w.seen = &seen_;
     start_walk(w, key, len, max_distance, 0, half);
-    descend_frozen(common_.data(), 0, 0, w, w.max);
+    descend_frozen(common_.data, 0, 0, w, w.max);
     start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
-    descend_frozen(common_backward_.data(), 0, 0, w, w.max);
+    descend_frozen(common_backward_.data, 0, 0, w, w.max);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 

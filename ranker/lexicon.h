@@ -75,6 +75,14 @@ struct FrozenParts {
     size_t backward_nodes = 0;
     const SoundEntry* sounds = nullptr;
     size_t sound_count = 0;
+    // The tries of the common words (none when both sizes are 0), made with
+    // these bounds.
+    const FrozenNode* common = nullptr;
+    size_t common_nodes = 0;
+    const FrozenNode* common_backward = nullptr;
+    size_t common_backward_nodes = 0;
+    uint32_t common_min_count = 0;
+    uint32_t common_min_len = 0;
 };
 
 // A frozen trie's nodes, owned by the lexicon (built, or an index file's
@@ -155,6 +163,10 @@ public:
     // frequency list, at least min_len bytes), for walks that allow more
     // edits than the whole lexicon affords.
     void build_common(uint32_t min_count, size_t min_len);
+    // Whether the tries of the common words were made with these bounds.
+    bool has_common(uint32_t min_count, size_t min_len) const {
+        return !common_.empty() && common_min_count_ == min_count && common_min_len_ == min_len;
+    }
     // Appends every common word within max_distance (up to 3) of the key.
     void within_common(const char* key, size_t len, unsigned max_distance,
                        std::vector<Match>& out) const;
@@ -170,6 +182,10 @@ public:
 
     NodeView forward() const { return forward_; }
     NodeView backward() const { return backward_; }
+    NodeView common() const { return common_; }
+    NodeView common_backward() const { return common_backward_; }
+    uint32_t common_min_count() const { return common_min_count_; }
+    size_t common_min_len() const { return common_min_len_; }
     const SoundEntry* sounds() const { return sounds_; }
     size_t sound_count() const { return sound_count_; }
     const std::vector<Entry>& entries() const { return entries_; }
@@ -180,8 +196,12 @@ private:
 
     std::vector<FrozenNode> built_forward_;
     std::vector<FrozenNode> built_backward_;
-    std::vector<FrozenNode> common_;  // forward, as the main tries
-    std::vector<FrozenNode> common_backward_;
+    std::vector<FrozenNode> built_common_;  // forward, as the main tries
+    std::vector<FrozenNode> built_common_backward_;
+    NodeView common_;
+    NodeView common_backward_;
+    uint32_t common_min_count_ = 0;
+    size_t common_min_len_ = 0;
     std::vector<SoundEntry> built_sounds_;
     std::vector<SoundEntry> added_sounds_;  // words added later, unsorted
     std::shared_ptr<const void> adopted_;

@@ -48,9 +48,9 @@ bool affix_half(const char* left, size_t left_len, const char* right, size_t rig
     // Prefixes that are no words of their own: "in" and "over" are ("infact").
     static const char* const prefixes[] = {"re",  "un",  "dis",  "pre",   "de",
                                            "mis", "non", "fore", "inter", "anti"};
-    static const char* const endings[] = {"able", "less", "ship", "age", "hood", "ward",
-                                          "wards", "wise", "like", "man", "men", "some",
-                                          "ism",  "ion",  "ant",  "ness", "ful", "ment", "ly"};
+    static const char* const endings[] = {"able", "less", "ship", "age",  "hood", "ward", "wards",
+                                          "wise", "like", "man",  "men",  "some", "ism",  "ion",
+                                          "ant",  "ness", "ful",  "ment", "ly"};
     for (const char* p : prefixes)
         if (std::strlen(p) == left_len && std::memcmp(p, left, left_len) == 0) return true;
     for (const char* e : endings)
@@ -94,7 +94,9 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
             return OpenStatus::Frequency;
         if (read_index(*index, dict, freq, lexicon_) == IndexResult::Ok) {
             from_index_ = true;
-            lexicon_.build_common(weights_.three_edits_count, weights_.three_edits_from - 3);
+            const size_t common_len = weights_.three_edits_from - 3;
+            if (!lexicon_.has_common(weights_.three_edits_count, common_len))
+                lexicon_.build_common(weights_.three_edits_count, common_len);
             return OpenStatus::Ok;
         }
     }
@@ -386,8 +388,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     for (uint32_t i = 0; i < pending.size(); ++i) {
         const Pending& p = pending[i];
         const float least = sounded(unit * static_cast<float>(p.distance));
-        order.push_back(
-            Bounded{prior(p.entry) + p.extra + weights_.sound_bonus - weights_.per_cost * least, i});
+        order.push_back(Bounded{
+            prior(p.entry) + p.extra + weights_.sound_bonus - weights_.per_cost * least, i});
     }
     std::sort(order.begin(), order.end(),
               [](const Bounded& a, const Bounded& b) { return a.bound > b.bound; });
@@ -433,8 +435,8 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
             const size_t count = sound_keys(k, n, sounds);
             for (size_t a = 0; a < count && !alike_sound; ++a)
                 for (size_t t = 0; t < sound_count && !alike_sound; ++t)
-                    alike_sound = typed_sounds[t].size() < SoundKeyMin &&
-                                  sounds[a] == typed_sounds[t];
+                    alike_sound =
+                        typed_sounds[t].size() < SoundKeyMin && sounds[a] == typed_sounds[t];
         }
         if (alike_sound) cost = sounded(cost);
         float s = prior(p.entry) - weights_.per_cost * cost + p.extra;

@@ -169,9 +169,8 @@ int main(int argc, char** argv) {
             const auto list = ranker.suggest(row.word.data(), row.word.size(), 10);
             cpu += thread_us() - start;
             size_t rank = 0;
-            while (rank < list.size() &&
-                   std::find(row.corrections.begin(), row.corrections.end(),
-                             lower(list[rank])) == row.corrections.end())
+            while (rank < list.size() && std::find(row.corrections.begin(), row.corrections.end(),
+                                                   lower(list[rank])) == row.corrections.end())
                 ++rank;
             top1 += rank == 0 && !list.empty();
             top5 += rank < 5 && rank < list.size();

@@ -259,6 +259,8 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
     write_file(dir.file("damaged.rank"), damaged);
     write_file(dir.file("empty.rank"), "");
     write_file(dir.file("longer.rank"), index + "x");
+    // An index of the last format, whose nodes lack the frequency bands.
+    write_file(dir.file("older.rank"), index.substr(0, 6) + "03" + index.substr(8));
     const struct {
         std::string main, frequency, index;
         int32_t code;
@@ -277,6 +279,7 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("damaged.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("empty.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("longer.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("older.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.path(), LumoRankOk, 0},
         // An index made with other frequencies is stale for these.
         {LUMOSPELL_MAIN_DICT, "", LUMORANK_INDEX, LumoRankOk, 0},
