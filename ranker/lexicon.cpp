@@ -448,9 +448,10 @@ uint32_t Lexicon::add(const char* word, size_t len) {
     for (size_t i = 0; i < len; ++i) key[i] = fold(word[i]);
     const uint32_t known = find(key, len);
     if (known != NoEntry) {
-        // Rare words are passed over beyond one edit in the frozen tries;
-        // once added a word is walked with the added words too.
-        if (added_.find(key, len) == NoNode) added_.entry_at(added_.insert(key, len)) = known;
+        // Words no list counts are passed over beyond one edit in the
+        // frozen tries; once added, such a word is walked with the added
+        // words too.
+        if (frequency_band(entries_[known]) == 0 && added_.find(key, len) == NoNode) added_.entry_at(added_.insert(key, len)) = known;
         return known;
     }
     const uint32_t node = added_.insert(key, len);

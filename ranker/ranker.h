@@ -35,7 +35,7 @@ struct RankWeights {
     float prior_level[4] = {1.0f, 0.0f, -0.7f, -1.2f};  // levels <=35, <=50, <=60, 70
     float prior_unlisted = -2.5f;
     uint8_t unlisted_distance = 2;  // unlisted words this many edits away are not costed
-    uint32_t far_count = 0;         // ... nor words two edits away counted less often
+    uint32_t far_count = 0;         // ... nor words two edits away counted fewer times
     float prior_user = 2.0f;
     float contraction_bonus = 3.0f;    // a known word with an apostrophe put in ("well")
     float possessive_bonus = 0.0f;     // ... when that is an 's
