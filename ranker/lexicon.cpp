@@ -451,7 +451,8 @@ uint32_t Lexicon::add(const char* word, size_t len) {
         // Words no list counts are passed over beyond one edit in the
         // frozen tries; once added, such a word is walked with the added
         // words too.
-        if (frequency_band(entries_[known]) == 0 && added_.find(key, len) == NoNode) added_.entry_at(added_.insert(key, len)) = known;
+        if (frequency_band(entries_[known]) == 0 && added_.find(key, len) == NoNode)
+            added_.entry_at(added_.insert(key, len)) = known;
         return known;
     }
     const uint32_t node = added_.insert(key, len);
