@@ -76,7 +76,8 @@ struct SubstituteTable {
     ChannelWeights weights;
     bool made = false;
     float cost[26][26];
-    const float* row(char typed, const ChannelWeights& w) {
+    // Made anew when w differs from the weights it was made for.
+    void check(const ChannelWeights& w) {
         if (!made || std::memcmp(&weights, &w, sizeof w) != 0) {
             for (int a = 0; a < 26; ++a)
                 for (int b = 0; b < 26; ++b)
@@ -85,8 +86,8 @@ struct SubstituteTable {
             weights = w;
             made = true;
         }
-        return is_lower(typed) ? cost[typed - 'a'] : nullptr;
     }
+    const float* row(char typed) const { return is_lower(typed) ? cost[typed - 'a'] : nullptr; }
 };
 
 }  // namespace
@@ -150,10 +151,10 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
         }
     }
     static thread_local SubstituteTable substitutes;
-    substitutes.row('a', w);
+    substitutes.check(w);
     size_t row_hits = 0;
     for (size_t i = 1; i <= n; ++i) {
-        const float* sub = substitutes.row(t[i - 1], w);
+        const float* sub = substitutes.row(t[i - 1]);
         // Learned edits whose typed side ends at i.
         const size_t first_hit = row_hits;
         while (row_hits < hit_count && hits[row_hits].end == i) ++row_hits;

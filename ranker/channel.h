@@ -22,10 +22,10 @@ struct ChannelWeights {
     float missing = 0.684f;        // a letter of the word not typed
     float dropped_double = 0.34f;  // ... one of a doubled pair
     float dropped_vowel = 0.56f;
-    float mark = 0.3f;  // an apostrophe or hyphen added or left out
+    float mark = 1.0f;  // an apostrophe or hyphen added or left out
     float exchange = 0.553f;
     float first = 1.6f;          // factor for edits of the first letter
-    float learned = 0.3f;        // cost units per nat of a learned edit
+    float learned = 0.24f;       // cost units per nat of a learned edit
     float learned_base = 0.0f;   // added to every learned edit
     float learned_below = 0.6f;  // used only below this share of the built-in cost
 };

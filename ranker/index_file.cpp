@@ -12,12 +12,16 @@ namespace lumo::ranker {
 
 namespace {
 
-constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '3'};
+// 04: the nodes hold the frequency bands below them, and the tries of the
+// common words follow the main ones; an older index is passed over and the
+// tries built anew.
+constexpr char Magic[8] = {'L', 'M', 'R', 'A', 'N', 'K', '0', '4'};
 
 struct Header {
     char magic[8];
     uint64_t dict_size, dict_hash, frequency_size, frequency_hash;
     uint64_t forward_nodes, backward_nodes, sounds, entries, arena_bytes;
+    uint64_t common_nodes, common_backward_nodes, common_min_count, common_min_len;
 };
 
 uint64_t mix(uint64_t h, const unsigned char* p, size_t n) {
@@ -72,9 +76,15 @@ bool write_index(const std::string& path, const Lexicon& lexicon, const Fingerpr
     h.sounds = lexicon.sound_count();
     h.entries = lexicon.entries().size();
     h.arena_bytes = lexicon.arena().size();
+    h.common_nodes = lexicon.common().size;
+    h.common_backward_nodes = lexicon.common_backward().size;
+    h.common_min_count = lexicon.common_min_count();
+    h.common_min_len = lexicon.common_min_len();
     bool ok = std::fwrite(&h, sizeof h, 1, f) == 1 &&
               put(f, lexicon.forward().data, lexicon.forward().size) &&
               put(f, lexicon.backward().data, lexicon.backward().size) &&
+              put(f, lexicon.common().data, lexicon.common().size) &&
+              put(f, lexicon.common_backward().data, lexicon.common_backward().size) &&
               put(f, lexicon.sounds(), lexicon.sound_count()) &&
               put(f, lexicon.entries().data(), lexicon.entries().size()) &&
               put(f, lexicon.arena().data(), lexicon.arena().size());
@@ -105,9 +115,11 @@ IndexResult read_index(const std::string& path, const Fingerprint& dict,
     // overflow the sums below.
     constexpr uint64_t Limit = 1u << 26;
     if (h.forward_nodes > Limit || h.backward_nodes > Limit || h.sounds > Limit ||
-        h.entries > Limit || h.arena_bytes > Limit)
+        h.entries > Limit || h.arena_bytes > Limit || h.common_nodes > Limit ||
+        h.common_backward_nodes > Limit || h.common_min_count > Limit || h.common_min_len > Limit)
         return IndexResult::Damaged;
-    const uint64_t nodes = h.forward_nodes + h.backward_nodes;
+    const uint64_t nodes =
+        h.forward_nodes + h.backward_nodes + h.common_nodes + h.common_backward_nodes;
     const uint64_t need = sizeof h + nodes * sizeof(FrozenNode) + h.sounds * sizeof(SoundEntry) +
                           h.entries * sizeof(Entry) + h.arena_bytes;
     if (size < need) return IndexResult::Truncated;
@@ -120,6 +132,12 @@ IndexResult read_index(const std::string& path, const Fingerprint& dict,
     parts.forward_nodes = static_cast<size_t>(h.forward_nodes);
     parts.backward = parts.forward + parts.forward_nodes;
     parts.backward_nodes = static_cast<size_t>(h.backward_nodes);
+    parts.common = parts.backward + parts.backward_nodes;
+    parts.common_nodes = static_cast<size_t>(h.common_nodes);
+    parts.common_backward = parts.common + parts.common_nodes;
+    parts.common_backward_nodes = static_cast<size_t>(h.common_backward_nodes);
+    parts.common_min_count = static_cast<uint32_t>(h.common_min_count);
+    parts.common_min_len = static_cast<uint32_t>(h.common_min_len);
     p += nodes * sizeof(FrozenNode);
     parts.sounds = reinterpret_cast<const SoundEntry*>(p);
     parts.sound_count = static_cast<size_t>(h.sounds);

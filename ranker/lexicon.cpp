@@ -1,6 +1,7 @@
 #include "lexicon.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "channel.h"
@@ -39,6 +40,7 @@ struct Walk {
     const unsigned char* key;
     size_t len;
     uint8_t max;
+    uint8_t far_band;
     uint64_t all;  // bits 0..len
     uint64_t accept;
     uint64_t eq[256];                  // bit j + 1 set where key[j] is that byte
@@ -55,6 +57,7 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
     w.key = reinterpret_cast<const unsigned char*>(key);
     w.len = len;
     w.max = static_cast<uint8_t>(std::min(max, EditsMax));
+    w.far_band = 0;
     w.all = (uint64_t{2} << len) - 1;
     w.accept = uint64_t{1} << len;
     std::memset(w.eq, 0, sizeof w.eq);
@@ -70,9 +73,9 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
 }
 
 // Moves from the state at depth d - 1 along label; returns whether the
-// node is worth descending, and in distance the edits to the whole key
-// (more than max when beyond reach).
-inline bool step(Walk& w, size_t d, uint8_t label, uint8_t& distance) {
+// node is worth descending.
+inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
+    const uint8_t limit = std::min(w.limit[d], cap);
     const State& a = w.states[d - 1];
     State& b = w.states[d];
     const uint64_t m = w.eq[label];
@@ -84,23 +87,28 @@ inline bool step(Walk& w, size_t d, uint8_t label, uint8_t& distance) {
     b.r[2] = (((a.r[2] << 1) & m) | a.r[1] | (a.r[1] << 1) | (b.r[1] << 1) | (a.t[2] & (m << 1))) &
              w.all;
     b.t[2] = (a.r[1] << 2) & m;
-    if (w.max < 3) {
-        distance = (b.r[0] & w.accept) ? 0 : (b.r[1] & w.accept) ? 1 : (b.r[2] & w.accept) ? 2 : 3;
-        return b.r[w.limit[d]] != 0;
+    if (w.max >= 3) {
+        b.r[3] =
+            (((a.r[3] << 1) & m) | a.r[2] | (a.r[2] << 1) | (b.r[2] << 1) | (a.t[3] & (m << 1))) &
+            w.all;
+        b.t[3] = (a.r[2] << 2) & m;
     }
-    b.r[3] = (((a.r[3] << 1) & m) | a.r[2] | (a.r[2] << 1) | (b.r[2] << 1) | (a.t[3] & (m << 1))) &
-             w.all;
-    b.t[3] = (a.r[2] << 2) & m;
-    distance = (b.r[0] & w.accept)   ? 0
-               : (b.r[1] & w.accept) ? 1
-               : (b.r[2] & w.accept) ? 2
-               : (b.r[3] & w.accept) ? 3
-                                     : 4;
-    return b.r[w.limit[d]] != 0;
+    return b.r[limit] != 0;
 }
 
-inline void report(Walk& w, uint32_t entry, uint8_t distance) {
-    if (entry == NoEntry || distance > w.max) return;
+// The edits from the word at depth d to the whole key; more than max when
+// beyond reach.  Asked only at nodes that end a word.
+inline uint8_t distance_at(const Walk& w, size_t d) {
+    const State& b = w.states[d];
+    for (uint8_t e = 0; e <= w.max; ++e)
+        if ((b.r[e] & w.accept) != 0) return e;
+    return static_cast<uint8_t>(w.max + 1);
+}
+
+inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
+    if (entry == NoEntry) return;
+    const uint8_t distance = distance_at(w, d);
+    if (distance > cap) return;
     if (w.seen != nullptr) {
         if ((*w.seen)[entry]) return;
         (*w.seen)[entry] = 1;
@@ -108,7 +116,7 @@ inline void report(Walk& w, uint32_t entry, uint8_t distance) {
     w.out->push_back(Match{entry, distance});
 }
 
-void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w);
+void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap);
 
 // Bits set in a child mask, inline: without a popcount instruction in the
 // target the builtin is a library call, and the walk asks it at every node.
@@ -129,20 +137,22 @@ inline const FrozenNode* frozen_child(const FrozenNode* nodes, const FrozenNode&
     return nullptr;
 }
 
-inline void visit(const FrozenNode* nodes, uint32_t c, size_t d, Walk& w) {
-    uint8_t distance;
-    if (!step(w, d, nodes[c].label, distance)) return;
-    report(w, nodes[c].entry, distance);
-    if (d < LexiconKeyMax && nodes[c].children != 0) descend_frozen(nodes, c, d, w);
+// cap: the most edits worth spending below here; one under a node with
+// only rarer words than far_band below it.
+inline void visit(const FrozenNode* nodes, uint32_t c, size_t d, Walk& w, uint8_t cap) {
+    if (nodes[c].band < w.far_band) cap = std::min<uint8_t>(cap, 1);
+    if (!step(w, d, nodes[c].label, cap)) return;
+    report(w, nodes[c].entry, d, cap);
+    if (d < LexiconKeyMax && nodes[c].children != 0) descend_frozen(nodes, c, d, w, cap);
 }
 
-void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w) {
+void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap) {
     const FrozenNode& n = nodes[node];
     const size_t d = depth + 1;
     const uint32_t first = n.first;
     const uint32_t end = n.first + n.children;
     const State& s = w.states[depth];
-    const uint8_t limit = w.limit[d];
+    const uint8_t limit = std::min(w.limit[d], cap);
     if (limit == 0 || s.r[limit - 1] == 0) {
         // No edit left to spend: only children that continue the key from
         // a live position (or finish an exchange) can stay within reach.
@@ -164,14 +174,23 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
                 continue;
             }
             const FrozenNode* c = frozen_child(nodes, n, labels[k]);
-            if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w);
+            if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w, cap);
         }
         return;
     }
     // The children's own blocks are fetched while the first ones are
     // stepped: the walk waits on memory more than it computes.
     for (uint32_t c = first; c < end; ++c) __builtin_prefetch(nodes + nodes[c].first);
-    for (uint32_t c = first; c < end; ++c) visit(nodes, c, d, w);
+    for (uint32_t c = first; c < end; ++c) visit(nodes, c, d, w, cap);
+}
+
+// The depths the backward walk allows one edit in when the forward walk
+// allows one in the first part of the key.  The parts are counted in the
+// word's letters, and a word up to max shorter than the key would have the
+// two overlap (and an edit there count in both): the backward part is cut
+// by that much, and the forward part is about as long.
+size_t other_part(size_t len, size_t part, unsigned max) {
+    return len - part > max ? len - part - max : 0;
 }
 
 }  // namespace
@@ -180,9 +199,8 @@ struct GrowingWalk {
     static void descend(const GrowingTrie& t, uint32_t node, size_t depth, Walk& w) {
         const size_t d = depth + 1;
         for (uint32_t c = t.nodes_[node].child; c != NoNode; c = t.nodes_[c].sibling) {
-            uint8_t at_end;
-            if (!step(w, d, t.nodes_[c].label, at_end)) continue;
-            report(w, t.nodes_[c].entry, at_end);
+            if (!step(w, d, t.nodes_[c].label, w.max)) continue;
+            report(w, t.nodes_[c].entry, d, w.max);
             if (d < LexiconKeyMax) descend(t, c, d, w);
         }
     }
@@ -281,9 +299,6 @@ uint32_t sound_hash(const std::string& sound) {
 
 namespace {
 
-// Keys of one or two sounds would make most short words alike.
-constexpr size_t SoundKeyMin = 3;
-
 bool sound_order(const SoundEntry& a, const SoundEntry& b) {
     return a.key != b.key ? a.key < b.key : a.entry < b.entry;
 }
@@ -336,6 +351,9 @@ void Lexicon::build(const std::vector<std::pair<const char*, size_t>>& words) {
     sounds_ = built_sounds_.data();
     sound_count_ = built_sounds_.size();
     adopted_.reset();
+    built_common_.clear();
+    built_common_backward_.clear();
+    common_ = common_backward_ = NodeView{};
     forward_ = NodeView{built_forward_.data(), built_forward_.size()};
     backward_ = NodeView{built_backward_.data(), built_backward_.size()};
 }
@@ -355,9 +373,13 @@ bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<c
         }
         return true;
     };
+    const bool no_common = parts.common_nodes == 0 && parts.common_backward_nodes == 0;
     bool ok = fits(parts.forward, parts.forward_nodes) &&
-              fits(parts.backward, parts.backward_nodes) && !arena.empty() &&
-              arena.back() == '\0' && (parts.sounds != nullptr || parts.sound_count == 0);
+              fits(parts.backward, parts.backward_nodes) &&
+              (no_common || (fits(parts.common, parts.common_nodes) &&
+                             fits(parts.common_backward, parts.common_backward_nodes))) &&
+              !arena.empty() && arena.back() == '\0' &&
+              (parts.sounds != nullptr || parts.sound_count == 0);
     for (size_t i = 0; ok && i < parts.sound_count; ++i)
         ok = parts.sounds[i].entry < entries.size() &&
              (i == 0 || !sound_order(parts.sounds[i], parts.sounds[i - 1]));
@@ -371,6 +393,13 @@ bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<c
     adopted_ = std::move(parts.owner);
     forward_ = NodeView{parts.forward, parts.forward_nodes};
     backward_ = NodeView{parts.backward, parts.backward_nodes};
+    built_common_.clear();
+    built_common_backward_.clear();
+    common_ = no_common ? NodeView{} : NodeView{parts.common, parts.common_nodes};
+    common_backward_ =
+        no_common ? NodeView{} : NodeView{parts.common_backward, parts.common_backward_nodes};
+    common_min_count_ = parts.common_min_count;
+    common_min_len_ = parts.common_min_len;
     sounds_ = parts.sounds;
     sound_count_ = parts.sound_count;
     entries_ = std::move(entries);
@@ -395,6 +424,14 @@ void Lexicon::sound_alike(const std::string& sound, size_t limit,
         if (s.key == key) out.push_back(s.entry);
 }
 
+bool Lexicon::sounds_as(uint32_t hash, uint32_t entry) const {
+    if (std::binary_search(sounds_, sounds_ + sound_count_, SoundEntry{hash, entry}, sound_order))
+        return true;
+    for (const SoundEntry& s : added_sounds_)
+        if (s.key == hash && s.entry == entry) return true;
+    return false;
+}
+
 uint32_t Lexicon::find(const char* key, size_t len) const {
     if (len == 0 || len > LexiconKeyMax) return NoEntry;
     const uint32_t node = frozen_find(forward_, key, len);
@@ -410,7 +447,14 @@ uint32_t Lexicon::add(const char* word, size_t len) {
     char key[LexiconKeyMax];
     for (size_t i = 0; i < len; ++i) key[i] = fold(word[i]);
     const uint32_t known = find(key, len);
-    if (known != NoEntry) return known;
+    if (known != NoEntry) {
+        // Words no list counts are passed over beyond one edit in the
+        // frozen tries; once added, such a word is walked with the added
+        // words too.
+        if (frequency_band(entries_[known]) == 0 && added_.find(key, len) == NoNode)
+            added_.entry_at(added_.insert(key, len)) = known;
+        return known;
+    }
     const uint32_t node = added_.insert(key, len);
     const uint32_t id = new_entry(word, len);
     added_.entry_at(node) = id;
@@ -422,8 +466,8 @@ uint32_t Lexicon::add(const char* word, size_t len) {
     return id;
 }
 
-void Lexicon::within(const char* key, size_t len, unsigned max_distance,
-                     std::vector<Match>& out) const {
+void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::vector<Match>& out,
+                     uint8_t far_band) const {
     if (len == 0 || len > WalkKeyMax || max_distance == 0) return;
     const size_t first = out.size();
     Walk w;
@@ -432,32 +476,71 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance,
     if (!forward_.empty()) {
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
-            descend_frozen(forward_.data, 0, 0, w);
+            w.far_band = far_band;
+            descend_frozen(forward_.data, 0, 0, w, w.max);
         } else if (max_distance >= 3) {
-            // Three edits leave at most one in one of the halves.
-            const size_t half = len / 2;
+            // Three edits leave at most one in one of two parts of the word.
+            const size_t half = len > 3 ? (len - 3) / 2 : 0;
             char reversed[LexiconKeyMax];
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
-            descend_frozen(forward_.data, 0, 0, w);
-            start_walk(w, reversed, len, max_distance, 0, len - half);
-            descend_frozen(backward_.data, 0, 0, w);
+            w.far_band = far_band;
+            descend_frozen(forward_.data, 0, 0, w, w.max);
+            start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
+            w.far_band = far_band;
+            descend_frozen(backward_.data, 0, 0, w, w.max);
         } else {
-            // Split the key in halves: a word within two edits has at most
-            // one of them in the first half (the forward walk), or none in
-            // the second (the backward walk).
-            const size_t half = len / 2;
+            // Split the key in two: a word within two edits has at most one
+            // of them in the first part (the forward walk), or none in the
+            // second (the backward walk).  Any split point finds them all;
+            // the forward walk costs more, so it gets the longer part.
+            const size_t half = (len * 7 + 6) / 12;
             char reversed[LexiconKeyMax];
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
-            descend_frozen(forward_.data, 0, 0, w);
+            w.far_band = far_band;
+            descend_frozen(forward_.data, 0, 0, w, w.max);
             start_walk(w, reversed, len, max_distance, len - half, len - half);
-            descend_frozen(backward_.data, 0, 0, w);
+            w.far_band = far_band;
+            descend_frozen(backward_.data, 0, 0, w, w.max);
         }
     }
     start_walk(w, key, len, max_distance, 0, 0);
     GrowingWalk::descend(added_, 0, 0, w);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
+}
+
+namespace {
+
+// Children lie after their parent, so one pass from the end sees every
+// node's children before the node.
+void mark_subtrees(std::vector<FrozenNode>& nodes, const std::vector<Entry>& entries) {
+    for (size_t i = nodes.size(); i-- > 0;) {
+        FrozenNode& n = nodes[i];
+        uint8_t band = n.entry != NoEntry ? frequency_band(entries[n.entry]) : 0;
+        for (uint32_t c = n.first; c < n.first + n.children; ++c)
+            band = std::max(band, nodes[c].band);
+        n.band = band;
+    }
+}
+
+}  // namespace
+
+uint8_t count_band(uint32_t count) {
+    if (count == 0) return 1;
+    // Four bands to each power of e.
+    const double b = 2.0 + 4.0 * std::log(static_cast<double>(count) + 1.0);
+    return static_cast<uint8_t>(std::min(b, 255.0));
+}
+
+uint8_t frequency_band(const Entry& e) {
+    if (e.count == 0) return e.level != 0 ? 1 : 0;
+    return count_band(e.count);
+}
+
+void Lexicon::mark_bands() {
+    mark_subtrees(built_forward_, entries_);
+    mark_subtrees(built_backward_, entries_);
 }
 
 void Lexicon::build_common(uint32_t min_count, size_t min_len) {
@@ -473,25 +556,33 @@ void Lexicon::build_common(uint32_t min_count, size_t min_len) {
         std::reverse(key, key + len);
         backward.entry_at(backward.insert(key, len)) = id;
     }
-    common_ = forward.freeze();
-    common_backward_ = backward.freeze();
+    built_common_ = forward.freeze();
+    built_common_backward_ = backward.freeze();
+    mark_subtrees(built_common_, entries_);
+    mark_subtrees(built_common_backward_, entries_);
+    common_ = NodeView{built_common_.data(), built_common_.size()};
+    common_backward_ = NodeView{built_common_backward_.data(), built_common_backward_.size()};
+    common_min_count_ = min_count;
+    common_min_len_ = min_len;
 }
 
 void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
                             std::vector<Match>& out) const {
-    if (len == 0 || len > WalkKeyMax || max_distance == 0 || common_.size() < 2) return;
-    // At most one edit in one of the halves, as for the whole lexicon.
+    if (len == 0 || len > WalkKeyMax || max_distance == 0 || common_.size < 2 ||
+        common_backward_.empty())
+        return;
+    // At most one edit in one of two parts, as for the whole lexicon.
     const size_t first = out.size();
-    const size_t half = len / 2;
+    const size_t half = len > 3 ? (len - 3) / 2 : 0;
     char reversed[LexiconKeyMax];
     std::reverse_copy(key, key + len, reversed);
     Walk w;
     w.out = &out;
     w.seen = &seen_;
     start_walk(w, key, len, max_distance, 0, half);
-    descend_frozen(common_.data(), 0, 0, w);
-    start_walk(w, reversed, len, max_distance, 0, len - half);
-    descend_frozen(common_backward_.data(), 0, 0, w);
+    descend_frozen(common_.data, 0, 0, w, w.max);
+    start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
+    descend_frozen(common_backward_.data, 0, 0, w, w.max);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 
@@ -502,7 +593,7 @@ void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distan
     w.out = &out;
     w.seen = nullptr;
     start_walk(w, key, len, max_distance, 0, 0);
-    descend_frozen(forward_.data, 0, 0, w);
+    descend_frozen(forward_.data, 0, 0, w, w.max);
 }
 
 }  // namespace lumo::ranker

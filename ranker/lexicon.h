@@ -45,7 +45,7 @@ struct FrozenNode {
     uint32_t letters;
     uint16_t children;
     uint8_t label;
-    uint8_t pad;
+    uint8_t band;  // the highest frequency_band of the words at or below this node
 };
 
 // a-z are 0-25, apostrophe 26, hyphen 27, every other byte 28.
@@ -62,6 +62,8 @@ struct SoundEntry {
 };
 
 uint32_t sound_hash(const std::string& sound);
+// Keys of one or two sounds would make most short words alike.
+constexpr size_t SoundKeyMin = 3;
 
 // What an index file holds besides entries and spellings, all within
 // owner's memory.
@@ -73,6 +75,14 @@ struct FrozenParts {
     size_t backward_nodes = 0;
     const SoundEntry* sounds = nullptr;
     size_t sound_count = 0;
+    // The tries of the common words (none when both sizes are 0), made with
+    // these bounds.
+    const FrozenNode* common = nullptr;
+    size_t common_nodes = 0;
+    const FrozenNode* common_backward = nullptr;
+    size_t common_backward_nodes = 0;
+    uint32_t common_min_count = 0;
+    uint32_t common_min_len = 0;
 };
 
 // A frozen trie's nodes, owned by the lexicon (built, or an index file's
@@ -132,17 +142,31 @@ public:
     uint32_t find(const char* key, size_t len) const;
 
     // Appends every entry whose key is within max_distance (1 to 3) of the
-    // lower-cased key, each once.
-    void within(const char* key, size_t len, unsigned max_distance, std::vector<Match>& out) const;
+    // lower-cased key, each once; beyond one edit, entries of a lower
+    // frequency_band than far_band may be left out (the walk passes over
+    // the subtrees of rarer words).
+    void within(const char* key, size_t len, unsigned max_distance, std::vector<Match>& out,
+                uint8_t far_band = 0) const;
+    // Gives the built tries' nodes their bands once the entries have their
+    // counts (an index holds the bands).
+    void mark_bands();
 
     // Appends every entry whose sound key hashes as sound's does; nothing
     // when more than limit do (a key that common says little).
     void sound_alike(const std::string& sound, size_t limit, std::vector<uint32_t>& out) const;
 
+    // Whether entry has a sound key of that hash (keys of three sounds and
+    // more only).
+    bool sounds_as(uint32_t hash, uint32_t entry) const;
+
     // A small trie of the common words only (at least min_count in the
     // frequency list, at least min_len bytes), for walks that allow more
     // edits than the whole lexicon affords.
     void build_common(uint32_t min_count, size_t min_len);
+    // Whether the tries of the common words were made with these bounds.
+    bool has_common(uint32_t min_count, size_t min_len) const {
+        return !common_.empty() && common_min_count_ == min_count && common_min_len_ == min_len;
+    }
     // Appends every common word within max_distance (up to 3) of the key.
     void within_common(const char* key, size_t len, unsigned max_distance,
                        std::vector<Match>& out) const;
@@ -158,6 +182,10 @@ public:
 
     NodeView forward() const { return forward_; }
     NodeView backward() const { return backward_; }
+    NodeView common() const { return common_; }
+    NodeView common_backward() const { return common_backward_; }
+    uint32_t common_min_count() const { return common_min_count_; }
+    size_t common_min_len() const { return common_min_len_; }
     const SoundEntry* sounds() const { return sounds_; }
     size_t sound_count() const { return sound_count_; }
     const std::vector<Entry>& entries() const { return entries_; }
@@ -168,8 +196,12 @@ private:
 
     std::vector<FrozenNode> built_forward_;
     std::vector<FrozenNode> built_backward_;
-    std::vector<FrozenNode> common_;  // forward, as the main tries
-    std::vector<FrozenNode> common_backward_;
+    std::vector<FrozenNode> built_common_;  // forward, as the main tries
+    std::vector<FrozenNode> built_common_backward_;
+    NodeView common_;
+    NodeView common_backward_;
+    uint32_t common_min_count_ = 0;
+    size_t common_min_len_ = 0;
     std::vector<SoundEntry> built_sounds_;
     std::vector<SoundEntry> added_sounds_;  // words added later, unsorted
     std::shared_ptr<const void> adopted_;
@@ -184,6 +216,12 @@ private:
 };
 
 inline char fold(char c) { return lumo::common::to_lower(c); }
+
+// 0 for a word no list counts, 1 for one only in the word lists, else
+// 2 and up by the logarithm of its count.
+uint8_t frequency_band(const Entry& e);
+// The least band of the words counted at least count times.
+uint8_t count_band(uint32_t count);
 
 // The node of key in a frozen trie, 0 when absent (the root is node 0).
 uint32_t frozen_find(NodeView nodes, const char* key, size_t len);

@@ -44,6 +44,20 @@ bool all_capitals(const char* word, size_t len) {
 
 constexpr float ContractionFirst = 100.0f;
 
+bool affix_half(const char* left, size_t left_len, const char* right, size_t right_len) {
+    // Prefixes that are no words of their own: "in" and "over" are ("infact").
+    static const char* const prefixes[] = {"re",  "un",  "dis",  "pre",   "de",
+                                           "mis", "non", "fore", "inter", "anti"};
+    static const char* const endings[] = {"able", "less", "ship", "age",  "hood", "ward", "wards",
+                                          "wise", "like", "man",  "men",  "some", "ism",  "ion",
+                                          "ant",  "ness", "ful",  "ment", "ly"};
+    for (const char* p : prefixes)
+        if (std::strlen(p) == left_len && std::memcmp(p, left, left_len) == 0) return true;
+    for (const char* e : endings)
+        if (std::strlen(e) == right_len && std::memcmp(e, right, right_len) == 0) return true;
+    return false;
+}
+
 // The file of that name in the frequency file's folder.
 std::string beside(const std::string& path, const char* name) {
     const size_t slash = path.find_last_of('/');
@@ -80,7 +94,9 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
             return OpenStatus::Frequency;
         if (read_index(*index, dict, freq, lexicon_) == IndexResult::Ok) {
             from_index_ = true;
-            lexicon_.build_common(weights_.three_edits_count, weights_.three_edits_from - 3);
+            const size_t common_len = weights_.three_edits_from - 3;
+            if (!lexicon_.has_common(weights_.three_edits_count, common_len))
+                lexicon_.build_common(weights_.three_edits_count, common_len);
             return OpenStatus::Ok;
         }
     }
@@ -119,6 +135,7 @@ OpenStatus Ranker::open(const std::string& main_dict, const std::string* frequen
         lexicon_.entry(id).count = l.count;
         lexicon_.entry(id).level = l.level;
     }
+    lexicon_.mark_bands();
     lexicon_.build_common(weights_.three_edits_count, weights_.three_edits_from - 3);
     return OpenStatus::Ok;
 }
@@ -236,7 +253,11 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     static thread_local std::vector<Match> matches;
     pending.clear();
     matches.clear();
-    lexicon_.within(key.data(), key.size(), 2, matches);
+    // Beyond one edit only words that can place: none from the word lists
+    // alone, and none counted less than far_count.
+    const uint8_t far_band =
+        weights_.unlisted_distance <= 2 ? std::max<uint8_t>(1, count_band(weights_.far_count)) : 0;
+    lexicon_.within(key.data(), key.size(), 2, matches, far_band);
     bool near = false, common_near = false;
     for (const Match& m : matches) {
         const Entry& e = lexicon_.entry(m.entry);
@@ -358,11 +379,17 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     };
     static thread_local std::vector<Bounded> order;
     order.clear();
+    // A word that sounds like the typo pays less of a high cost: the bound
+    // takes that reduction for every word.
+    const float cap = weights_.sound_cap, share = weights_.sound_share;
+    auto sounded = [cap, share](float cost) {
+        return cost <= cap ? cost : cap + (1.0f - share) * (cost - cap);
+    };
     for (uint32_t i = 0; i < pending.size(); ++i) {
         const Pending& p = pending[i];
-        order.push_back(Bounded{prior(p.entry) + p.extra + weights_.sound_bonus -
-                                    weights_.per_cost * unit * static_cast<float>(p.distance),
-                                i});
+        const float least = sounded(unit * static_cast<float>(p.distance));
+        order.push_back(Bounded{
+            prior(p.entry) + p.extra + weights_.sound_bonus - weights_.per_cost * least, i});
     }
     std::sort(order.begin(), order.end(),
               [](const Bounded& a, const Bounded& b) { return a.bound > b.bound; });
@@ -384,6 +411,12 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
     for (const Candidate& c : candidates) keep_score(c.score);
     char k[LexiconKeyMax + 1];
     std::string sounds[2];
+    uint32_t typed_hashes[2] = {};
+    bool short_sound = false;
+    for (size_t t = 0; t < sound_count; ++t) {
+        typed_hashes[t] = sound_hash(typed_sounds[t]);
+        short_sound = short_sound || typed_sounds[t].size() < SoundKeyMin;
+    }
     for (const Bounded& b : order) {
         if (best.size() >= max && b.bound <= best.front()) break;
         const Pending& p = pending[b.at];
@@ -392,13 +425,22 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
         for (size_t i = 0; i < n; ++i) k[i] = fold(form[i]);
         float cost = typo_cost(key.data(), key.size(), k, n, cw, hits);
         if (p.irregular) cost = std::min(cost, weights_.irregular_cost);
+        // The table of sound keys says it for keys long enough to be kept
+        // there; shorter ones are made anew.
+        bool alike_sound = false;
+        for (size_t t = 0; t < sound_count && !alike_sound; ++t)
+            alike_sound = typed_sounds[t].size() >= SoundKeyMin &&
+                          lexicon_.sounds_as(typed_hashes[t], p.entry);
+        if (!alike_sound && short_sound) {
+            const size_t count = sound_keys(k, n, sounds);
+            for (size_t a = 0; a < count && !alike_sound; ++a)
+                for (size_t t = 0; t < sound_count && !alike_sound; ++t)
+                    alike_sound =
+                        typed_sounds[t].size() < SoundKeyMin && sounds[a] == typed_sounds[t];
+        }
+        if (alike_sound) cost = sounded(cost);
         float s = prior(p.entry) - weights_.per_cost * cost + p.extra;
         if (n == key.size() && std::memcmp(k, key.data(), n) == 0) s -= weights_.self_penalty;
-        const size_t count = sound_keys(k, n, sounds);
-        bool alike_sound = false;
-        for (size_t a = 0; a < count && !alike_sound; ++a)
-            for (size_t t = 0; t < sound_count && !alike_sound; ++t)
-                alike_sound = sounds[a] == typed_sounds[t];
         if (alike_sound) s += weights_.sound_bonus;
         candidates.push_back(Candidate{p.entry, NoEntry, s});
         keep_score(s);
@@ -444,7 +486,11 @@ void Ranker::add_splits(const std::string& key, std::vector<Candidate>& candidat
         auto lone = [](const char* p, size_t n) { return n == 1 && *p != 'a' && *p != 'i'; };
         if (lone(key.data(), i) || lone(key.data() + i, key.size() - i)) continue;
         // Two words drawn independently: the product of their frequencies.
-        const float s = prior(a) + prior(b) - weights_.split_corpus - weights_.split_penalty;
+        float s = prior(a) + prior(b) - weights_.split_corpus - weights_.split_penalty;
+        // A half that is also a prefix or an ending of English words
+        // ("re known", "willing less") is more often a wrong derivation than
+        // a left-out space.
+        if (affix_half(key.data(), i, key.data() + i, key.size() - i)) s -= weights_.split_affix;
         candidates.push_back(Candidate{a, b, s});
     }
 }

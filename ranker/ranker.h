@@ -22,8 +22,11 @@ struct RankWeights {
     ChannelWeights channel;
     float per_cost = 6.44f;       // nats of likelihood one unit of typo cost is worth
     float sound_bonus = 1.555f;   // the word sounds like the typo
+    float sound_cap = 2.0f;       // ... and then costs up to this in full,
+    float sound_share = 0.6f;     // ... beyond it this share less
     size_t sound_limit = 40;      // most words of one sound key taken as candidates
     float split_penalty = 4.0f;   // the left-out space
+    float split_affix = 12.0f;    // ... when one half is also a prefix or an ending
     float split_corpus = 17.75f;  // log of the frequency list's word count
     float self_penalty = 8.4f;    // the checked word itself, when known
     float split_floor = 50.0f;    // both halves of a split occur this often
@@ -32,6 +35,7 @@ struct RankWeights {
     float prior_level[4] = {1.0f, 0.0f, -0.7f, -1.2f};  // levels <=35, <=50, <=60, 70
     float prior_unlisted = -2.5f;
     uint8_t unlisted_distance = 2;  // unlisted words this many edits away are not costed
+    uint32_t far_count = 0;         // ... nor words two edits away counted fewer times
     float prior_user = 2.0f;
     float contraction_bonus = 3.0f;    // a known word with an apostrophe put in ("well")
     float possessive_bonus = 0.0f;     // ... when that is an 's

@@ -73,6 +73,11 @@ TEST(RankerFirstSuggestion, TypoKinds) {
         {"wrod", "word"},
         {"becuase", "because"},
         {"beaurocracy", "bureaucracy"},  // sounds alike, beyond two edits
+        {"fisiks", "physics"},           // ... and far by its edits
+        {"cattleship", "battleship"},    // a split with an ending for a half
+        {"willingless", "willingness"},  {"reknown", "renown"},
+        {"aircrafts", "aircraft"},  // no apostrophe put in for a plural
+        {"inthe", "in the"},        {"upto", "up to"},
     };
     for (const auto& c : cases) EXPECT_EQ(first(shared_ranker(), c.typed), c.meant) << c.typed;
 }
@@ -254,6 +259,8 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
     write_file(dir.file("damaged.rank"), damaged);
     write_file(dir.file("empty.rank"), "");
     write_file(dir.file("longer.rank"), index + "x");
+    // An index of the last format, whose nodes lack the frequency bands.
+    write_file(dir.file("older.rank"), index.substr(0, 6) + "03" + index.substr(8));
     const struct {
         std::string main, frequency, index;
         int32_t code;
@@ -272,6 +279,7 @@ TEST(RankerBadInput, MissingTruncatedOrForeignFiles) {
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("damaged.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("empty.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("longer.rank"), LumoRankOk, 0},
+        {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.file("older.rank"), LumoRankOk, 0},
         {LUMOSPELL_MAIN_DICT, LUMORANK_FREQUENCY, dir.path(), LumoRankOk, 0},
         // An index made with other frequencies is stale for these.
         {LUMOSPELL_MAIN_DICT, "", LUMORANK_INDEX, LumoRankOk, 0},
@@ -309,9 +317,13 @@ TEST(RankerBadInput, IndexRewrittenUnderAnOpenRanker) {
 }
 
 TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
-    lumo::ranker::Ranker ranker;
-    ASSERT_EQ(ranker.open(LUMOSPELL_MAIN_DICT, nullptr), lumo::ranker::OpenStatus::Ok);
-    const lumo::ranker::Lexicon& lexicon = ranker.lexicon();
+    using lumo::ranker::Lexicon;
+    lumo::ranker::Ranker bare, counted;
+    const std::string frequency = LUMORANK_FREQUENCY, index = LUMORANK_INDEX;
+    ASSERT_EQ(bare.open(LUMOSPELL_MAIN_DICT, nullptr), lumo::ranker::OpenStatus::Ok);
+    ASSERT_EQ(counted.open(LUMOSPELL_MAIN_DICT, &frequency, &index), lumo::ranker::OpenStatus::Ok);
+    ASSERT_TRUE(counted.from_index());
+    const Lexicon& lexicon = bare.lexicon();
     std::mt19937 random(11);
     auto pick = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
     // Two edits at the start, two at the end, one in each half, and none;
@@ -336,16 +348,55 @@ TEST(RankerCandidates, SplitWalksFindWhatOneWholeWalkFinds) {
                     if (at + 1 < w.size()) std::swap(w[at], w[at + 1]);
             }
         }
-        std::vector<lumo::ranker::Match> split, whole;
-        lexicon.within(w.data(), w.size(), max, split);
-        lexicon.within_exhaustive(w.data(), w.size(), max, whole);
-        std::set<std::pair<uint32_t, int>> a, b;
-        for (const auto& m : split) a.insert({m.entry, m.distance});
-        for (const auto& m : whole) b.insert({m.entry, m.distance});
-        EXPECT_EQ(a.size(), split.size()) << w;
-        EXPECT_EQ(a, b) << w;
-        EXPECT_TRUE(w != "knowledge" || b.size() > 1) << w;
+        // Beyond one edit, words rarer than the band asked may be passed
+        // over, but no other; the bands are the index's in one lexicon,
+        // all words unlisted in the other.
+        const uint8_t band = max == 2 && i % 2 == 0 ? 1 + static_cast<uint8_t>(pick(12)) : 0;
+        for (const Lexicon* lex : {&bare.lexicon(), &counted.lexicon()}) {
+            std::vector<lumo::ranker::Match> split, whole;
+            lex->within(w.data(), w.size(), max, split, band);
+            lex->within_exhaustive(w.data(), w.size(), max, whole);
+            std::set<std::pair<uint32_t, int>> a, all, kept;
+            for (const auto& m : split) a.insert({m.entry, m.distance});
+            for (const auto& m : whole) {
+                all.insert({m.entry, m.distance});
+                if (m.distance <= 1 || lumo::ranker::frequency_band(lex->entry(m.entry)) >= band)
+                    kept.insert({m.entry, m.distance});
+            }
+            EXPECT_EQ(a.size(), split.size()) << w;
+            EXPECT_TRUE(std::includes(a.begin(), a.end(), kept.begin(), kept.end()))
+                << w << " band " << int{band};
+            EXPECT_TRUE(std::includes(all.begin(), all.end(), a.begin(), a.end())) << w;
+            EXPECT_TRUE(band != 0 || a == all) << w;
+            EXPECT_TRUE(w != "knowledge" || a.size() > 1) << w;
+        }
     }
+}
+
+TEST(RankerSession, AnAddedRareWordIsFoundTwoEditsAway) {
+    lumo::ranker::Ranker ranker;
+    const std::string frequency = LUMORANK_FREQUENCY, index = LUMORANK_INDEX;
+    ASSERT_EQ(ranker.open(LUMOSPELL_MAIN_DICT, &frequency, &index), lumo::ranker::OpenStatus::Ok);
+    // A long word of the dictionary that no list counts, two letters changed.
+    std::string word;
+    for (uint32_t id = 0; id < ranker.lexicon().size() && word.empty(); ++id) {
+        const lumo::ranker::Entry& e = ranker.lexicon().entry(id);
+        const std::string form = ranker.lexicon().form(id);
+        if (e.count == 0 && e.level == 0 && form.size() >= 10 &&
+            std::all_of(form.begin(), form.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+            word = form;
+    }
+    ASSERT_FALSE(word.empty());
+    std::string typed = word;
+    typed[3] = typed[3] == 'q' ? 'z' : 'q';
+    typed[7] = typed[7] == 'q' ? 'z' : 'q';
+    auto offered = [&] {
+        const auto list = ranker.suggest(typed.data(), typed.size(), 50);
+        return std::find(list.begin(), list.end(), word) != list.end();
+    };
+    EXPECT_FALSE(offered()) << typed;
+    ASSERT_TRUE(ranker.add_word(word.data(), word.size()));
+    EXPECT_TRUE(offered()) << typed;
 }
 
 TEST(RankerCandidates, EngineSuggestionsAreAlwaysAmongThem) {
