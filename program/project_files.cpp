@@ -4,7 +4,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <fnmatch.h>
-#include <git2.h>
 #include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,6 +14,8 @@
 #include <fstream>
 #include <set>
 #include <utility>
+
+#include "program/git_library.h"
 
 namespace lumo::tool {
 
@@ -58,19 +59,22 @@ std::string real_path(const std::string& path) {
 
 // What the walk of one directory ignores: git's rules through libgit2 when
 // the directory is in a repository (the project's patterns joined to its
-// rules), else the project's patterns matched as shell globs.
+// rules), else the project's patterns matched as shell globs.  git: nullptr
+// when libgit2 could not be loaded.
 class IgnoreRules {
 public:
-    explicit IgnoreRules(const std::string& root, const std::vector<std::string>& extra) {
-        git_libgit2_init();
+    IgnoreRules(const GitLibrary* git, const std::string& root,
+                const std::vector<std::string>& extra)
+        : git_(git) {
         root_ = real_path(root);
-        if (git_repository_open_ext(&repo_, root_.c_str(), 0, nullptr) == 0 &&
-            git_repository_workdir(repo_) != nullptr) {
-            std::string workdir = real_path(git_repository_workdir(repo_));
+        if (git_ != nullptr) git_->libgit2_init();
+        if (git_ != nullptr && git_->repository_open_ext(&repo_, root_.c_str(), 0, nullptr) == 0 &&
+            git_->repository_workdir(repo_) != nullptr) {
+            std::string workdir = real_path(git_->repository_workdir(repo_));
             base_ = root_.size() > workdir.size() ? root_.substr(workdir.size() + 1) : "";
             patterns_ = read_pattern_lines(workdir + "/.lumospell-ignore");
         } else {
-            if (repo_ != nullptr) git_repository_free(repo_);
+            if (repo_ != nullptr) git_->repository_free(repo_);
             repo_ = nullptr;
             patterns_ = read_pattern_lines(root_ + "/.lumospell-ignore");
         }
@@ -78,12 +82,12 @@ public:
         if (repo_ != nullptr) {
             std::string rules;
             for (const std::string& p : patterns_) rules += p + "\n";
-            if (!rules.empty()) git_ignore_add_rule(repo_, rules.c_str());
+            if (!rules.empty()) git_->ignore_add_rule(repo_, rules.c_str());
         }
     }
     ~IgnoreRules() {
-        if (repo_ != nullptr) git_repository_free(repo_);
-        git_libgit2_shutdown();
+        if (repo_ != nullptr) git_->repository_free(repo_);
+        if (git_ != nullptr) git_->libgit2_shutdown();
     }
     IgnoreRules(const IgnoreRules&) = delete;
     IgnoreRules& operator=(const IgnoreRules&) = delete;
@@ -94,7 +98,7 @@ public:
         if (repo_ != nullptr) {
             int ignored = 0;
             const std::string asked = directory ? path + "/" : path;
-            return git_ignore_path_is_ignored(&ignored, repo_, asked.c_str()) == 0 && ignored;
+            return git_->ignore_path_is_ignored(&ignored, repo_, asked.c_str()) == 0 && ignored;
         }
         const size_t slash = path.rfind('/');
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -113,6 +117,7 @@ public:
     }
 
 private:
+    const GitLibrary* git_;
     git_repository* repo_ = nullptr;
     std::string root_, base_;
     std::vector<std::string> patterns_;
@@ -180,7 +185,15 @@ bool has_glob_characters(const std::string& s) {
 
 void walk(const std::string& root, const ExtraIgnores& extra, std::FILE* err, FileListing& out,
           const std::string& pattern = {}) {
-    const IgnoreRules rules(root, extra ? extra(root) : std::vector<std::string>());
+    std::string why;
+    const GitLibrary* git = git_library(&why);
+    if (git == nullptr) {
+        // The walk may then take in files git ignores: said, and failed.
+        std::fprintf(err, "lumospell: %s: git's ignore rules not applied: %s\n", root.c_str(),
+                     why.c_str());
+        out.error = true;
+    }
+    const IgnoreRules rules(git, root, extra ? extra(root) : std::vector<std::string>());
     Walk w{rules, err, out, {}};
     w.directory(root, "");
     std::sort(w.found.begin(), w.found.end());

@@ -386,6 +386,31 @@ TEST(RankedSuggestions, FallBackToTheEngineOrderWhenTheRankerOrItsFilesAreMissin
     }
 }
 
+TEST(StartUp, LoadsLibgit2ForADirectoryWalkOnly) {
+    Cli cli;
+    const std::string project = cli.dir.file("project");
+    std::filesystem::create_directory(project);
+    write_file(project + "/note.txt", "the fox\n");
+    // The dynamic loader names every library it maps.
+    cli.env.push_back("LD_DEBUG=files");
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        bool loads;
+    };
+    const Case cases[] = {
+        {{"list"}, "the teh\n", false},
+        {{"check", "--no-suggest"}, "teh\n", false},
+        {{"pipe"}, "the\n", false},
+        {{"check", project}, "", true},
+    };
+    for (const Case& c : cases) {
+        auto run = cli.run(c.args, c.input);
+        EXPECT_EQ(run.err.find("libgit2") != std::string::npos, c.loads) << c.args[0];
+        EXPECT_EQ(run.err.find("ignore rules not applied"), std::string::npos) << run.err;
+    }
+}
+
 TEST(DocumentReading, DefectsOfANewUserStayFixed) {
     Cli cli;
     const std::string text = cli.dir.file("words.txt");
