@@ -14,9 +14,9 @@
 
 #include "documents/document_reader.h"
 #include "program/commands.h"
-#include "program/project_config.h"
 #include "program/project_files.h"
 #include "program/report.h"
+#include "speller/project_config.h"
 
 namespace lumo::tool {
 
@@ -44,44 +44,6 @@ std::string folder_of(const std::string& file) {
     const size_t slash = file.rfind('/');
     return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
 }
-
-// The configuration of each file: --config for all, else the nearest one,
-// each read once; a broken one is reported once and the files go on without it.
-class Configs {
-public:
-    explicit Configs(const Options& o) : given_(o.config_file) {}
-
-    const ProjectConfig& for_file(const std::string& file, bool& error) {
-        std::string path = given_;
-        if (path.empty() && file != "-") {
-            const std::string dir = folder_of(file);
-            auto known = folders_.find(dir);
-            if (known == folders_.end())
-                known = folders_.emplace(dir, find_project_config(dir)).first;
-            path = known->second;
-        }
-        if (path.empty()) return none_;
-        auto c = loaded_.find(path);
-        if (c == loaded_.end()) {
-            ProjectConfig config;
-            std::string message;
-            std::vector<std::string> warnings;
-            const bool ok = load_project_config(path, config, message, warnings);
-            for (const std::string& w : warnings)
-                std::fprintf(stderr, "lumospell: warning: %s\n", w.c_str());
-            if (!ok) std::fprintf(stderr, "lumospell: %s\n", message.c_str());
-            c = loaded_.emplace(path, std::make_pair(ok, ok ? config : none_)).first;
-        }
-        if (!c->second.first) error = true;
-        return c->second.second;
-    }
-
-private:
-    std::string given_;
-    ProjectConfig none_;
-    std::map<std::string, std::string> folders_;
-    std::map<std::string, std::pair<bool, ProjectConfig>> loaded_;
-};
 
 ModeChoice mode_with_config(const Options& o, const ProjectConfig& c, const std::string& file) {
     if (!o.text_mode && !c.modes.empty()) {
@@ -122,7 +84,7 @@ size_t count_words(std::string_view view) {
 }
 
 // Checks one file, printing as it goes; returns its exit code.
-int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& configs,
+int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfigs& configs,
                const std::string& file, const DocumentWord& word, Counts& counts) {
     const bool suggest = o.suggest && o.command == "check";
     const bool from_stdin = (file == "-");
@@ -236,7 +198,7 @@ std::string take_memfd(int fd) {
 
 // A worker: its share of the files, each one's output captured and sent
 // whole, so that the parent prints them in order whatever finishes first.
-[[noreturn]] void work(const Options& o, SpellSession& s, Configs& configs,
+[[noreturn]] void work(const Options& o, SpellSession& s, ProjectConfigs& configs,
                        const std::vector<ListedFile>& files, size_t worker, size_t workers,
                        int pipe_out, const DocumentWord& word) {
     const int out = memfd_create("lumospell-out", MFD_CLOEXEC);
@@ -274,7 +236,7 @@ struct Worker {
     std::string buffer;
 };
 
-int run_workers(const Options& o, SpellSession& s, Configs& configs,
+int run_workers(const Options& o, SpellSession& s, ProjectConfigs& configs,
                 const std::vector<ListedFile>& files, size_t workers, const DocumentWord& word,
                 Counts& total, Progress& progress) {
     std::fflush(stdout);
@@ -364,7 +326,9 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
     const auto started = std::chrono::steady_clock::now();
     std::vector<std::string> arguments = o.arguments;
     if (arguments.empty()) arguments.emplace_back("-");
-    Configs configs(o);
+    ProjectConfigs configs(o.config_file, [](const std::string& message) {
+        std::fprintf(stderr, "lumospell: %s\n", message.c_str());
+    });
     bool config_error = false;
     // A walk leaves out the ignore_paths of the configuration of where it starts.
     const FileListing listing = list_files(
