@@ -75,8 +75,9 @@ int run_add_project(const Options& o) {
     std::string error;
     std::vector<std::string> warnings;
     if (path.empty()) {
-        std::fprintf(stderr, "lumospell: no project word list: name one in .lumospell.toml, "
-                             "word_lists = [\"words.txt\"]\n");
+        std::fprintf(stderr,
+                     "lumospell: no project word list: name one in .lumospell.toml, "
+                     "word_lists = [\"words.txt\"]\n");
         return ExitError;
     }
     std::vector<std::string> added;

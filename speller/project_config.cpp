@@ -6,15 +6,15 @@
 
 #include <toml++/toml.h>
 #include <algorithm>
-#include <iterator>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
-#include "speller/project_words.h"
 #include "documents/text_modes.h"
+#include "speller/project_words.h"
 
 namespace lumo::tool {
 
