@@ -322,6 +322,13 @@ int run_workers(const Options& o, SpellSession& s, ProjectConfigs& configs,
 
 }  // namespace
 
+ExtraIgnores walk_ignores(ProjectConfigs& configs, bool& error) {
+    return [&configs, &error](const std::string& directory) {
+        const ProjectConfig& c = configs.for_file(directory + "/.", error);
+        return IgnorePaths{c.file.empty() ? "" : folder_of(c.file), c.ignore_paths};
+    };
+}
+
 int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<std::string> arguments = o.arguments;
@@ -330,13 +337,7 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         std::fprintf(stderr, "lumospell: %s\n", message.c_str());
     });
     bool config_error = false;
-    // A walk leaves out the ignore_paths of the configuration of where it starts.
-    const FileListing listing = list_files(
-        arguments,
-        [&](const std::string& root) {
-            return configs.for_file(root + "/.", config_error).ignore_paths;
-        },
-        stderr);
+    const FileListing listing = list_files(arguments, walk_ignores(configs, config_error), stderr);
     if (config_error && !o.config_file.empty()) return ExitError;
     int result = listing.error ? ExitError : ExitClean;
     bool walked = false;
