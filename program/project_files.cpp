@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -120,11 +121,11 @@ public:
     IgnoreRules(const IgnoreRules&) = delete;
     IgnoreRules& operator=(const IgnoreRules&) = delete;
 
-    // Patterns that hold below their folder; each folder's once.
+    // The patterns of the configuration that holds below its folder.
     void add(const IgnorePaths& extra) {
-        if (extra.folder.empty() || extra.patterns.empty()) return;
-        const std::string folder = real_path(extra.folder);
-        if (folder.empty() || !added_.insert(folder).second) return;
+        const std::string folder = extra.folder.empty() ? "" : real_path(extra.folder);
+        config_folder_ = folder;
+        if (folder.empty() || extra.patterns.empty()) return;
         if (repo_ == nullptr) {
             globs_.emplace_back(folder, extra.patterns);
             return;
@@ -135,6 +136,8 @@ public:
         for (const std::string& p : extra.patterns) rules += rooted_pattern(below, p) + "\n";
         git_ignore_add_rule(repo_, rules.c_str());
     }
+
+    const std::string& config_folder() const { return config_folder_; }
 
     // relative: the path below the walked directory.
     bool ignored(const std::string& relative, bool directory) const {
@@ -155,8 +158,7 @@ public:
 
 private:
     git_repository* repo_ = nullptr;
-    std::string root_, workdir_, base_;
-    std::set<std::string> added_;
+    std::string root_, workdir_, base_, config_folder_;
     std::vector<std::pair<std::string, std::vector<std::string>>> globs_;
 };
 
@@ -184,7 +186,6 @@ size_t parts_of(const std::string& relative) {
 }
 
 struct Walk {
-    IgnoreRules& rules;
     const ExtraIgnores& extra;
     std::FILE* err;
     FileListing& out;
@@ -201,7 +202,9 @@ struct Walk {
                                                            FNM_PATHNAME | FNM_PERIOD) == 0);
     }
 
-    void directory(const std::string& shown, const std::string& relative) {
+    // relative: below the walk's start; below: below where rules start.
+    void directory(const std::string& shown, const std::string& relative, IgnoreRules& outer,
+                   const std::string& below) {
         DIR* dir = opendir(shown.c_str());
         if (dir == nullptr) {
             std::fprintf(err, "lumospell: %s: %s\n", shown.c_str(), std::strerror(errno));
@@ -215,35 +218,47 @@ struct Walk {
         }
         closedir(dir);
         std::sort(names.begin(), names.end());
-        if (extra && std::find(names.begin(), names.end(), ".lumospell.toml") != names.end())
-            rules.add(extra(shown));
+        // A folder with its own configuration takes its ignore paths, not those above.
+        IgnoreRules* rules = &outer;
+        std::unique_ptr<IgnoreRules> own;
+        std::string base = below;
+        if (extra && std::find(names.begin(), names.end(), ".lumospell.toml") != names.end()) {
+            const IgnorePaths paths = extra(shown);
+            if ((paths.folder.empty() ? "" : real_path(paths.folder)) != outer.config_folder()) {
+                own = std::make_unique<IgnoreRules>(shown);
+                own->add(paths);
+                rules = own.get();
+                base.clear();
+            }
+        }
         for (const std::string& name : names) {
             const std::string path =
                 shown == "." ? name : (shown.back() == '/' ? shown + name : shown + "/" + name);
             const std::string rel = relative.empty() ? name : relative + "/" + name;
+            const std::string ruled = base.empty() ? name : base + "/" + name;
             struct stat st;
             if (lstat(path.c_str(), &st) != 0) continue;  // gone while walking
             bool whole = false;
             if (S_ISDIR(st.st_mode)) {
-                if (is_vcs_folder(name.c_str()) || rules.ignored(rel, true)) continue;
+                if (is_vcs_folder(name.c_str()) || rules->ignored(ruled, true)) continue;
                 if (!fixed_depth_match(path, rel, whole)) continue;
                 if (whole && pattern != nullptr && pattern->depth > 0) {
                     // A folder the glob names is walked whole.
                     const WalkPattern* named = pattern;
                     pattern = nullptr;
-                    directory(path, rel);
+                    directory(path, rel, *rules, ruled);
                     pattern = named;
                 } else {
-                    directory(path, rel);
+                    directory(path, rel, *rules, ruled);
                 }
             } else if (S_ISLNK(st.st_mode)) {
                 // Links are not followed: what they point to in the tree is walked itself,
                 // and what lies outside is not the project's.
                 struct stat target;
                 if (stat(path.c_str(), &target) != 0 && errno == ELOOP &&
-                    !rules.ignored(rel, false))
+                    !rules->ignored(ruled, false))
                     std::fprintf(err, "lumospell: %s: a loop of links, skipped\n", path.c_str());
-            } else if (is_rule_file(name) || rules.ignored(rel, false) ||
+            } else if (is_rule_file(name) || rules->ignored(ruled, false) ||
                        !fixed_depth_match(path, rel, whole) || !whole) {
                 continue;
             } else if (!S_ISREG(st.st_mode)) {
@@ -267,8 +282,8 @@ void walk(const std::string& root, const ExtraIgnores& extra, std::FILE* err, Fi
     if (!glob.empty() && glob.find("**") == std::string::npos)
         pattern.depth =
             parts_of(root == "." ? glob : glob.substr(root.size() + (root == "/" ? 0 : 1)));
-    Walk w{rules, extra, err, out, glob.empty() ? nullptr : &pattern, {}};
-    w.directory(root, "");
+    Walk w{extra, err, out, glob.empty() ? nullptr : &pattern, {}};
+    w.directory(root, "", rules, "");
     std::sort(w.found.begin(), w.found.end());
     for (std::string& f : w.found) {
         if (!glob.empty() && pattern.depth == 0) {

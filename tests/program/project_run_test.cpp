@@ -180,6 +180,45 @@ TEST(ProjectRun, ConfigurationWordsPatternsModesAndDirectives) {
     EXPECT_EQ(p.run("check --config slow.toml --no-suggest docs").exit_code, 1);
 }
 
+TEST(ProjectRun, EachFileTakesItsOwnFoldersConfiguration) {
+    Project p;
+    p.put(".lumospell.toml", "words = [\"zzqtop\"]\nignore_paths = [\"gen/\"]\n");
+    p.put("sub/.lumospell.toml",
+          "words = [\"zzqsub\"]\nignore_paths = [\"/only.txt\", \"*.tmp\"]\n"
+          "[modes]\n\"*.note\" = \"markdown\"\n");
+    p.put("gen/a.txt", "zzqgen\n");
+    p.put("sub/gen/b.txt", "zzqtop zzqsub\n");
+    p.put("sub/only.txt", "zzqonly\n");
+    p.put("sub/deep/only.txt", "zzqdeep\n");
+    p.put("sub/deep/c.tmp", "zzqtmp\n");
+    p.put("sub/d.note", "`zzqcode` zzqnote\n");
+    const std::string expected =
+        "sub/d.note:1:11: zzqnote\nsub/deep/only.txt:1:1: zzqdeep\nsub/gen/b.txt:1:1: zzqtop\n";
+    // The same from the top, from the sub-project and by a glob.
+    EXPECT_EQ(p.run("check --no-suggest .").out,
+              "docs/a.md:1:3: wrod\nsrc/b.c:1:4: teh\n" + expected);
+    EXPECT_EQ(p.run("check --no-suggest sub").out, expected);
+    EXPECT_EQ(p.run("check --no-suggest 'sub/**'").out, expected);
+}
+
+TEST(ProjectRun, GlobsFollowTheWalksRules) {
+    Project p;
+    p.put(".lumospell.toml", "ignore_paths = [\"docs/skip.md\"]\n");
+    p.put("docs/skip.md", "zzzyx\n");
+    p.put("docs/.hidden.md", "zzzyx\n");
+    p.put("docs/deeper/d.md", "zzqdeep\n");
+    p.put("top.md", "zzqtop\n");
+    EXPECT_EQ(p.run("check --no-suggest 'docs/*.md' '*.md'").out,
+              "docs/a.md:1:3: wrod\ntop.md:1:1: zzqtop\n");
+    EXPECT_EQ(p.run("check --no-suggest './*.md'").out, "top.md:1:1: zzqtop\n");
+    // A folder the glob names is walked as any folder is.
+    EXPECT_EQ(p.run("check --no-suggest 'do*'").out,
+              "docs/.hidden.md:1:1: zzzyx\ndocs/a.md:1:3: wrod\ndocs/deeper/d.md:1:1: zzqdeep\n");
+    const auto ignored = p.run("check --no-suggest '*.log'");
+    EXPECT_EQ(ignored.exit_code, 2);
+    EXPECT_NE(ignored.err.find("*.log: no file matches"), std::string::npos) << ignored.err;
+}
+
 TEST(ProjectRun, AddsProjectWordsSortedToTheFirstList) {
     Project p;
     p.put(".lumospell.toml", "word_lists = [\"docs/words.txt\"]\n");
