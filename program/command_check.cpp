@@ -83,6 +83,18 @@ size_t count_words(std::string_view view) {
     return n;
 }
 
+bool write_all(int fd, const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
 // Checks one file, printing as it goes; returns its exit code.
 int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfigs& configs,
                const std::string& file, const DocumentWord& word, Counts& counts) {
@@ -104,8 +116,12 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfi
     if (!from_stdin) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ++counts.files;
     Directives directives;
-    if (!from_stdin && S_ISREG(st.st_mode)) directives.scan(fd);
+    // A pipe's directives are read as its lines come, so that its words
+    // still come out as they are read.
+    const bool streamed = !S_ISREG(st.st_mode);
+    if (!streamed) directives.scan(fd);
     const CheckView check = [&](std::string_view view, std::vector<Finding>& words) {
+        if (streamed) directives.scan_more(view);
         const size_t first = words.size();
         counts.words += count_words(view);
         const bool ok = checker.check(view, suggest, words);
@@ -173,18 +189,6 @@ struct Record {
     uint64_t index = 0, result = 0, sarif = 0, files = 0, words = 0, flagged = 0;
     std::string out, err;
 };
-
-bool write_all(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
 
 std::string take_memfd(int fd) {
     std::string text;

@@ -170,8 +170,9 @@ std::string stamp_of(const std::string& file) {
 
 const ProjectConfig& ProjectConfigs::for_file(const std::string& file, bool& error) {
     std::string path = given_;
-    if (path.empty() && file != "-") {
-        const std::string dir = folder_of(file);
+    if (path.empty()) {
+        // Standard input is the current folder's.
+        const std::string dir = file == "-" ? "." : folder_of(file);
         auto known = folders_.find(dir);
         if (known == folders_.end()) known = folders_.emplace(dir, find_project_config(dir)).first;
         path = known->second;
@@ -235,6 +236,19 @@ void Directives::scan_text(std::string_view text) {
     if (disabled_from_ != 0) off_.emplace_back(disabled_from_, SIZE_MAX);
 }
 
+void Directives::scan_more(std::string_view part) {
+    for (size_t start = 0, end; start < part.size(); start = end + 1) {
+        end = part.find('\n', start);
+        if (end == std::string_view::npos) {
+            if (partial_.size() < 4096) partial_.append(part.substr(start, 4096 - partial_.size()));
+            return;
+        }
+        partial_.append(part.substr(start, std::min<size_t>(end - start, 4096)));
+        line(partial_, next_line_++);
+        partial_.clear();
+    }
+}
+
 void Directives::line(std::string_view text, size_t number) {
     const size_t at = text.find("lumospell:");
     if (at == std::string_view::npos) return;
@@ -272,6 +286,7 @@ void Directives::line(std::string_view text, size_t number) {
 
 bool Directives::silences(const Finding& f, const TextPosition& at) const {
     if (words_.count(f.word) != 0) return true;
+    if (disabled_from_ != 0 && at.line >= disabled_from_) return true;
     const auto d = directive_column_.find(at.line);
     if (d != directive_column_.end() && at.column >= d->second) return true;
     for (const auto& [first, last] : off_)

@@ -49,6 +49,9 @@ public:
     // Reads fd from its start; leaves the offset at the start again.
     void scan(int fd);
     void scan_text(std::string_view text);
+    // The next part of a text read as it comes: the directives of the lines
+    // it ends, for the words of those lines and those after.
+    void scan_more(std::string_view part);
     // Whether a word reported at line, column (from 1) is left out.
     bool silences(const Finding& f, const TextPosition& at) const;
 
@@ -58,6 +61,8 @@ private:
     std::vector<std::pair<size_t, size_t>> off_;  // [first, last] lines turned off
     std::map<size_t, size_t> directive_column_;   // a directive's own words are not checked
     size_t disabled_from_ = 0;
+    std::string partial_;  // of scan_more: the line not ended yet
+    size_t next_line_ = 1;
 };
 
 // The configuration of each file: one given for all, else the nearest,
@@ -69,6 +74,7 @@ public:
         : given_(std::move(given)), report_(std::move(report)) {}
 
     // Valid until the next refresh; error is set when the file's is broken.
+    // Standard input ("-") has the current folder's.
     const ProjectConfig& for_file(const std::string& file, bool& error);
     // Forgets the configurations changed on disk since they were read
     // (their word lists too), and where each folder's was found.

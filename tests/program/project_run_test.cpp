@@ -51,11 +51,11 @@ struct Project {
         std::filesystem::create_directories(std::filesystem::path(root + "/" + name).parent_path());
         write_file(root + "/" + name, text);
     }
-    lumo::test::ProgramRun run(const std::string& args) {
+    lumo::test::ProgramRun run(const std::string& args, const std::string& input = "") {
         const std::string command = "cd '" + root + "' && exec '" LUMOSPELL_PROGRAM "' " + args +
                                     " --main-dict '" + home + "/main.dic' --user-dict '" + home +
                                     "/user.dic'";
-        return run_program({"/bin/sh", "-c", command}, "",
+        return run_program({"/bin/sh", "-c", command}, input,
                            {"HOME=" + home, "XDG_DATA_HOME=" + home, "LC_ALL=C.UTF-8"});
     }
 };
@@ -167,6 +167,10 @@ TEST(ProjectRun, ConfigurationWordsPatternsModesAndDirectives) {
               "notes.txt:10:1: zzzqf\n");
     EXPECT_NE(run.err.find(".lumospell.toml:6:11: unknown key 'unknown'"), std::string::npos)
         << run.err;
+    // Standard input's directives too, from a pipe or a file; its project's words.
+    const std::string piped = "lumospell: ignore zzzqb\nzzzqb qqzx zzzqa\n";
+    EXPECT_EQ(p.run("check --no-suggest -", piped).out, "<stdin>:2:12: zzzqa\n");
+    EXPECT_EQ(p.run("check --no-suggest - < notes.txt").out.substr(0, 19), "<stdin>:1:32: zzzqa");
     const auto shown = p.run("config --show notes.txt");
     EXPECT_EQ(shown.exit_code, 0);
     EXPECT_NE(shown.out.find("ignore pattern: id-[a-z]+"), std::string::npos) << shown.out;
