@@ -97,7 +97,8 @@ bool write_all(int fd, const void* data, size_t size) {
 
 // Checks one file, printing as it goes; returns its exit code.
 int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfigs& configs,
-               const std::string& file, const DocumentWord& word, Counts& counts) {
+               const ListedFile& listed, const DocumentWord& word, Counts& counts) {
+    const std::string& file = listed.path;
     const bool suggest = o.suggest && o.command == "check";
     const bool from_stdin = (file == "-");
     const std::string name = from_stdin ? "<stdin>" : file;
@@ -114,6 +115,14 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfi
         return ExitError;
     }
     if (!from_stdin) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!listed.named && S_ISREG(st.st_mode)) {
+        char head[8192];
+        const ssize_t n = pread(fd, head, sizeof head, 0);
+        if (n > 0 && looks_binary(head, static_cast<size_t>(n))) {
+            close(fd);
+            return result;
+        }
+    }
     ++counts.files;
     Directives directives;
     // A pipe's directives are read as its lines come, so that its words
@@ -190,15 +199,19 @@ struct Record {
     std::string out, err;
 };
 
+// What a file's check wrote to fd since the last take; fd is rewound, not
+// truncated: the next file's bytes overwrite these, and only its are read.
 std::string take_memfd(int fd) {
     std::string text;
     const off_t size = lseek(fd, 0, SEEK_CUR);
+    if (size <= 0) return text;
     text.resize(static_cast<size_t>(size));
-    if (size > 0 && pread(fd, text.data(), text.size(), 0) != size) text.clear();
+    if (pread(fd, text.data(), text.size(), 0) != size) text.clear();
     lseek(fd, 0, SEEK_SET);
-    if (ftruncate(fd, 0) != 0) text.clear();
     return text;
 }
+
+constexpr size_t BatchBytes = 32 * 1024;
 
 // A worker: its share of the files, each one's output captured and sent
 // whole, so that the parent prints them in order whatever finishes first.
@@ -210,12 +223,14 @@ std::string take_memfd(int fd) {
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0)
         _exit(ExitError);
     Checker checker(s);
+    // Records go out in batches: a few writes to the pipe, not three a file.
+    std::string batch;
     for (size_t i = worker; i < files.size(); i += workers) {
         Counts counts;
         Record r;
         r.index = i;
         r.result =
-            static_cast<uint64_t>(check_file(o, s, checker, configs, files[i].path, word, counts));
+            static_cast<uint64_t>(check_file(o, s, checker, configs, files[i], word, counts));
         std::fflush(stdout);
         std::fflush(stderr);
         r.sarif = take_sarif_result_count();
@@ -226,10 +241,13 @@ std::string take_memfd(int fd) {
         r.err = take_memfd(STDERR_FILENO);
         const uint64_t head[8] = {r.index, r.result,  r.sarif,      r.files,
                                   r.words, r.flagged, r.out.size(), r.err.size()};
-        if (!write_all(pipe_out, head, sizeof head) ||
-            !write_all(pipe_out, r.out.data(), r.out.size()) ||
-            !write_all(pipe_out, r.err.data(), r.err.size()))
-            _exit(ExitError);
+        batch.append(reinterpret_cast<const char*>(head), sizeof head);
+        batch += r.out;
+        batch += r.err;
+        if (batch.size() >= BatchBytes || i + workers >= files.size()) {
+            if (!write_all(pipe_out, batch.data(), batch.size())) _exit(ExitError);
+            batch.clear();
+        }
     }
     _exit(ExitClean);
 }
@@ -341,7 +359,8 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         std::fprintf(stderr, "lumospell: %s\n", message.c_str());
     });
     bool config_error = false;
-    const FileListing listing = list_files(arguments, walk_ignores(configs, config_error), stderr);
+    const FileListing listing =
+        list_files(arguments, walk_ignores(configs, config_error), stderr, false);
     if (config_error && !o.config_file.empty()) return ExitError;
     int result = listing.error ? ExitError : ExitClean;
     bool walked = false;
@@ -365,7 +384,7 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         Checker checker(s);
         size_t done = 0;
         for (const ListedFile& f : listing.files) {
-            result = merge_result(result, check_file(o, s, checker, configs, f.path, word, counts));
+            result = merge_result(result, check_file(o, s, checker, configs, f, word, counts));
             progress.update(++done, counts.flagged);
         }
     }

@@ -190,6 +190,7 @@ struct Walk {
     std::FILE* err;
     FileListing& out;
     const WalkPattern* pattern;  // null: every file
+    bool sniff;                  // binary files left out here, not by the caller
     std::vector<std::string> found;
 
     // Whether a glob without "**" lets the walk take, or go into, this path.
@@ -263,7 +264,7 @@ struct Walk {
                 continue;
             } else if (!S_ISREG(st.st_mode)) {
                 std::fprintf(err, "lumospell: %s: not a regular file, skipped\n", path.c_str());
-            } else if (!file_looks_binary(path)) {
+            } else if (!sniff || !file_looks_binary(path)) {
                 found.push_back(path);
             }
         }
@@ -274,15 +275,15 @@ bool has_glob_characters(const std::string& s) {
     return s.find_first_of("*?[") != std::string::npos;
 }
 
-void walk(const std::string& root, const ExtraIgnores& extra, std::FILE* err, FileListing& out,
-          const std::string& glob = {}) {
+void walk(const std::string& root, const ExtraIgnores& extra, bool sniff, std::FILE* err,
+          FileListing& out, const std::string& glob = {}) {
     IgnoreRules rules(root);
     if (extra) rules.add(extra(root));
     WalkPattern pattern{glob, 0};
     if (!glob.empty() && glob.find("**") == std::string::npos)
         pattern.depth =
             parts_of(root == "." ? glob : glob.substr(root.size() + (root == "/" ? 0 : 1)));
-    Walk w{extra, err, out, glob.empty() ? nullptr : &pattern, {}};
+    Walk w{extra, err, out, glob.empty() ? nullptr : &pattern, sniff, {}};
     w.directory(root, "", rules, "");
     std::sort(w.found.begin(), w.found.end());
     for (std::string& f : w.found) {
@@ -330,12 +331,12 @@ bool looks_binary(const char* bytes, size_t size) {
 }
 
 FileListing list_files(const std::vector<std::string>& arguments, const ExtraIgnores& extra_ignores,
-                       std::FILE* err) {
+                       std::FILE* err, bool sniff_binary) {
     FileListing out;
     for (const std::string& arg : arguments) {
         struct stat st;
         if (arg != "-" && stat(arg.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-            walk(arg, extra_ignores, err, out);
+            walk(arg, extra_ignores, sniff_binary, err, out);
         } else if (arg != "-" && has_glob_characters(arg) && lstat(arg.c_str(), &st) != 0) {
             const size_t first = arg.find_first_of("*?[");
             const size_t slash = arg.rfind('/', first);
@@ -345,7 +346,7 @@ FileListing list_files(const std::vector<std::string>& arguments, const ExtraIgn
             // Matched against the walk's names: "./*.md" as "*.md".
             const std::string glob = root == "." && slash == 1 ? arg.substr(2) : arg;
             const size_t before = out.files.size();
-            walk(root, extra_ignores, err, out, glob);
+            walk(root, extra_ignores, sniff_binary, err, out, glob);
             if (out.files.size() == before) {
                 std::fprintf(err, "lumospell: %s: no file matches\n", arg.c_str());
                 out.error = true;

@@ -33,9 +33,10 @@ using ExtraIgnores = std::function<IgnorePaths(const std::string& directory)>;
 // a message), a glob ("*.md", "docs/**/*.txt") is matched against the files
 // such a walk finds, anything else is kept as given. Walked files come
 // sorted by path; extra_ignores is asked for the walk's start and each folder
-// holding a .lumospell.toml. Messages go to err.
+// holding a .lumospell.toml. Messages go to err. Without sniff_binary the
+// caller leaves out the binary files it is given unnamed (in parallel).
 FileListing list_files(const std::vector<std::string>& arguments, const ExtraIgnores& extra_ignores,
-                       std::FILE* err);
+                       std::FILE* err, bool sniff_binary = true);
 
 // A NUL in the first 8 KB or the signature of an image or archive.
 bool looks_binary(const char* bytes, size_t size);
