@@ -9,6 +9,8 @@
 #include "fix/fix_screen.h"
 #include "fix/fix_session.h"
 #include "speller/checker.h"
+#include "speller/project_config.h"
+#include "speller/project_words.h"
 
 namespace lumo::tool {
 
@@ -28,9 +30,11 @@ public:
         while (from < to) {
             const size_t end = piece_end(view.substr(0, to), from, 2048);
             std::vector<Finding> findings;
-            if (!checker_.check(view.substr(from, end - from), false, findings)) return false;
-            if (!findings.empty()) {
-                const Finding& f = findings.front();
+            const std::string_view piece = view.substr(from, end - from);
+            if (!checker_.check(piece, false, findings)) return false;
+            drop_pattern_matches(*config_, piece, findings, 0);
+            for (const Finding& f : findings) {
+                if (!project_accepts(*config_, f)) continue;
                 found.offset = from + f.offset;
                 found.length = f.length;
                 found.word = f.word;
@@ -60,6 +64,8 @@ public:
         set_mode(extra_mode_);
     }
     void read_as(ModeChoice mode) { checker_.read_as(mode); }
+    // The words, patterns and shortest length of the file's project.
+    void use_config(const ProjectConfig& config) { config_ = &config; }
     // The file is done: its decisions hold for the files after it.
     void keep_decisions() { kept_ = s_.mark(); }
     void set_mode(unsigned extra = 0) {
@@ -74,6 +80,8 @@ private:
     unsigned extra_mode_ = 0;
     // The decisions of the files already done.
     SpellSession::Mark kept_;
+    const ProjectConfig none_;
+    const ProjectConfig* config_ = &none_;
 };
 
 extern "C" void on_stop_signal(int signal) { fix_stop_signal = signal; }
@@ -96,6 +104,7 @@ enum class FileOutcome { Next, Quit, Stopped };
 
 struct FixRun {
     SpellSession& session;
+    ProjectConfigs& configs;
     FrontFixSpeller& speller;
     FixScreen& screen;
     std::vector<std::string> problems;
@@ -117,6 +126,9 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
         run.problems.push_back(path + ": UTF-16 text is not fixed; left alone");
         return FileOutcome::Next;
     }
+    bool broken = false;
+    const ProjectConfig& config = run.configs.for_file(path, broken);
+    run.speller.use_config(config);
     const ModeChoice mode = mode_for_file_name(path);
     run.speller.set_mode(mode_accepts_words_with_digits(mode.mode) ? ModeIgnoreWordsWithDigits : 0);
     run.speller.read_as(mode);
@@ -138,6 +150,10 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
     };
     auto finish = [&](FileOutcome outcome) {
         for (const std::string& word : fix.added_words()) run.session.add_word(word);
+        std::vector<std::string> added;
+        if (!fix.project_words().empty() &&
+            !add_to_project(config, fix.project_words(), added, error))
+            run.problems.push_back(path + ": " + error);
         run.speller.keep_decisions();
         return outcome;
     };
@@ -220,6 +236,12 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
             fix.decide(Decision::Add);
         } else if (key == 'l') {
             fix.decide(Decision::AddLower);
+        } else if (key == 'p') {
+            if (config.word_lists.empty()) {
+                view.message = "no project word list: name one in .lumospell.toml, word_lists";
+                continue;
+            }
+            fix.decide(Decision::AddProject);
         } else {
             view.message = "unknown key; ? shows the keys";
             continue;
@@ -230,7 +252,7 @@ FileOutcome fix_file(FixRun& run, const std::string& path, size_t index, size_t 
 
 }  // namespace
 
-int run_fix(const std::vector<std::string>& files, SpellSession& s) {
+int run_fix(const std::vector<std::string>& files, SpellSession& s, ProjectConfigs& configs) {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
         std::fprintf(stderr,
                      "lumospell: fix needs a terminal on standard input and output; "
@@ -245,7 +267,7 @@ int run_fix(const std::vector<std::string>& files, SpellSession& s) {
                      std::getenv("TERM") ? std::getenv("TERM") : "");
         return ExitError;
     }
-    FixRun run{s, speller, screen, {}, {}};
+    FixRun run{s, configs, speller, screen, {}, {}};
     FileOutcome outcome = FileOutcome::Next;
     for (size_t k = 0; k < files.size() && outcome == FileOutcome::Next; ++k)
         outcome = fix_file(run, files[k], k, files.size());

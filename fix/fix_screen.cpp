@@ -19,7 +19,7 @@ volatile int fix_stop_signal = 0;
 namespace {
 
 const char* const Keys =
-    "1-9,0 pick  r type  R all  i/I ignore  a/l add  u undo  x save  q quit  ? help";
+    "1-9,0 pick  r type  R all  i/I ignore  a/l/p add  u undo  x save  q quit  ? help";
 
 const char* const Help[] = {
     "1..9, 0   replace with that suggestion",
@@ -30,6 +30,7 @@ const char* const Help[] = {
     "I         ignore it always (this session)",
     "a         add it to the user dictionary",
     "l         add it in lower case",
+    "p         add it to the project's words (its .lumospell.toml's first word list)",
     "u         undo the last decision (the bottom line says what)",
     "x         save the file (FILE.bak keeps the old one), go on",
     "q         quit without saving",

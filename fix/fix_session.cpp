@@ -86,7 +86,8 @@ void FixSession::decide(Decision decision, const std::string& replacement) {
             speller_.ignore_always(f.word);
             break;
         case Decision::Add:
-        case Decision::AddLower: {
+        case Decision::AddLower:
+        case Decision::AddProject: {
             std::string word = f.word;
             if (decision == Decision::AddLower)
                 for (char& c : word)
@@ -109,6 +110,7 @@ void FixSession::replay_decisions() {
     for (const std::string& word : ignored_) speller_.ignore_always(word);
     for (const auto& [word, with] : change_always_) speller_.change_always(word, with);
     for (const std::string& word : added_words()) speller_.ignore_always(word);
+    for (const std::string& word : project_words()) speller_.ignore_always(word);
 }
 
 size_t FixSession::replacement_count() const {
@@ -151,6 +153,9 @@ bool FixSession::undo(std::string* undone) {
                 case Decision::AddLower:
                     *undone = step.word_added + " added to the user dictionary";
                     break;
+                case Decision::AddProject:
+                    *undone = step.word_added + " added to the project's words";
+                    break;
             }
             if (automatic > 0)
                 *undone += " and " + std::to_string(automatic) + " later replacement" +
@@ -187,7 +192,15 @@ bool FixSession::is_added(const std::string& word) const {
 std::vector<std::string> FixSession::added_words() const {
     std::vector<std::string> words;
     for (const Step& step : steps_)
-        if (!step.word_added.empty()) words.push_back(step.word_added);
+        if (!step.word_added.empty() && step.decision != Decision::AddProject)
+            words.push_back(step.word_added);
+    return words;
+}
+
+std::vector<std::string> FixSession::project_words() const {
+    std::vector<std::string> words;
+    for (const Step& step : steps_)
+        if (step.decision == Decision::AddProject) words.push_back(step.word_added);
     return words;
 }
 

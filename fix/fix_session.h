@@ -40,7 +40,7 @@ public:
     virtual void forget_decisions() = 0;
 };
 
-enum class Decision { Replace, ReplaceAll, IgnoreOnce, IgnoreAlways, Add, AddLower };
+enum class Decision { Replace, ReplaceAll, IgnoreOnce, IgnoreAlways, Add, AddLower, AddProject };
 
 class FixSession {
 public:
@@ -65,6 +65,8 @@ public:
     bool changed() const { return text_ != original_; }
     // The words to add to the user dictionary when the file is done.
     std::vector<std::string> added_words() const;
+    // The words to add to the project's word list then.
+    std::vector<std::string> project_words() const;
     FileEncoding encoding() const { return encoding_; }
 
 private:

@@ -18,7 +18,8 @@ json range_json(const LspDocument& doc, size_t from, size_t to, PositionEncoding
 }
 
 std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSpeller& speller,
-                                  PositionEncoding encoding, size_t max_count) {
+                                  PositionEncoding encoding, size_t max_count,
+                                  const DocumentRules& rules) {
     std::vector<json> out;
     std::string prose = doc.text();
     ProseFilter(mode).mask(prose);
@@ -35,7 +36,20 @@ std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSp
         const size_t start = doc.line_start(line);
         const size_t end = doc.line_end(line);
         const std::string_view text = std::string_view(prose).substr(start, end - start);
-        for (const Finding& f : speller.check_line(text, mode)) {
+        const std::vector<Finding>& all = speller.check_line(text, mode);
+        std::vector<Finding> kept;
+        if (rules.config != nullptr && !all.empty()) {
+            kept = all;
+            drop_pattern_matches(*rules.config, text, kept, 0);
+        }
+        for (const Finding& f : rules.config != nullptr ? kept : all) {
+            if (rules.config != nullptr) {
+                TextPosition at{line + 1, 1};
+                for (size_t k = 0; k < f.offset; ++k)
+                    if ((static_cast<unsigned char>(text[k]) & 0xc0) != 0x80) ++at.column;
+                if (!project_accepts(*rules.config, f) || rules.directives.silences(f, at))
+                    continue;
+            }
             const size_t from = start + f.offset;
             if (out.size() >= max_count) {
                 if (more++ == 0) first_unshown = from;
@@ -64,7 +78,7 @@ std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSp
 }
 
 void add_actions(const json& diagnostic, const std::string& uri, LspSpeller& speller,
-                 json& actions) {
+                 bool project_words, json& actions) {
     if (!diagnostic.contains("data")) return;  // the count of those not shown
     const std::string word = diagnostic["data"]["word"].get<std::string>();
     for (const std::string& s : speller.suggestions(word, SuggestionsOffered)) {
@@ -74,16 +88,17 @@ void add_actions(const json& diagnostic, const std::string& uri, LspSpeller& spe
                            {"diagnostics", {diagnostic}},
                            {"edit", {{"changes", {{uri, {edit}}}}}}});
     }
-    const auto command = [&](const char* title, const char* name) {
+    const auto command = [&](const char* title, const char* name, json arguments) {
         actions.push_back(
             {{"title", title + word + "'"},
              {"kind", "quickfix"},
              {"diagnostics", {diagnostic}},
              {"command",
-              {{"title", title + word + "'"}, {"command", name}, {"arguments", {word}}}}});
+              {{"title", title + word + "'"}, {"command", name}, {"arguments", arguments}}}});
     };
-    command("Add to the user dictionary: '", AddCommand);
-    command("Ignore for this session: '", IgnoreCommand);
+    command("Add to the user dictionary: '", AddCommand, {word});
+    if (project_words) command("Add to project words: '", AddProjectCommand, {word, uri});
+    command("Ignore for this session: '", IgnoreCommand, {word});
 }
 
 }  // namespace lumo::tool

@@ -12,6 +12,8 @@
 #include "lsp/lsp_documents.h"
 #include "lsp/lsp_speller.h"
 #include "lsp/transport.h"
+#include "speller/project_config.h"
+#include "speller/project_words.h"
 
 namespace lumo::tool {
 
@@ -89,7 +91,31 @@ bool prepare_body(std::string& body) {
     return true;
 }
 
+// The file a file: URI names, percent escapes decoded; empty for another scheme.
+std::string path_of_uri(const std::string& uri) {
+    std::string rest;
+    if (uri.rfind("file:///", 0) == 0)
+        rest = uri.substr(7);
+    else if (uri.rfind("file://localhost/", 0) == 0)
+        rest = uri.substr(16);
+    else
+        return {};
+    std::string path;
+    for (size_t k = 0; k < rest.size(); ++k) {
+        const uint32_t byte =
+            rest[k] == '%' && k + 2 < rest.size() ? hex4("00" + rest.substr(k + 1, 2), 0) : 0;
+        if (byte != 0 && byte != UINT32_MAX) {
+            path += static_cast<char>(byte);
+            k += 2;
+        } else {
+            path += rest[k];
+        }
+    }
+    return path;
+}
+
 struct OpenDocument {
+    std::string path;  // the file it is, when the editor says; its project's rules apply
     LspDocument document;
     ModeChoice mode;
     json version;
@@ -133,6 +159,8 @@ private:
     void publish_due();
     void publish(const std::string& uri, OpenDocument& d);
     std::vector<json> diagnose(OpenDocument& d);
+    bool has_word_list(const OpenDocument& d);
+    void add_to_project_words(const std::string& word, const std::string& uri);
     void schedule(const std::string& uri);
     void schedule_all();
 
@@ -158,6 +186,9 @@ private:
     PositionEncoding encoding_ = PositionEncoding::Utf16;
     SpellerSettings settings_;
     LspSpeller speller_;
+    ProjectConfigs configs_{
+        "", [this](const std::string& message) { log(2, "lumospell: " + message); }};
+    std::set<std::string> failed_languages_;  // told once
     std::map<std::string, OpenDocument> documents_;
     std::set<std::string> pending_;
     Clock::time_point last_change_{};
@@ -361,7 +392,8 @@ json Server::initialize(const json& params) {
              {{"positionEncoding", encoding_ == PositionEncoding::Utf8 ? "utf-8" : "utf-16"},
               {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
               {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}}},
-              {"executeCommandProvider", {{"commands", {AddCommand, IgnoreCommand}}}}}},
+              {"executeCommandProvider",
+               {{"commands", {AddCommand, AddProjectCommand, IgnoreCommand}}}}}},
             {"serverInfo", {{"name", "lumospell"}, {"version", LUMOSPELL_VERSION}}}};
 }
 
@@ -369,6 +401,7 @@ void Server::did_open(const json& params) {
     const json& item = params.at("textDocument");
     const std::string uri = item.at("uri").get<std::string>();
     OpenDocument d;
+    d.path = path_of_uri(uri);
     d.document.replace(item.at("text").get<std::string>());
     d.mode = mode_for_language(item.value("languageId", ""), uri);
     d.version = item.value("version", json());
@@ -414,6 +447,8 @@ void Server::schedule_all() {
 void Server::publish_due() {
     const std::set<std::string> due = std::move(pending_);
     pending_.clear();
+    // A configuration or word list changed on disk, by the editor or another program.
+    configs_.refresh();
     for (const std::string& uri : due) {
         const auto found = documents_.find(uri);
         if (found != documents_.end()) publish(uri, found->second);
@@ -428,7 +463,25 @@ std::vector<json> Server::diagnose(OpenDocument& d) {
         d.too_large_reported = true;
         return {};
     }
-    return diagnostics_for(d.document, d.mode, speller_, encoding_, options_.max_diagnostics);
+    DocumentRules rules;
+    bool broken = false;
+    if (!d.path.empty()) {
+        rules.config = &configs_.for_file(d.path, broken);
+        rules.directives.scan_text(text);
+    }
+    std::string error;
+    const std::string language = rules.config != nullptr ? rules.config->language : "";
+    if (!speller_.use_project_language(language, error) &&
+        failed_languages_.insert(language).second)
+        log(1, "lumospell: " + error);
+    log_language();
+    return diagnostics_for(d.document, d.mode, speller_, encoding_, options_.max_diagnostics,
+                           rules);
+}
+
+bool Server::has_word_list(const OpenDocument& d) {
+    bool broken = false;
+    return !d.path.empty() && !configs_.for_file(d.path, broken).word_lists.empty();
 }
 
 void Server::publish(const std::string& uri, OpenDocument& d) {
@@ -452,11 +505,12 @@ json Server::code_action(const json& params) {
     };
     const size_t from = at(range.at("start"));
     const size_t to = at(range.at("end"));
+    const bool project_words = has_word_list(d);
     for (const json& diagnostic : d.diagnostics) {
         const size_t a = at(diagnostic["range"]["start"]);
         const size_t b = at(diagnostic["range"]["end"]);
         if (b < from || a > to) continue;
-        add_actions(diagnostic, uri, speller_, actions);
+        add_actions(diagnostic, uri, speller_, project_words, actions);
     }
     return actions;
 }
@@ -471,6 +525,11 @@ json Server::execute_command(const json& params) {
         std::string error;
         if (!speller_.add_word(word, error)) throw Failure{RequestFailed, error};
         if (!error.empty()) log(2, "lumospell: " + error);
+    } else if (command == AddProjectCommand) {
+        if (arguments.size() < 2 || !arguments[1].is_string())
+            throw Failure{InvalidParams, "the command needs the word and the document's URI"};
+        add_to_project_words(word, arguments[1].get<std::string>());
+        return nullptr;
     } else if (command == IgnoreCommand) {
         speller_.ignore_for_session(word);
     } else {
@@ -478,6 +537,24 @@ json Server::execute_command(const json& params) {
     }
     schedule_all();
     return nullptr;
+}
+
+void Server::add_to_project_words(const std::string& word, const std::string& uri) {
+    const std::string path = path_of_uri(uri);
+    if (path.empty()) throw Failure{InvalidParams, "not a file: " + uri};
+    bool broken = false;
+    const ProjectConfig& config = configs_.for_file(path, broken);
+    const std::string file = config.file;
+    std::vector<std::string> added;
+    std::string error;
+    if (!add_to_project(config, {word}, added, error)) throw Failure{RequestFailed, error};
+    // The list's new time and size have the configuration read again.
+    configs_.refresh();
+    for (auto& [other, d] : documents_) {
+        if (d.path.empty()) continue;
+        if (configs_.for_file(d.path, broken).file == file) pending_.insert(other);
+    }
+    last_change_ = Clock::now() - std::chrono::milliseconds(options_.debounce_ms);
 }
 
 void Server::send(const json& message) {

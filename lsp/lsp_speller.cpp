@@ -13,12 +13,37 @@ constexpr size_t MaxRememberedLines = 200000;
 }  // namespace
 
 bool LspSpeller::open(const SpellerSettings& settings, std::string& error) {
+    project_language_.clear();
+    return open_session(settings, settings.language, error);
+}
+
+bool LspSpeller::use_project_language(const std::string& language, std::string& error) {
+    const bool chosen =
+        !settings_.main_dict.empty() || (!settings_.language.empty() && settings_.language != "en");
+    if (chosen || language == project_language_ || checker_ == nullptr) return true;
+    const SpellerSettings settings = settings_;
+    if (open_session(settings, language.empty() ? settings.language : language, error)) {
+        project_language_ = language;
+        if (!language.empty()) in_use_ = language + " (the project's configuration)";
+        return true;
+    }
+    std::string again;
+    if (open_session(settings, project_language_.empty() ? settings.language : project_language_,
+                     again)) {
+        if (!project_language_.empty())
+            in_use_ = project_language_ + " (the project's configuration)";
+    }
+    return false;
+}
+
+bool LspSpeller::open_session(const SpellerSettings& settings, const std::string& language,
+                              std::string& error) {
     close();
     SessionSettings session;
     session.main_dict = settings.main_dict;
     session.user_dict = settings.user_dict;
     LanguageChoice choice;
-    if (!choose_language(settings.language, choice, error)) return false;
+    if (!choose_language(language, choice, error)) return false;
     if (settings.main_dict.empty()) session.language = choice.name;
     session.mode = ModeWebAddresses | ModePaths;
     // The protocol's text is UTF-8, whatever the server's locale.

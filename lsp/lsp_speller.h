@@ -29,6 +29,10 @@ public:
 
     // Opens (again) with settings; on failure the speller stays closed.
     bool open(const SpellerSettings& settings, std::string& error);
+    // The language a document's project names, used when the settings name
+    // neither a language nor a main dictionary; empty: the settings' own.
+    // False with a message when it cannot be opened: the one before stays.
+    bool use_project_language(const std::string& language, std::string& error);
     void close();
     bool is_open() const { return checker_ != nullptr; }
     const SpellerSettings& settings() const { return settings_; }
@@ -50,9 +54,12 @@ public:
 
 private:
     void set_digits(bool digits_are_code);
+    bool open_session(const SpellerSettings& settings, const std::string& language,
+                      std::string& error);
 
     SpellerSettings settings_;
     std::string in_use_;
+    std::string project_language_;
     SpellSession session_;
     std::unique_ptr<Checker> checker_;
     unsigned base_mode_ = 0;

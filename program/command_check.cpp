@@ -15,9 +15,9 @@
 
 #include "documents/document_reader.h"
 #include "program/commands.h"
-#include "program/project_config.h"
 #include "program/project_files.h"
 #include "program/report.h"
+#include "speller/project_config.h"
 
 namespace lumo::tool {
 
@@ -45,44 +45,6 @@ std::string folder_of(const std::string& file) {
     const size_t slash = file.rfind('/');
     return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
 }
-
-// The configuration of each file: --config for all, else the nearest one,
-// each read once; a broken one is reported once and the files go on without it.
-class Configs {
-public:
-    explicit Configs(const Options& o) : given_(o.config_file) {}
-
-    const ProjectConfig& for_file(const std::string& file, bool& error) {
-        std::string path = given_;
-        if (path.empty() && file != "-") {
-            const std::string dir = folder_of(file);
-            auto known = folders_.find(dir);
-            if (known == folders_.end())
-                known = folders_.emplace(dir, find_project_config(dir)).first;
-            path = known->second;
-        }
-        if (path.empty()) return none_;
-        auto c = loaded_.find(path);
-        if (c == loaded_.end()) {
-            ProjectConfig config;
-            std::string message;
-            std::vector<std::string> warnings;
-            const bool ok = load_project_config(path, config, message, warnings);
-            for (const std::string& w : warnings)
-                std::fprintf(stderr, "lumospell: warning: %s\n", w.c_str());
-            if (!ok) std::fprintf(stderr, "lumospell: %s\n", message.c_str());
-            c = loaded_.emplace(path, std::make_pair(ok, ok ? config : none_)).first;
-        }
-        if (!c->second.first) error = true;
-        return c->second.second;
-    }
-
-private:
-    std::string given_;
-    ProjectConfig none_;
-    std::map<std::string, std::string> folders_;
-    std::map<std::string, std::pair<bool, ProjectConfig>> loaded_;
-};
 
 ModeChoice mode_with_config(const Options& o, const ProjectConfig& c, const std::string& file) {
     if (!o.text_mode && !c.modes.empty()) {
@@ -124,12 +86,14 @@ size_t count_words(std::string_view view) {
     return n;
 }
 
-bool write_all(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
+bool write_all(int fd, const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
+        p += n;
+        size -= static_cast<size_t>(n);
     }
     return true;
 }
@@ -152,11 +116,11 @@ int utf8_copy_of_utf16(int fd, Utf16Order order) {
         if (n < 0) continue;
         text.clear();
         decoder.feed(std::string_view(buffer, static_cast<size_t>(n)), text);
-        ok = write_all(out, text);
+        ok = write_all(out, text.data(), text.size());
     }
     text.clear();
     decoder.finish(text);
-    if (!ok || n != 0 || !write_all(out, text) || lseek(out, 0, SEEK_SET) != 0) {
+    if (!ok || n != 0 || !write_all(out, text.data(), text.size()) || lseek(out, 0, SEEK_SET) != 0) {
         close(out);
         return -1;
     }
@@ -164,8 +128,9 @@ int utf8_copy_of_utf16(int fd, Utf16Order order) {
 }
 
 // Checks one file, printing as it goes; returns its exit code.
-int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& configs,
-               const std::string& file, const DocumentWord& word, Counts& counts) {
+int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfigs& configs,
+               const ListedFile& listed, const DocumentWord& word, Counts& counts) {
+    const std::string& file = listed.path;
     const bool suggest = o.suggest && o.command == "check";
     const bool from_stdin = (file == "-");
     const std::string name = from_stdin ? "<stdin>" : file;
@@ -188,9 +153,11 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
         const ssize_t n = pread(fd, head, sizeof head, 0);
         const std::string_view start(head, n > 0 ? static_cast<size_t>(n) : 0);
         if (looks_binary(start)) {
+            close(fd);
+            // A walk passes binary files over silently; one named is told.
+            if (!listed.named) return result;
             std::fprintf(stderr, "lumospell: %s: looks like a binary file, not checked\n",
                          file.c_str());
-            close(fd);
             return ExitError;
         }
         utf16 = utf16_order(start);
@@ -208,8 +175,12 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, Configs& con
     }
     ++counts.files;
     Directives directives;
-    if (!from_stdin && S_ISREG(st.st_mode)) directives.scan(fd);
+    // A pipe's directives are read as its lines come, so that its words
+    // still come out as they are read.
+    const bool streamed = !S_ISREG(st.st_mode);
+    if (!streamed) directives.scan(fd);
     const CheckView check = [&](std::string_view view, std::vector<Finding>& words) {
+        if (streamed) directives.scan_more(view);
         const size_t first = words.size();
         if (counts.count_words) counts.words += count_words(view);
         const bool ok = checker.check(view, suggest, words);
@@ -278,31 +249,23 @@ struct Record {
     std::string out, err;
 };
 
-bool write_all(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
+// What a file's check wrote to fd since the last take; fd is rewound, not
+// truncated: the next file's bytes overwrite these, and only its are read.
 std::string take_memfd(int fd) {
     std::string text;
     const off_t size = lseek(fd, 0, SEEK_CUR);
+    if (size <= 0) return text;
     text.resize(static_cast<size_t>(size));
-    if (size > 0 && pread(fd, text.data(), text.size(), 0) != size) text.clear();
+    if (pread(fd, text.data(), text.size(), 0) != size) text.clear();
     lseek(fd, 0, SEEK_SET);
-    if (ftruncate(fd, 0) != 0) text.clear();
     return text;
 }
 
+constexpr size_t BatchBytes = 32 * 1024;
+
 // A worker: its share of the files, each one's output captured and sent
 // whole, so that the parent prints them in order whatever finishes first.
-[[noreturn]] void work(const Options& o, SpellSession& s, Configs& configs,
+[[noreturn]] void work(const Options& o, SpellSession& s, ProjectConfigs& configs,
                        const std::vector<ListedFile>& files, size_t worker, size_t workers,
                        int pipe_out, const DocumentWord& word, bool count) {
     const int out = memfd_create("lumospell-out", MFD_CLOEXEC);
@@ -310,13 +273,15 @@ std::string take_memfd(int fd) {
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0)
         _exit(ExitError);
     Checker checker(s);
+    // Records go out in batches: a few writes to the pipe, not three a file.
+    std::string batch;
     for (size_t i = worker; i < files.size(); i += workers) {
         Counts counts;
         counts.count_words = count;
         Record r;
         r.index = i;
         r.result =
-            static_cast<uint64_t>(check_file(o, s, checker, configs, files[i].path, word, counts));
+            static_cast<uint64_t>(check_file(o, s, checker, configs, files[i], word, counts));
         std::fflush(stdout);
         std::fflush(stderr);
         r.sarif = take_sarif_result_count();
@@ -327,10 +292,13 @@ std::string take_memfd(int fd) {
         r.err = take_memfd(STDERR_FILENO);
         const uint64_t head[8] = {r.index, r.result,  r.sarif,      r.files,
                                   r.words, r.flagged, r.out.size(), r.err.size()};
-        if (!write_all(pipe_out, head, sizeof head) ||
-            !write_all(pipe_out, r.out.data(), r.out.size()) ||
-            !write_all(pipe_out, r.err.data(), r.err.size()))
-            _exit(ExitError);
+        batch.append(reinterpret_cast<const char*>(head), sizeof head);
+        batch += r.out;
+        batch += r.err;
+        if (batch.size() >= BatchBytes || i + workers >= files.size()) {
+            if (!write_all(pipe_out, batch.data(), batch.size())) _exit(ExitError);
+            batch.clear();
+        }
     }
     _exit(ExitClean);
 }
@@ -341,7 +309,7 @@ struct Worker {
     std::string buffer;
 };
 
-int run_workers(const Options& o, SpellSession& s, Configs& configs,
+int run_workers(const Options& o, SpellSession& s, ProjectConfigs& configs,
                 const std::vector<ListedFile>& files, size_t workers, const DocumentWord& word,
                 Counts& total, Progress& progress) {
     std::fflush(stdout);
@@ -427,19 +395,23 @@ int run_workers(const Options& o, SpellSession& s, Configs& configs,
 
 }  // namespace
 
+ExtraIgnores walk_ignores(ProjectConfigs& configs, bool& error) {
+    return [&configs, &error](const std::string& directory) {
+        const ProjectConfig& c = configs.for_file(directory + "/.", error);
+        return IgnorePaths{c.file.empty() ? "" : folder_of(c.file), c.ignore_paths};
+    };
+}
+
 int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word) {
     const auto started = std::chrono::steady_clock::now();
     std::vector<std::string> arguments = o.arguments;
     if (arguments.empty()) arguments.emplace_back("-");
-    Configs configs(o);
+    ProjectConfigs configs(o.config_file, [](const std::string& message) {
+        std::fprintf(stderr, "lumospell: %s\n", message.c_str());
+    });
     bool config_error = false;
-    // A walk leaves out the ignore_paths of the configuration of where it starts.
-    const FileListing listing = list_files(
-        arguments,
-        [&](const std::string& root) {
-            return configs.for_file(root + "/.", config_error).ignore_paths;
-        },
-        stderr);
+    const FileListing listing =
+        list_files(arguments, walk_ignores(configs, config_error), stderr, false);
     if (config_error && !o.config_file.empty()) return ExitError;
     int result = listing.error ? ExitError : ExitClean;
     bool walked = false;
@@ -465,7 +437,7 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         Checker checker(s);
         size_t done = 0;
         for (const ListedFile& f : listing.files) {
-            result = merge_result(result, check_file(o, s, checker, configs, f.path, word, counts));
+            result = merge_result(result, check_file(o, s, checker, configs, f, word, counts));
             progress.update(++done, counts.flagged);
         }
     }

@@ -2,7 +2,8 @@
 #include <cstdio>
 
 #include "program/commands.h"
-#include "program/project_config.h"
+#include "speller/project_config.h"
+#include "speller/project_words.h"
 
 namespace lumo::tool {
 
@@ -73,21 +74,15 @@ int run_add_project(const Options& o) {
     ProjectConfig c;
     std::string error;
     std::vector<std::string> warnings;
-    if (path.empty() || !load_project_config(path, c, error, warnings) || c.word_lists.empty()) {
-        std::fprintf(stderr, "lumospell: %s\n",
-                     !error.empty() ? error.c_str()
-                                    : "no project word list: name one in .lumospell.toml, "
-                                      "word_lists = [\"words.txt\"]");
+    if (path.empty()) {
+        std::fprintf(stderr,
+                     "lumospell: no project word list: name one in .lumospell.toml, "
+                     "word_lists = [\"words.txt\"]\n");
         return ExitError;
     }
-    for (const std::string& word : o.arguments) {
-        if (word.empty() || word.find_first_of(" \t\r\n,") != std::string::npos) {
-            std::fprintf(stderr, "lumospell: '%s' is not a single word\n", word.c_str());
-            return ExitError;
-        }
-    }
     std::vector<std::string> added;
-    if (!add_project_words(c.word_lists.front(), o.arguments, added, error)) {
+    if (!load_project_config(path, c, error, warnings) ||
+        !add_to_project(c, o.arguments, added, error)) {
         std::fprintf(stderr, "lumospell: %s\n", error.c_str());
         return ExitError;
     }

@@ -8,7 +8,9 @@
 
 #include "documents/text_encoding.h"
 #include "program/options.h"
+#include "program/project_files.h"
 #include "speller/checker.h"
+#include "speller/project_config.h"
 #include "speller/spell_session.h"
 
 namespace lumo::tool {
@@ -42,6 +44,8 @@ using DocumentWord = std::function<void(const std::string& name, const Finding&,
 // its encoding and mode and hands on each reported word as it is found.
 // Returns ExitFound when a word was reported.
 int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word);
+// What a walk leaves out: the ignore_paths of each folder's configuration.
+ExtraIgnores walk_ignores(ProjectConfigs& configs, bool& error);
 
 // Reads the whole stream; false on a read error.
 bool read_all(std::FILE* in, std::string& text);

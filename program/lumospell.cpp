@@ -40,10 +40,15 @@ int main(int argc, char** argv) {
     } else if (o.command == "fix") {
         if (o.arguments.empty()) usage_error("fix needs at least one FILE");
         std::vector<std::string> files;
-        const FileListing listing = list_files(o.arguments, {}, stderr);
+        ProjectConfigs configs(o.config_file, [](const std::string& message) {
+            std::fprintf(stderr, "lumospell: %s\n", message.c_str());
+        });
+        bool config_error = false;
+        const FileListing listing =
+            list_files(o.arguments, walk_ignores(configs, config_error), stderr);
         for (const ListedFile& f : listing.files) files.push_back(f.path);
-        if (listing.error) return ExitError;
-        result = run_fix(files, session);
+        if (listing.error || (config_error && !o.config_file.empty())) return ExitError;
+        result = run_fix(files, session, configs);
     } else if (o.command == "list") {
         result = run_list_command(o, session);
     } else {

@@ -38,7 +38,9 @@ public:
     }
     std::vector<std::string> suggest(const std::string&) override { return {"the"}; }
     void ignore_always(const std::string& w) override { ignored.insert(w); }
-    void change_always(const std::string& w, const std::string& with) override { changes[w] = with; }
+    void change_always(const std::string& w, const std::string& with) override {
+        changes[w] = with;
+    }
     void forget_decisions() override {
         ignored.clear();
         changes.clear();
@@ -50,7 +52,7 @@ public:
     int forgotten = 0;
 };
 
-// Steps: "r:WORD" replace, "R:WORD" every one, "i", "I", "a", "l", "u" undo.
+// Steps: "r:WORD" replace, "R:WORD" every one, "i", "I", "a", "l", "p", "u" undo.
 std::string run_steps(const std::string& text, const std::string& steps, ListSpeller& speller,
                       std::vector<std::string>& added, const std::string& file = "a.txt") {
     FixSession fix(text, FileEncoding::Utf8, mode_for_file_name(file), speller);
@@ -60,16 +62,18 @@ std::string run_steps(const std::string& text, const std::string& steps, ListSpe
     while (in >> step) {
         const std::string with = step.size() > 2 ? step.substr(2) : "";
         switch (step[0]) {
-        case 'r': fix.decide(Decision::Replace, with); break;
-        case 'R': fix.decide(Decision::ReplaceAll, with); break;
-        case 'i': fix.decide(Decision::IgnoreOnce); break;
-        case 'I': fix.decide(Decision::IgnoreAlways); break;
-        case 'a': fix.decide(Decision::Add); break;
-        case 'l': fix.decide(Decision::AddLower); break;
-        case 'u': fix.undo(); break;
+            case 'r': fix.decide(Decision::Replace, with); break;
+            case 'R': fix.decide(Decision::ReplaceAll, with); break;
+            case 'i': fix.decide(Decision::IgnoreOnce); break;
+            case 'I': fix.decide(Decision::IgnoreAlways); break;
+            case 'a': fix.decide(Decision::Add); break;
+            case 'l': fix.decide(Decision::AddLower); break;
+            case 'p': fix.decide(Decision::AddProject); break;
+            case 'u': fix.undo(); break;
         }
     }
     added = fix.added_words();
+    for (const std::string& w : fix.project_words()) added.push_back("project:" + w);
     return fix.text() + (fix.at_end() ? "|end" : "|at " + fix.current().word);
 }
 
@@ -90,14 +94,19 @@ TEST(FixSession, DecisionsAndUndo) {
         {"Zork cat zork", "l", "Zork cat zork|end", {"zork"}},
         {"Zork cat Zork", "a", "Zork cat Zork|end", {"Zork"}},
         {"Zork cat Zork", "a u", "Zork cat Zork|at Zork", {}},
+        {"Zork cat Zork qux", "p l", "Zork cat Zork qux|end", {"qux", "project:Zork"}},
+        {"Zork cat Zork", "p u", "Zork cat Zork|at Zork", {}},
         {"teh foo teh", "R:the i u u", "teh foo teh|at teh", {}},
         {"teh foo teh", "r:the r:bar u", "the foo teh|at foo", {}},
         {"cat", "u u", "cat|end", {}},
         {"the cat mat", "", "the cat mat|end", {}},
         {"cat sat teh", "r:the", "cat sat the|end", {}},
         {"Wrod\n\n```\nwrod\n```\nwrod\n", "i i", "Wrod\n\n```\nwrod\n```\nwrod\n|end", {}, "n.md"},
-        {"Wrod\n\n```\nwrod\n```\nwrod\n", "r:Word", "Word\n\n```\nwrod\n```\nwrod\n|at wrod",
-         {}, "n.md"},
+        {"Wrod\n\n```\nwrod\n```\nwrod\n",
+         "r:Word",
+         "Word\n\n```\nwrod\n```\nwrod\n|at wrod",
+         {},
+         "n.md"},
     };
     for (const Case& c : cases) {
         ListSpeller speller;
@@ -119,6 +128,7 @@ TEST(FixSession, UndoSaysWhatItTookBackAndReplacementsAreCounted) {
         {"teh foo teh", "R:the i", "foo ignored once and 1 later replacement", 2},
         {"Zork cat", "I", "Zork ignored always", 0},
         {"Zork cat", "l", "zork added to the user dictionary", 0},
+        {"Zork cat", "p", "Zork added to the project's words", 0},
     };
     for (const Case& c : cases) {
         ListSpeller speller;
@@ -132,6 +142,7 @@ TEST(FixSession, UndoSaysWhatItTookBackAndReplacementsAreCounted) {
             if (step[0] == 'i') fix.decide(Decision::IgnoreOnce);
             if (step[0] == 'I') fix.decide(Decision::IgnoreAlways);
             if (step[0] == 'l') fix.decide(Decision::AddLower);
+            if (step[0] == 'p') fix.decide(Decision::AddProject);
         }
         EXPECT_EQ(fix.replacement_count(), c.replaced) << c.steps;
         std::string undone;

@@ -74,6 +74,17 @@ grep -q '^Zorblax' "$dir/user.dic" && grep -q '^quuxify' "$dir/user.dic" ||
   fail "user dictionary: $(cat "$dir/user.dic")"
 [ ! -e "$dir/c.txt.bak" ] || fail "an unchanged file was written"
 
+# p adds to the project's word list; the project's words and ignored paths are left out.
+case_dir project; p="$dir/proj"; mkdir -p "$p/.git" "$p/skip"; printf 'Zorbix Quuxify Blarg\n' > "$p/c.txt"
+printf 'words = ["Zorbix"]\nword_lists = ["skip/words.txt"]\nignore_paths = ["skip/"]\n' \
+  > "$p/.lumospell.toml"; printf 'teh\n' > "$p/skip/s.txt"
+start project 80 24 proj; wait_for "proj/c.txt  line"; wait_for "Quuxify"; keys p; wait_for "Blarg"; keys a
+wait_for "no more words"; keys x
+[ "$(wait_end)" = 0 ] || fail "exit $(cat "$dir/rc"): $(cat "$dir/err")"
+expect_file "$p/skip/words.txt" 'Quuxify\n'
+grep -q '^Blarg' "$dir/user.dic" || fail "user dictionary: $(cat "$dir/user.dic")"
+grep -q 'Quuxify' "$dir/user.dic" && fail "the project's word went to the user dictionary"
+
 # I ignores the word always; u takes back a replacement; nothing to save.
 case_dir ignore; printf 'qwzx teh qwzx\n' > "$dir/d.txt"
 start ignore 80 24 d.txt; wait_for "$keys_line"; keys '?'; wait_for "ignore it always"; keys Space

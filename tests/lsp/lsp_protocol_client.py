@@ -229,6 +229,58 @@ check([l for l in logs if "checking" in l] == ["lumospell: checking en_GB (the l
 g.proc.stdin.close()
 g.finish()
 
+# A project's rules: the nearest .lumospell.toml of each document, and its
+# word list grown by the code action, every open document of it checked again.
+PROJECT = os.path.join(WORK, "project")
+os.makedirs(os.path.join(PROJECT, ".git"))
+os.makedirs(os.path.join(PROJECT, "docs", "plain"))
+with open(os.path.join(PROJECT, ".lumospell.toml"), "w") as f:
+    f.write('words = ["Zorbix"]\nword_lists = ["words.txt"]\nignore_patterns = ["TKT-[a-z]+"]\n'
+            'min_word_length = 4\nlanguage = "en_GB"\n')
+with open(os.path.join(PROJECT, "words.txt"), "w") as f:
+    f.write("quuxly\n")
+with open(os.path.join(PROJECT, "docs", "plain", ".lumospell.toml"), "w") as f:
+    f.write('words = ["xyq"]\nlanguage = "en_US"\n')
+p = Client(dictionary=())
+p.start()
+A = "file://" + PROJECT + "/docs/a%20note.md"
+B = "file://" + PROJECT + "/b.txt"
+PLAIN = "file://" + PROJECT + "/docs/plain/c.txt"
+OUTSIDE = "file://" + WORK + "/d.txt"
+body = "Zorbix quuxly TKT-fixme xyq colour color blorft\nlumospell: ignore snargle\nsnargle\n"
+for number, uri in enumerate([A, B, PLAIN, OUTSIDE]):
+    p.notify("textDocument/didOpen", {"textDocument": {"uri": uri, "languageId": "plaintext",
+                                                       "version": number, "text": body}})
+    p.wait_diagnostics(uri, number)
+words = lambda uri: [d[3] for d in spans(p.diagnostics[uri])]
+check(words(A) == ["color", "blorft"], "project: its words, list, patterns, length, language, directives")
+check(words(PLAIN) == ["Zorbix", "quuxly", "TKT", "fixme", "colour", "blorft"],
+      "a sub-project: its own configuration only")
+check(words(OUTSIDE)[:4] == ["Zorbix", "quuxly", "TKT", "fixme"], "outside the project: none of its rules")
+blorft = spans(p.diagnostics[A]).index((0, 41, 47, "blorft"))
+actions = p.request("textDocument/codeAction", {"textDocument": {"uri": A},
+                    "range": p.diagnostics[A][blorft]["range"], "context": {"diagnostics": []}})["result"]
+commands = [a["command"] for a in actions if "command" in a]
+check([c["command"] for c in commands] == ["lumospell.addToDictionary", "lumospell.addToProjectWords",
+                                           "lumospell.ignoreForSession"],
+      "code actions: add to project words beside add to dictionary")
+plain_actions = p.request("textDocument/codeAction", {"textDocument": {"uri": PLAIN},
+                          "range": p.diagnostics[PLAIN][0]["range"], "context": {"diagnostics": []}})
+check(not any(a.get("command", {}).get("command") == "lumospell.addToProjectWords"
+              for a in plain_actions["result"]), "no project action without a word list")
+project = next(c for c in commands if c["command"] == "lumospell.addToProjectWords")
+done = p.request("workspace/executeCommand", project)
+check(done and "error" not in done, "add to project words")
+check(open(os.path.join(PROJECT, "words.txt")).read() == "blorft\nquuxly\n", "the word list: sorted, LF")
+p.wait(lambda m: m.get("method") == "textDocument/publishDiagnostics" and m["params"]["uri"] == B)
+check(words(B) == ["color"], "every open document of the project checked again")
+refused = p.request("workspace/executeCommand", {"command": "lumospell.addToProjectWords",
+                                                 "arguments": ["xyq", PLAIN]})
+check(refused and refused["error"]["code"] == -32803, "a project without a word list: refused")
+p.request("shutdown", None)
+p.notify("exit", None)
+p.finish()
+
 # Code read as code: an identifier's unknown part at its own place, the
 # words of software known in a Python comment.
 k = Client()

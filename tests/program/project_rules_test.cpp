@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "program/project_config.h"
+#include "speller/project_config.h"
 #include "program/project_files.h"
 
 using lumo::tool::Directives;

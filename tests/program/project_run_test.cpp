@@ -51,11 +51,12 @@ struct Project {
         std::filesystem::create_directories(std::filesystem::path(root + "/" + name).parent_path());
         write_file(root + "/" + name, text);
     }
-    lumo::test::ProgramRun run(const std::string& args) {
-        const std::string command = "cd '" + root + "' && exec '" LUMOSPELL_PROGRAM "' " + args +
-                                    " --main-dict '" + home + "/main.dic' --user-dict '" + home +
-                                    "/user.dic'";
-        return run_program({"/bin/sh", "-c", command}, "",
+    lumo::test::ProgramRun run(const std::string& args, const std::string& input = "",
+                               const std::string& as = "") {
+        const std::string command = "cd '" + root + "' && exec " + as +
+                                    " '" LUMOSPELL_PROGRAM "' " + args + " --main-dict '" + home +
+                                    "/main.dic' --user-dict '" + home + "/user.dic'";
+        return run_program({"/bin/sh", "-c", command}, input,
                            {"HOME=" + home, "XDG_DATA_HOME=" + home, "LC_ALL=C.UTF-8"});
     }
 };
@@ -167,6 +168,10 @@ TEST(ProjectRun, ConfigurationWordsPatternsModesAndDirectives) {
               "notes.txt:10:1: zzzqf\n");
     EXPECT_NE(run.err.find(".lumospell.toml:6:11: unknown key 'unknown'"), std::string::npos)
         << run.err;
+    // Standard input's directives too, from a pipe or a file; its project's words.
+    const std::string piped = "lumospell: ignore zzzqb\nzzzqb qqzx zzzqa\n";
+    EXPECT_EQ(p.run("check --no-suggest -", piped).out, "<stdin>:2:12: zzzqa\n");
+    EXPECT_EQ(p.run("check --no-suggest - < notes.txt").out.substr(0, 19), "<stdin>:1:32: zzzqa");
     const auto shown = p.run("config --show notes.txt");
     EXPECT_EQ(shown.exit_code, 0);
     EXPECT_NE(shown.out.find("ignore pattern: id-[a-z]+"), std::string::npos) << shown.out;
@@ -178,6 +183,45 @@ TEST(ProjectRun, ConfigurationWordsPatternsModesAndDirectives) {
     EXPECT_EQ(p.run("check --config src docs").exit_code, 2);
     p.put("slow.toml", "ignore_patterns = ['(a*)*b']\n");
     EXPECT_EQ(p.run("check --config slow.toml --no-suggest docs").exit_code, 1);
+}
+
+TEST(ProjectRun, EachFileTakesItsOwnFoldersConfiguration) {
+    Project p;
+    p.put(".lumospell.toml", "words = [\"zzqtop\"]\nignore_paths = [\"gen/\"]\n");
+    p.put("sub/.lumospell.toml",
+          "words = [\"zzqsub\"]\nignore_paths = [\"/only.txt\", \"*.tmp\"]\n"
+          "[modes]\n\"*.note\" = \"markdown\"\n");
+    p.put("gen/a.txt", "zzqgen\n");
+    p.put("sub/gen/b.txt", "zzqtop zzqsub\n");
+    p.put("sub/only.txt", "zzqonly\n");
+    p.put("sub/deep/only.txt", "zzqdeep\n");
+    p.put("sub/deep/c.tmp", "zzqtmp\n");
+    p.put("sub/d.note", "`zzqcode` zzqnote\n");
+    const std::string expected =
+        "sub/d.note:1:11: zzqnote\nsub/deep/only.txt:1:1: zzqdeep\nsub/gen/b.txt:1:1: zzqtop\n";
+    // The same from the top, from the sub-project and by a glob.
+    EXPECT_EQ(p.run("check --no-suggest .").out,
+              "docs/a.md:1:3: wrod\nsrc/b.c:1:4: teh\n" + expected);
+    EXPECT_EQ(p.run("check --no-suggest sub").out, expected);
+    EXPECT_EQ(p.run("check --no-suggest 'sub/**'").out, expected);
+}
+
+TEST(ProjectRun, GlobsFollowTheWalksRules) {
+    Project p;
+    p.put(".lumospell.toml", "ignore_paths = [\"docs/skip.md\"]\n");
+    p.put("docs/skip.md", "zzzyx\n");
+    p.put("docs/.hidden.md", "zzzyx\n");
+    p.put("docs/deeper/d.md", "zzqdeep\n");
+    p.put("top.md", "zzqtop\n");
+    EXPECT_EQ(p.run("check --no-suggest 'docs/*.md' '*.md'").out,
+              "docs/a.md:1:3: wrod\ntop.md:1:1: zzqtop\n");
+    EXPECT_EQ(p.run("check --no-suggest './*.md'").out, "top.md:1:1: zzqtop\n");
+    // A folder the glob names is walked as any folder is.
+    EXPECT_EQ(p.run("check --no-suggest 'do*'").out,
+              "docs/.hidden.md:1:1: zzzyx\ndocs/a.md:1:3: wrod\ndocs/deeper/d.md:1:1: zzqdeep\n");
+    const auto ignored = p.run("check --no-suggest '*.log'");
+    EXPECT_EQ(ignored.exit_code, 2);
+    EXPECT_NE(ignored.err.find("*.log: no file matches"), std::string::npos) << ignored.err;
 }
 
 TEST(ProjectRun, AddsProjectWordsSortedToTheFirstList) {
@@ -192,18 +236,29 @@ TEST(ProjectRun, AddsProjectWordsSortedToTheFirstList) {
 }
 
 TEST(ProjectRun, UnreadableFilesAndFoldersAreReportedAndTheRestChecked) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop root";
     Project p;
+    // Permissions do not stop root: as root the program runs as nobody.
+    std::string as;
+    if (geteuid() == 0) {
+        as = "setpriv --reuid=nobody --regid=nogroup --clear-groups";
+        if (std::system((as + " true 2>/dev/null").c_str()) != 0) as = "runuser -u nobody --";
+        if (std::system((as + " true 2>/dev/null").c_str()) != 0)
+            GTEST_SKIP() << "neither setpriv nor runuser can drop root";
+        std::system(("chmod -R a+rX '" + p.dir.path() + "' && chmod 777 '" + p.home + "'").c_str());
+    }
     p.put("locked/x.txt", "zzzyx\n");
     p.put("secret.txt", "zzzyx\n");
     chmod((p.root + "/locked").c_str(), 0);
     chmod((p.root + "/secret.txt").c_str(), 0);
-    const auto run = p.run("check --no-suggest .");
+    const auto run = p.run("check --no-suggest .", "", as);
+    const auto named = p.run("check --no-suggest secret.txt docs/a.md", "", as);
     chmod((p.root + "/locked").c_str(), 0755);
-    EXPECT_EQ(run.exit_code, 2);
-    EXPECT_NE(run.out.find("docs/a.md:1:3: wrod"), std::string::npos);
+    EXPECT_EQ(run.exit_code, 2) << run.err;
+    EXPECT_NE(run.out.find("docs/a.md:1:3: wrod"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("locked: Permission denied"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("secret.txt: Permission denied"), std::string::npos) << run.err;
+    EXPECT_EQ(named.exit_code, 2);
+    EXPECT_EQ(named.out, "docs/a.md:1:3: wrod\n");
 }
 
 TEST(ProjectRun, NamedBinariesAreToldAndSkippedUtf16TextIsChecked) {

@@ -1,7 +1,6 @@
-#include "program/project_config.h"
+#include "speller/project_config.h"
 
 #include <re2/re2.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,9 +11,10 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
-#include "common/save_names.h"
 #include "documents/text_modes.h"
+#include "speller/project_words.h"
 
 namespace lumo::tool {
 
@@ -52,17 +52,6 @@ bool strings(const std::string& file, const toml::node& node, std::vector<std::s
 }
 
 }  // namespace
-
-bool read_word_list(const std::string& file, std::set<std::string>& words) {
-    std::ifstream in(file);
-    if (!in) return false;
-    for (std::string line; std::getline(in, line);) {
-        while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back())))
-            line.pop_back();
-        if (!line.empty() && line[0] != '#') words.insert(line);
-    }
-    return true;
-}
 
 bool load_project_config(const std::string& file, ProjectConfig& config, std::string& error,
                          std::vector<std::string>& warnings) {
@@ -170,37 +159,54 @@ std::string find_project_config(const std::string& directory) {
     }
 }
 
-bool add_project_words(const std::string& list, const std::vector<std::string>& words,
-                       std::vector<std::string>& added, std::string& error) {
-    const common::SavePaths names =
-        common::native_save_paths(list.c_str(), [](unsigned char) { return false; });
-    const int lock = open(names.lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lock < 0 || flock(lock, LOCK_EX) != 0) {
-        error = names.lock + ": " + std::strerror(errno);
-        if (lock >= 0) close(lock);
-        return false;
+namespace {
+
+std::string stamp_of(const std::string& file) {
+    struct stat st;
+    if (stat(file.c_str(), &st) != 0) return {};
+    return std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec);
+}
+
+}  // namespace
+
+const ProjectConfig& ProjectConfigs::for_file(const std::string& file, bool& error) {
+    std::string path = given_;
+    if (path.empty()) {
+        // Standard input is the current folder's.
+        const std::string dir = file == "-" ? "." : folder_of(file);
+        auto known = folders_.find(dir);
+        if (known == folders_.end()) known = folders_.emplace(dir, find_project_config(dir)).first;
+        path = known->second;
     }
-    std::set<std::string> all;
-    read_word_list(list, all);  // read under the lock, so that concurrent adds merge
-    for (const std::string& w : words)
-        if (all.insert(w).second) added.push_back(w);
-    bool ok = true;
-    if (!added.empty()) {
-        std::FILE* out = std::fopen(names.temporary.c_str(), "wb");
-        ok = out != nullptr;
-        for (const std::string& w : all)
-            if (ok) ok = std::fprintf(out, "%s\n", w.c_str()) >= 0;
-        if (out != nullptr) ok = std::fflush(out) == 0 && fsync(fileno(out)) == 0 && ok;
-        if (out != nullptr) ok = std::fclose(out) == 0 && ok;
-        if (ok) ok = std::rename(names.temporary.c_str(), list.c_str()) == 0;
-        if (!ok) {
-            error = list + ": " + std::strerror(errno);
-            std::remove(names.temporary.c_str());
+    if (path.empty()) return none_;
+    auto c = loaded_.find(path);
+    if (c == loaded_.end()) {
+        Loaded l;
+        std::string message;
+        std::vector<std::string> warnings;
+        l.ok = load_project_config(path, l.config, message, warnings);
+        for (const std::string& w : warnings) report_("warning: " + w);
+        if (!l.ok) {
+            report_(message);
+            l.config = none_;
         }
+        l.stamps.emplace_back(path, stamp_of(path));
+        for (const std::string& list : l.config.word_lists)
+            l.stamps.emplace_back(list, stamp_of(list));
+        c = loaded_.emplace(path, std::move(l)).first;
     }
-    close(lock);
-    std::remove(names.lock.c_str());
-    return ok;
+    if (!c->second.ok) error = true;
+    return c->second.config;
+}
+
+void ProjectConfigs::refresh() {
+    folders_.clear();
+    for (auto at = loaded_.begin(); at != loaded_.end();) {
+        bool same = true;
+        for (const auto& [file, stamp] : at->second.stamps) same = same && stamp_of(file) == stamp;
+        at = same ? std::next(at) : loaded_.erase(at);
+    }
 }
 
 void Directives::scan(int fd) {
@@ -242,6 +248,19 @@ void Directives::scan_text(std::string_view text) {
     if (disabled_from_ != 0) off_.emplace_back(disabled_from_, SIZE_MAX);
 }
 
+void Directives::scan_more(std::string_view part) {
+    for (size_t start = 0, end; start < part.size(); start = end + 1) {
+        end = part.find('\n', start);
+        if (end == std::string_view::npos) {
+            if (partial_.size() < 4096) partial_.append(part.substr(start, 4096 - partial_.size()));
+            return;
+        }
+        partial_.append(part.substr(start, std::min<size_t>(end - start, 4096)));
+        line(partial_, next_line_++);
+        partial_.clear();
+    }
+}
+
 void Directives::line(std::string_view text, size_t number) {
     const size_t at = text.find("lumospell:");
     if (at == std::string_view::npos) return;
@@ -279,6 +298,7 @@ void Directives::line(std::string_view text, size_t number) {
 
 bool Directives::silences(const Finding& f, const TextPosition& at) const {
     if (words_.count(f.word) != 0) return true;
+    if (disabled_from_ != 0 && at.line >= disabled_from_) return true;
     const auto d = directive_column_.find(at.line);
     if (d != directive_column_.end() && at.column >= d->second) return true;
     for (const auto& [first, last] : off_)

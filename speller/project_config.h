@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -40,14 +41,6 @@ bool load_project_config(const std::string& file, ProjectConfig& config, std::st
 // (the folder holding .git), else up to the file system's root; empty if none.
 std::string find_project_config(const std::string& directory);
 
-// The words the project's word list names, one a line.
-bool read_word_list(const std::string& file, std::set<std::string>& words);
-
-// Adds words to the project's first word list (created when missing),
-// sorted, one a line, under the user dictionary's lock and safe save.
-bool add_project_words(const std::string& list, const std::vector<std::string>& words,
-                       std::vector<std::string>& added, std::string& error);
-
 // The lines a file's directives turn off, and the words it ignores:
 //   lumospell: ignore WORD...   lumospell: disable-next-line
 //   lumospell: disable          lumospell: enable
@@ -56,6 +49,9 @@ public:
     // Reads fd from its start; leaves the offset at the start again.
     void scan(int fd);
     void scan_text(std::string_view text);
+    // The next part of a text read as it comes: the directives of the lines
+    // it ends, for the words of those lines and those after.
+    void scan_more(std::string_view part);
     // Whether a word reported at line, column (from 1) is left out.
     bool silences(const Finding& f, const TextPosition& at) const;
 
@@ -65,6 +61,36 @@ private:
     std::vector<std::pair<size_t, size_t>> off_;  // [first, last] lines turned off
     std::map<size_t, size_t> directive_column_;   // a directive's own words are not checked
     size_t disabled_from_ = 0;
+    std::string partial_;  // of scan_more: the line not ended yet
+    size_t next_line_ = 1;
+};
+
+// The configuration of each file: one given for all, else the nearest,
+// each read once; a broken one is reported once, its files going on without it.
+class ProjectConfigs {
+public:
+    using Report = std::function<void(const std::string& message)>;
+    ProjectConfigs(std::string given, Report report)
+        : given_(std::move(given)), report_(std::move(report)) {}
+
+    // Valid until the next refresh; error is set when the file's is broken.
+    // Standard input ("-") has the current folder's.
+    const ProjectConfig& for_file(const std::string& file, bool& error);
+    // Forgets the configurations changed on disk since they were read
+    // (their word lists too), and where each folder's was found.
+    void refresh();
+
+private:
+    struct Loaded {
+        bool ok = false;
+        ProjectConfig config;
+        std::vector<std::pair<std::string, std::string>> stamps;  // file, its size and time
+    };
+    std::string given_;
+    Report report_;
+    ProjectConfig none_;
+    std::map<std::string, std::string> folders_;
+    std::map<std::string, Loaded> loaded_;
 };
 
 // Whether the project's configuration lets a reported word through: not one
