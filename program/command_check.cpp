@@ -120,7 +120,8 @@ int utf8_copy_of_utf16(int fd, Utf16Order order) {
     }
     text.clear();
     decoder.finish(text);
-    if (!ok || n != 0 || !write_all(out, text.data(), text.size()) || lseek(out, 0, SEEK_SET) != 0) {
+    if (!ok || n != 0 || !write_all(out, text.data(), text.size()) ||
+        lseek(out, 0, SEEK_SET) != 0) {
         close(out);
         return -1;
     }
