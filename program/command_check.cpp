@@ -532,8 +532,8 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         FileLanguages languages(o, s);
         size_t done = 0;
         for (const ListedFile& f : listing.files) {
-            result = merge_result(result, check_in_its_language(o, s, checker, configs, languages,
-                                                                f, word, counts));
+            result = merge_result(
+                result, check_in_its_language(o, s, checker, configs, languages, f, word, counts));
             progress.update(++done, counts.flagged);
         }
     }

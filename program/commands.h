@@ -26,6 +26,8 @@ int run_add_project(const Options& o);
 // The project configuration for file: --config, else the nearest .lumospell.toml.
 // The language the project's configuration names, empty if none.
 std::string project_language(const Options& o);
+// Whether language names a variant whose dictionary is installed.
+bool language_installed(const std::string& language);
 std::string project_config_path(const Options& o, const std::string& file);
 
 // The session the command line asks for.
