@@ -43,7 +43,8 @@ using DocumentWord = std::function<void(const std::string& name, const Finding&,
                                         const TextPosition&, OutputConverter&)>;
 
 // Reads each file of the arguments (standard input for none or "-") in
-// its encoding and mode and hands on each reported word as it is found.
+// its encoding, mode and configuration's language (when the command line
+// names none) and hands on each reported word as it is found.
 // Returns ExitFound when a word was reported.
 int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word);
 // What a walk leaves out: the ignore_paths of each folder's configuration.
