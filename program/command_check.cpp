@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "program/commands.h"
 #include "program/project_files.h"
 #include "program/report.h"
+#include "speller/language.h"
 #include "speller/project_config.h"
 
 namespace lumo::tool {
@@ -219,6 +221,82 @@ int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfi
     return result;
 }
 
+// The variant each file is checked in: its configuration's language when the
+// command line named none. The session is reopened only when it changes.
+class FileLanguages {
+public:
+    FileLanguages(const Options& o, SpellSession& s) : s_(s), fixed_(o.language_given) {}
+
+    // The variant for c's files, "" for the session's own; false with error
+    // when c names one that is unknown or not installed.
+    bool of(const ProjectConfig& c, std::string& name, std::string& error) {
+        name.clear();
+        if (fixed_) return true;
+        auto known = chosen_.find(c.language);
+        if (known == chosen_.end()) {
+            LanguageChoice choice;
+            std::string path, why;
+            if (choose_language(c.language, choice, why) &&
+                language_dictionary(s_.data_dir(), choice.name, path, why))
+                why.clear();
+            known = chosen_.emplace(c.language, std::make_pair(choice.name, why)).first;
+        }
+        error = known->second.second;
+        if (!error.empty()) return false;
+        if (known->second.first != s_.language()) name = known->second.first;
+        return true;
+    }
+
+    // Opens the session in name ("" keeps it); false with error, the session
+    // staying in its language, when it cannot be opened.
+    bool use(const std::string& name, std::unique_ptr<Checker>& checker, std::string& error) {
+        if (name.empty() || name == s_.language()) return s_.is_open() || reopen_failed(error);
+        const auto failed = failed_.find(name);
+        if (failed != failed_.end()) {
+            error = failed->second;
+            return false;
+        }
+        SessionSettings next = s_.settings();
+        const std::string previous = next.language;
+        next.language = name;
+        checker.reset();
+        if (!s_.open(next, error)) {
+            failed_.emplace(name, error);
+            next.language = previous;
+            std::string again;
+            if (s_.open(next, again)) checker = std::make_unique<Checker>(s_);
+            return false;
+        }
+        checker = std::make_unique<Checker>(s_);
+        return true;
+    }
+
+private:
+    static bool reopen_failed(std::string& error) {
+        error = "the speller could not be opened again";
+        return false;
+    }
+    SpellSession& s_;
+    bool fixed_;
+    std::map<std::string, std::pair<std::string, std::string>> chosen_;  // asked: name, error
+    std::map<std::string, std::string> failed_;                          // name: why
+};
+
+// check_file in the language of the file's configuration.
+int check_in_its_language(const Options& o, SpellSession& s, std::unique_ptr<Checker>& checker,
+                          ProjectConfigs& configs, FileLanguages& languages,
+                          const ListedFile& listed, const DocumentWord& word, Counts& counts) {
+    bool config_error = false;
+    const ProjectConfig& config = configs.for_file(listed.path, config_error);
+    std::string name, error;
+    if (!languages.of(config, name, error) || !languages.use(name, checker, error)) {
+        std::fprintf(stderr, "lumospell: %s: not checked: the language of %s: %s\n",
+                     listed.path.c_str(), config.file.c_str(), error.c_str());
+        return ExitError;
+    }
+    return check_file(o, s, *checker, configs, listed, word, counts);
+}
+
 int merge_result(int result, int file_result) {
     if (result == ExitError || file_result == ExitError) return ExitError;
     return result == ExitFound || file_result == ExitFound ? ExitFound : ExitClean;
@@ -273,16 +351,31 @@ constexpr size_t BatchBytes = 32 * 1024;
     const int err = memfd_create("lumospell-err", MFD_CLOEXEC);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0)
         _exit(ExitError);
-    Checker checker(s);
+    auto checker = std::make_unique<Checker>(s);
+    FileLanguages languages(o, s);
+    // The share is checked grouped by language, the session's own first, so
+    // that it is reopened once a language; the parent prints in order.
+    std::vector<size_t> mine;
+    std::map<std::string, size_t> group{{"", 0}};
+    std::vector<size_t> group_of(files.size(), 0);
+    for (size_t i = worker; i < files.size(); i += workers) {
+        bool broken = false;
+        std::string name, error;
+        languages.of(configs.for_file(files[i].path, broken), name, error);
+        group_of[i] = group.emplace(name, group.size()).first->second;
+        mine.push_back(i);
+    }
+    std::stable_sort(mine.begin(), mine.end(),
+                     [&](size_t a, size_t b) { return group_of[a] < group_of[b]; });
     // Records go out in batches: a few writes to the pipe, not three a file.
     std::string batch;
-    for (size_t i = worker; i < files.size(); i += workers) {
+    for (const size_t i : mine) {
         Counts counts;
         counts.count_words = count;
         Record r;
         r.index = i;
-        r.result =
-            static_cast<uint64_t>(check_file(o, s, checker, configs, files[i], word, counts));
+        r.result = static_cast<uint64_t>(
+            check_in_its_language(o, s, checker, configs, languages, files[i], word, counts));
         std::fflush(stdout);
         std::fflush(stderr);
         r.sarif = take_sarif_result_count();
@@ -296,7 +389,7 @@ constexpr size_t BatchBytes = 32 * 1024;
         batch.append(reinterpret_cast<const char*>(head), sizeof head);
         batch += r.out;
         batch += r.err;
-        if (batch.size() >= BatchBytes || i + workers >= files.size()) {
+        if (batch.size() >= BatchBytes || i == mine.back()) {
             if (!write_all(pipe_out, batch.data(), batch.size())) _exit(ExitError);
             batch.clear();
         }
@@ -435,10 +528,12 @@ int for_each_document(const Options& o, SpellSession& s, const DocumentWord& wor
         result = merge_result(
             result, run_workers(o, s, configs, listing.files, workers, word, counts, progress));
     } else {
-        Checker checker(s);
+        auto checker = std::make_unique<Checker>(s);
+        FileLanguages languages(o, s);
         size_t done = 0;
         for (const ListedFile& f : listing.files) {
-            result = merge_result(result, check_file(o, s, checker, configs, f, word, counts));
+            result = merge_result(
+                result, check_in_its_language(o, s, checker, configs, languages, f, word, counts));
             progress.update(++done, counts.flagged);
         }
     }

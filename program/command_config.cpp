@@ -2,6 +2,8 @@
 #include <cstdio>
 
 #include "program/commands.h"
+#include "speller/dictionary_locations.h"
+#include "speller/language.h"
 #include "speller/project_config.h"
 #include "speller/project_words.h"
 
@@ -28,6 +30,13 @@ std::string project_language(const Options& o) {
     // A broken configuration is reported by the command that reads it whole.
     if (path.empty() || !load_project_config(path, c, error, warnings)) return {};
     return c.language;
+}
+
+bool language_installed(const std::string& language) {
+    LanguageChoice choice;
+    std::string path, error;
+    return choose_language(language, choice, error) &&
+           language_dictionary(installed_data_dir(), choice.name, path, error);
 }
 
 int run_config_command(const Options& o) {

@@ -26,6 +26,8 @@ int run_add_project(const Options& o);
 // The project configuration for file: --config, else the nearest .lumospell.toml.
 // The language the project's configuration names, empty if none.
 std::string project_language(const Options& o);
+// Whether language names a variant whose dictionary is installed.
+bool language_installed(const std::string& language);
 std::string project_config_path(const Options& o, const std::string& file);
 
 // The session the command line asks for.
@@ -41,7 +43,8 @@ using DocumentWord = std::function<void(const std::string& name, const Finding&,
                                         const TextPosition&, OutputConverter&)>;
 
 // Reads each file of the arguments (standard input for none or "-") in
-// its encoding and mode and hands on each reported word as it is found.
+// its encoding, mode and configuration's language (when the command line
+// names none) and hands on each reported word as it is found.
 // Returns ExitFound when a word was reported.
 int for_each_document(const Options& o, SpellSession& s, const DocumentWord& word);
 // What a walk leaves out: the ignore_paths of each folder's configuration.

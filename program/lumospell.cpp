@@ -17,8 +17,14 @@ int main(int argc, char** argv) {
     if (o.command == "build-dict") return run_build(o);
     if (o.command == "config") return run_config_command(o);
     if (o.command == "add" && o.project) return run_add_project(o);
-    if (o.language.empty() && o.main_dict.empty() && o.command != "lsp" && o.command != "pipe")
+    o.language_given = !o.language.empty() || !o.main_dict.empty();
+    if (!o.language_given && o.command != "lsp" && o.command != "pipe") {
         o.language = project_language(o);
+        // check and list tell it for each file of that configuration instead.
+        if ((o.command == "check" || o.command == "list") && !o.language.empty() &&
+            !language_installed(o.language))
+            o.language.clear();
+    }
     if (o.command == "lsp") return run_lsp_command(o);
     if (o.command != "check" && o.command != "pipe" && o.command != "list" && o.command != "add" &&
         o.command != "fix")

@@ -22,6 +22,8 @@ struct Options {
     std::string main_dict;
     std::string user_dict;
     std::string language;  // --lang or an ispell -d en_GB; empty: the locale's
+    // --lang, -d or --main-dict named the language: no project's applies.
+    bool language_given = false;
     unsigned mode = ModeWebAddresses | ModePaths;
     bool suggest = true;
     size_t max_suggestions = 10;

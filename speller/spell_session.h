@@ -62,6 +62,7 @@ public:
     // ignore-always and change-always decisions hold for the next open.
     bool close();
     bool is_open() const { return open_; }
+    const SessionSettings& settings() const { return settings_; }
 
     const FrontApi& front() const { return api_; }
     const std::string& main_dict() const { return main_dict_; }

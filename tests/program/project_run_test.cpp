@@ -32,6 +32,7 @@ struct Project {
     ScratchDir dir;
     std::string home = dir.file("home");
     std::string root = dir.file("repo");
+    bool own_dictionary = true;  // else each variant's installed one
     Project() {
         std::filesystem::create_directories(home);
         std::filesystem::create_directories(root + "/docs");
@@ -54,8 +55,9 @@ struct Project {
     lumo::test::ProgramRun run(const std::string& args, const std::string& input = "",
                                const std::string& as = "") {
         const std::string command = "cd '" + root + "' && exec " + as +
-                                    " '" LUMOSPELL_PROGRAM "' " + args + " --main-dict '" + home +
-                                    "/main.dic' --user-dict '" + home + "/user.dic'";
+                                    " '" LUMOSPELL_PROGRAM "' " + args +
+                                    (own_dictionary ? " --main-dict '" + home + "/main.dic'" : "") +
+                                    " --user-dict '" + home + "/user.dic'";
         return run_program({"/bin/sh", "-c", command}, input,
                            {"HOME=" + home, "XDG_DATA_HOME=" + home, "LC_ALL=C.UTF-8"});
     }
@@ -204,6 +206,44 @@ TEST(ProjectRun, EachFileTakesItsOwnFoldersConfiguration) {
               "docs/a.md:1:3: wrod\nsrc/b.c:1:4: teh\n" + expected);
     EXPECT_EQ(p.run("check --no-suggest sub").out, expected);
     EXPECT_EQ(p.run("check --no-suggest 'sub/**'").out, expected);
+}
+
+// Each file in its configuration's language unless the command line names
+// one; a language not installed leaves its files reported and the rest checked.
+TEST(ProjectRun, EachSubProjectInItsOwnLanguage) {
+    Project p;
+    p.own_dictionary = false;
+    p.put(".lumospell.toml", "language = \"en_GB\"\n");
+    p.put("us/.lumospell.toml", "language = \"en_US\"\n");
+    p.put("fr/.lumospell.toml", "language = \"fr_FR\"\n");
+    p.put("plain/.lumospell.toml", "words = [\"wrod\"]\n");  // the locale's: en_US
+    for (const char* name : {"a.txt", "fr/c.txt", "plain/d.txt", "us/deep/e.txt", "z.txt"})
+        p.put(name, "colour color\n");
+    const std::string gb = "1:8: color\n", us = "1:1: colour\n";
+    const std::string each = "a.txt:" + gb + "docs/a.md:1:3: wrod\nplain/d.txt:" + us +
+                             "src/b.c:1:4: teh\nus/deep/e.txt:" + us + "z.txt:" + gb;
+    const std::string french = "fr/c.txt: not checked: the language of " + p.root +
+                               "/fr/.lumospell.toml: unknown language 'fr_FR'";
+    const struct {
+        const char* args;
+        std::string out, err;
+        int exit_code;
+    } cases[] = {
+        {"check --no-suggest -j1 .", each, french, 2},
+        {"check --no-suggest -j2 .", each, french, 2},
+        {"check --no-suggest -j3 .", each, french, 2},
+        {"list -j2 .", "color\nwrod\ncolour\nteh\ncolour\ncolor\n", french, 2},
+        {"check --no-suggest -j2 --lang en_US a.txt fr/c.txt", "a.txt:" + us + "fr/c.txt:" + us, "",
+         1},
+        {"check --no-suggest --config fr/.lumospell.toml a.txt us/deep/e.txt", "",
+         "us/deep/e.txt: not checked: the language of fr/.lumospell.toml", 2},
+    };
+    for (const auto& c : cases) {
+        const auto run = p.run(c.args);
+        EXPECT_EQ(run.out, c.out) << c.args << "\n" << run.err;
+        EXPECT_EQ(run.exit_code, c.exit_code) << c.args;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
+    }
 }
 
 TEST(ProjectRun, GlobsFollowTheWalksRules) {
