@@ -66,7 +66,7 @@ void verify(Engine& engine, const SpellInputBuffer& input, SpellReturnBuffer& ou
         bool accepted = accepted_without_lookup(bytes, s, n, engine.option_word);
         if (!accepted) {
             // Looked up in place, by its length: the text is not written to.
-            const int found = engine.table().find(text + s, n, WordTable::hash_of(text + s, n));
+            const int found = engine.table().find(text + s, n, WordTable::hash_of(text + s, n), end - s);
             if (found == LookupKnown) {
                 accepted = true;
             } else {

@@ -11,7 +11,9 @@ constexpr size_t FurtherBlockSize = 64 * 1024;
 
 bool WordStore::add_block(size_t bytes) {
     Block block;
-    block.data.reset(new (std::nothrow) char[bytes]);
+    // Zeroed: verification reads the first block eight bytes at a time,
+    // which can reach past the last word placed.
+    block.data.reset(new (std::nothrow) char[bytes]());
     if (!block.data) return false;
     block.size = bytes;
     blocks_.push_back(std::move(block));

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace lumo::engine {
@@ -71,8 +72,9 @@ public:
     }
 
     // ModeFind for a word of len bytes (no NUL among them) and its hash,
-    // inline for verification's one look-up per word.
-    int find(const char* word, size_t len, uint32_t hash) const {
+    // inline for verification's one look-up per word; readable bytes of the
+    // caller's text from word on may be read (at least len).
+    int find(const char* word, size_t len, uint32_t hash, size_t readable) const {
         const uint16_t check = static_cast<uint16_t>(check_byte(hash) << 8);
         uint32_t s = hash % WordTableSlots;
 #if defined(__GNUC__)
@@ -83,7 +85,7 @@ public:
         for (uint32_t n = 0; n < WordTableSlots; ++n) {
             const WordSlot& slot = slots_[s];
             if (slot.mark == 0) return LookupAbsent;
-            if ((slot.mark & 0xFF00u) == check && same_word(word_of(slot.ref), word, len)) {
+            if ((slot.mark & 0xFF00u) == check && matches(slot.ref, word, len, readable)) {
                 const uint8_t t = static_cast<uint8_t>(slot.mark);
                 return (t >= 1 && t <= 100) ? t : LookupKnown;
             }
@@ -159,6 +161,45 @@ private:
     }
     static unsigned char fold(unsigned char c) {
         return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c | 0x20) : c;
+    }
+
+    // same_word eight bytes at a time where both sides can be read that far
+    // (a word in the loaded block, the caller's text long enough): one
+    // branch for a short word instead of one a byte, whose end the
+    // predictor cannot foresee.
+    bool matches(uint32_t ref, const char* word, size_t len, size_t readable) const {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+        const size_t whole = len & ~size_t{7};
+        if (ref < RefElsewhere && ref + whole + 8 <= words_size_ &&
+            ((len & 7) == 0 || whole + 8 <= readable)) {
+            const char* stored = words_ + ref;
+            for (size_t i = 0; i < whole; i += 8) {
+                if (fold8(load8(stored + i)) != fold8(load8(word + i))) return false;
+            }
+            // The rest, and the stored word's NUL just after it.
+            const size_t rest = len & 7;
+            const uint64_t mine = rest != 0 ? load8(word + whole) & ~(~uint64_t{0} << 8 * rest) : 0;
+            const uint64_t through_nul =
+                rest == 7 ? ~uint64_t{0} : ~(~uint64_t{0} << 8 * (rest + 1));
+            return ((fold8(load8(stored + whole)) ^ fold8(mine)) & through_nul) == 0;
+        }
+#endif
+        (void)readable;
+        return same_word(word_of(ref), word, len);
+    }
+    static uint64_t load8(const char* p) {
+        uint64_t v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    // fold over each of eight bytes: A-Z gain 0x20, others are kept.
+    static uint64_t fold8(uint64_t x) {
+        constexpr uint64_t ones = 0x0101010101010101u;
+        const uint64_t low7 = x & (0x7F * ones);
+        const uint64_t from_a = low7 + (0x80 - 'A') * ones;
+        const uint64_t past_z = low7 + (0x80 - 'Z' - 1) * ones;
+        const uint64_t capital = from_a & ~past_z & ~x & (0x80 * ones);
+        return x | (capital >> 2);
     }
 
     // What an empty table reads: zeroed, never written.

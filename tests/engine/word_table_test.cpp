@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -94,8 +97,8 @@ static std::string word_with_home_below(uint32_t limit, unsigned char first) {
     for (int a = 1; a < 256; ++a)
         for (int b = 1; b < 256; ++b)
             for (int c = 1; c < 256; ++c) {
-                std::string w{static_cast<char>(first), static_cast<char>(a),
-                              static_cast<char>(b), static_cast<char>(c)};
+                std::string w{static_cast<char>(first), static_cast<char>(a), static_cast<char>(b),
+                              static_cast<char>(c)};
                 if (WordHash(w.c_str()) < limit) return w;
             }
     return {};
@@ -228,4 +231,49 @@ TEST(WordTable, PlacesAndAnswersAsThePlainTableAtAHighFill) {
     for (const std::string probe : {"1x", "ZZ", "a", "\xE9", "q0", "A0S"})
         EXPECT_EQ(table->lookup(probe.c_str(), ModeFind, WordTagLookupOnly),
                   plain->lookup(probe.c_str(), ModeFind, WordTagLookupOnly));
+}
+
+// Verification's look-up compares eight bytes at a time inside the word
+// block: every stored word against every probe, the probe's hash forced to
+// the stored word's so that the compare is reached, the probe alone in an
+// allocation of its own length so that a read past it is caught.
+TEST(WordTable, FindComparesAsTheByteByByteFoldAtEveryLength) {
+    const std::string list =
+        "a Ab abcdefg abcdefgh AbCdEfGhI abcdefghijklmno abcdefghijklmnop "
+        "abcdefghijklmnopq caf\xE9 a@b[c x";
+    std::vector<std::string> stored, probes = {"caf\xC9", "A`B{C"};
+    std::istringstream in(list);
+    for (std::string w; in >> w;) {
+        stored.push_back(w);
+        std::string upper = w, last = w;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        last.back() = static_cast<char>(last.back() ^ 0x20);
+        probes.insert(probes.end(), {w, upper, w.substr(1), w + "s", last});
+    }
+    std::string block;
+    for (const std::string& w : stored) block += w + '\0';
+    for (const bool whole_block : {true, false}) {
+        // Without the word block the words are looked up through their
+        // addresses, byte by byte.
+        std::vector<char> words(block.begin(), block.end());
+        auto table = fresh_table();
+        if (whole_block) table->set_word_block(words.data(), words.size());
+        for (size_t at = 0; at < words.size(); at += std::strlen(&words[at]) + 1)
+            table->lookup(&words[at], ModeInsert, WordTagMain);
+        for (const std::string& s : stored) {
+            const uint32_t hash = WordTable::hash_of(s.data(), s.size());
+            for (const std::string& p : probes) {
+                if (p.empty()) continue;
+                std::unique_ptr<char[]> alone(new char[p.size()]);
+                std::memcpy(alone.get(), p.data(), p.size());
+                const bool same = equal_ignoring_ascii_case(s.c_str(), p.c_str());
+                for (const size_t readable : {p.size(), p.size() + 64}) {
+                    std::string roomy = p + std::string(64, 'e');
+                    const char* text = readable == p.size() ? alone.get() : roomy.data();
+                    EXPECT_EQ(table->find(text, p.size(), hash, readable) == LookupKnown, same)
+                        << s << " / " << p << " / " << readable;
+                }
+            }
+        }
+    }
 }
