@@ -55,4 +55,12 @@ inline bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
+// The characters of text as a column counts them: every byte but a
+// continuation byte starts one, so that invalid bytes count one each.
+inline size_t utf8_characters(std::string_view text) {
+    size_t n = 0;
+    for (const char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
 }  // namespace lumo::tool

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "documents/utf8.h"
+
 namespace lumo::tool {
 
 using json = nlohmann::json;
@@ -44,9 +46,7 @@ std::vector<json> diagnostics_for(const LspDocument& doc, ModeChoice mode, LspSp
         }
         for (const Finding& f : rules.config != nullptr ? kept : all) {
             if (rules.config != nullptr) {
-                TextPosition at{line + 1, 1};
-                for (size_t k = 0; k < f.offset; ++k)
-                    if ((static_cast<unsigned char>(text[k]) & 0xc0) != 0x80) ++at.column;
+                const TextPosition at{line + 1, 1 + utf8_characters(text.substr(0, f.offset))};
                 if (!project_accepts(*rules.config, f) || rules.directives.silences(f, at))
                     continue;
             }

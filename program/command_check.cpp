@@ -43,11 +43,6 @@ unsigned engine_mode(const Options& o, TextMode mode) {
 
 namespace {
 
-std::string folder_of(const std::string& file) {
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
-}
-
 ModeChoice mode_with_config(const Options& o, const ProjectConfig& c, const std::string& file) {
     if (!o.text_mode && !c.modes.empty()) {
         const std::string base = folder_of(c.file);

@@ -9,15 +9,6 @@
 
 namespace lumo::tool {
 
-namespace {
-
-std::string folder_of(const std::string& file) {
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
-}
-
-}  // namespace
-
 std::string project_config_path(const Options& o, const std::string& file) {
     return o.config_file.empty() ? find_project_config(folder_of(file)) : o.config_file;
 }

@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "documents/text_modes.h"
+#include "documents/utf8.h"
 #include "speller/project_words.h"
 
 namespace lumo::tool {
@@ -23,11 +24,6 @@ namespace {
 constexpr size_t MaxPatternBytes = 64 * 1024;
 // Directives are looked for within the first bytes of each line.
 constexpr size_t LongestLine = 4096;
-
-std::string folder_of(const std::string& file) {
-    const size_t slash = file.rfind('/');
-    return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
-}
 
 std::string place(const std::string& file, const toml::source_region& at) {
     return file + ":" + std::to_string(at.begin.line) + ":" + std::to_string(at.begin.column);
@@ -52,6 +48,11 @@ bool strings(const std::string& file, const toml::node& node, std::vector<std::s
 }
 
 }  // namespace
+
+std::string folder_of(const std::string& file) {
+    const size_t slash = file.rfind('/');
+    return slash == std::string::npos ? "." : file.substr(0, slash == 0 ? 1 : slash);
+}
 
 bool load_project_config(const std::string& file, ProjectConfig& config, std::string& error,
                          std::vector<std::string>& warnings) {
@@ -264,9 +265,7 @@ void Directives::scan_more(std::string_view part) {
 void Directives::line(std::string_view text, size_t number) {
     const size_t at = text.find("lumospell:");
     if (at == std::string_view::npos) return;
-    size_t column = 1;
-    for (size_t k = 0; k < at; ++k)
-        if ((static_cast<unsigned char>(text[k]) & 0xc0) != 0x80) ++column;
+    const size_t column = 1 + utf8_characters(text.substr(0, at));
     std::string_view rest = text.substr(at + 10);
     auto word = [&rest]() {
         while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest[0])))

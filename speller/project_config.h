@@ -37,6 +37,9 @@ struct ProjectConfig {
 bool load_project_config(const std::string& file, ProjectConfig& config, std::string& error,
                          std::vector<std::string>& warnings);
 
+// The folder file is in, "." for a bare name: where its configuration is looked for.
+std::string folder_of(const std::string& file);
+
 // The nearest .lumospell.toml from directory up to the repository's root
 // (the folder holding .git), else up to the file system's root; empty if none.
 std::string find_project_config(const std::string& directory);
