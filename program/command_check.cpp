@@ -125,17 +125,16 @@ int utf8_copy_of_utf16(int fd, Utf16Order order) {
     return out;
 }
 
-// Checks one file, printing as it goes; returns its exit code.
-int check_file(const Options& o, SpellSession& s, Checker& checker, ProjectConfigs& configs,
-               const ListedFile& listed, const DocumentWord& word, Counts& counts) {
+// Checks one file under its configuration (config_error: it could not be
+// read), printing as it goes; returns its exit code.
+int check_file(const Options& o, SpellSession& s, Checker& checker, const ProjectConfig& config,
+               bool config_error, const ListedFile& listed, const DocumentWord& word,
+               Counts& counts) {
     const std::string& file = listed.path;
     const bool suggest = o.suggest && o.command == "check";
     const bool from_stdin = (file == "-");
     const std::string name = from_stdin ? "<stdin>" : file;
-    int result = ExitClean;
-    bool config_error = false;
-    const ProjectConfig& config = configs.for_file(file, config_error);
-    if (config_error) result = ExitError;
+    int result = config_error ? ExitError : ExitClean;
     int fd = from_stdin ? 0 : open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st;
     if (fd < 0 || (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode))) {
@@ -289,7 +288,7 @@ int check_in_its_language(const Options& o, SpellSession& s, std::unique_ptr<Che
                      listed.path.c_str(), config.file.c_str(), error.c_str());
         return ExitError;
     }
-    return check_file(o, s, *checker, configs, listed, word, counts);
+    return check_file(o, s, *checker, config, config_error, listed, word, counts);
 }
 
 int merge_result(int result, int file_result) {
