@@ -26,58 +26,16 @@
 
 #include "lumospell/orthex.h"
 #include "lumospell/ranker.h"
+#include "misspelling_rows.h"
 
 namespace {
 
+using lumo::bench::load_rows;
+using lumo::bench::lower;
+using lumo::bench::Row;
+using lumo::bench::thread_us;
 using Clock = std::chrono::steady_clock;
 using Suggester = std::function<std::vector<std::string>(const std::string&)>;
-
-struct Row {
-    std::string word;
-    std::vector<std::string> corrections;
-};
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
-    return s;
-}
-
-// Rows of single-word misspellings, split into the odd and the even rows.
-void load_rows(std::vector<Row>& odd, std::vector<Row>& even) {
-    std::ifstream in(std::string(LUMOSPELL_DATA_DIR) + "/misspellings/misspellings-wikipedia.tsv");
-    std::string line;
-    size_t number = 0;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        ++number;
-        std::istringstream fields(line);
-        Row row;
-        std::string list;
-        std::getline(fields, row.word, '\t');
-        std::getline(fields, list, '\t');
-        if (row.word.empty() || !std::all_of(row.word.begin(), row.word.end(), [](char c) {
-                return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '\'' || c == '-';
-            }))
-            continue;
-        std::istringstream items(list);
-        std::string item;
-        while (std::getline(items, item, ',')) {
-            const size_t a = item.find_first_not_of(' ');
-            const size_t b = item.find_last_not_of(' ');
-            if (a != std::string::npos) row.corrections.push_back(lower(item.substr(a, b - a + 1)));
-        }
-        (number % 2 == 1 ? odd : even).push_back(row);
-    }
-}
-
-// Time on the calling thread's CPU: the machine is shared, and wall time
-// would count the other processes' turns as well.
-double thread_us() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
-}
 
 struct Figures {
     double top1 = 0, top5 = 0, top10 = 0, mean_us = 0, p99_us = 0, wall_us = 0;
@@ -256,7 +214,8 @@ int main(int argc, char** argv) {
             misses = true;
     }
     std::vector<Row> odd, even;
-    load_rows(odd, even);
+    load_rows(std::string(LUMOSPELL_DATA_DIR) + "/misspellings/misspellings-wikipedia.tsv", odd,
+              even);
     const std::string data = LUMOSPELL_DATA_OUTPUT_DIR;
     const std::string main_dict = lang.empty() ? data + "/main.dic" : data + "/" + lang + ".dic";
     const std::string frequency =

@@ -19,57 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "misspelling_rows.h"
 #include "ranker.h"
 
 namespace {
 
+using lumo::bench::lower;
+using lumo::bench::Row;
+using lumo::bench::thread_us;
 using lumo::ranker::RankWeights;
-
-struct Row {
-    std::string word;
-    std::vector<std::string> corrections;
-};
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c | 0x20);
-    return s;
-}
-
-// The odd rows, read as ranker_compare reads them.
-std::vector<Row> odd_rows() {
-    std::ifstream in(std::string(LUMOSPELL_DATA_DIR) + "/misspellings/misspellings-wikipedia.tsv");
-    std::vector<Row> rows;
-    std::string line;
-    size_t number = 0;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        if (++number % 2 == 0) continue;
-        std::istringstream fields(line);
-        Row row;
-        std::string list, item;
-        std::getline(fields, row.word, '\t');
-        std::getline(fields, list, '\t');
-        if (row.word.empty() || !std::all_of(row.word.begin(), row.word.end(), [](char c) {
-                return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '\'' || c == '-';
-            }))
-            continue;
-        std::istringstream items(list);
-        while (std::getline(items, item, ',')) {
-            const size_t a = item.find_first_not_of(' ');
-            const size_t b = item.find_last_not_of(' ');
-            if (a != std::string::npos) row.corrections.push_back(lower(item.substr(a, b - a + 1)));
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-double thread_us() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
-}
 
 float far_count = 0;
 
@@ -155,7 +113,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "unknown weight %s\n", sweep.c_str());
         return 2;
     }
-    const std::vector<Row> rows = odd_rows();
+    std::vector<Row> rows, even;
+    lumo::bench::load_rows(
+        std::string(LUMOSPELL_DATA_DIR) + "/misspellings/misspellings-wikipedia.tsv", rows, even);
     for (const float v : values) {
         if (!sweep.empty()) *names[sweep] = v;
         ranker.weights().far_count = static_cast<uint32_t>(far_count);
