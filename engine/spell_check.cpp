@@ -33,15 +33,49 @@ bool any_digit(const unsigned char* word, size_t n) {
     return false;
 }
 
+bool possessive(const unsigned char* text, size_t s, size_t n) {
+    return s > 0 && text[s + n - 2] == '\'' && text[s + n - 1] == 's';
+}
+
 // The option rules and the possessive rule, which accept a word unseen.
 bool accepted_without_lookup(const unsigned char* text, size_t s, size_t n, uint32_t options) {
-    if (s > 0 && text[s + n - 2] == '\'' && text[s + n - 1] == 's') return true;
+    if (possessive(text, s, n)) return true;
     if ((options & OptionIgnoreAllCapitals) != 0 && all_capitals(text + s, n)) return true;
     if ((options & OptionIgnoreWordsWithDigits) != 0) {
         if (s > 0 && is_digit(text[s - 1])) return true;
         if (any_digit(text + s, n)) return true;
     }
     return false;
+}
+
+// The first word that neither a rule nor the table accepts (its look-up
+// result), or LookupKnown when there is none; s and n are left at the last
+// word read either way.  The walk stays apart from the reporting so that
+// it keeps its few values in registers.
+int first_unaccepted(const WordTable& table, const unsigned char* bytes, size_t end,
+                     uint32_t options, size_t& s, size_t& n) {
+    const char* text = reinterpret_cast<const char*>(bytes);
+    const bool option_rules =
+        (options & (OptionIgnoreAllCapitals | OptionIgnoreWordsWithDigits)) != 0;
+    for (size_t pos = 0;;) {
+        while (pos < end && !is_letter(bytes[pos])) ++pos;
+        if (pos >= end) return LookupKnown;
+        const size_t start = pos;
+        size_t e = start + 1;
+        while (e < end && is_word_char_computed(bytes[e])) ++e;
+        const size_t len = e - start - (bytes[e - 1] == '\'' ? 1 : 0);
+        s = start;
+        n = len;
+        if (!possessive(bytes, start, len) &&
+            !(option_rules && accepted_without_lookup(bytes, start, len, options))) {
+            // Looked up in place, by its length: the text is not written to.
+            const int found =
+                table.find(text + start, len, WordTable::hash_of(text + start, len), end - start);
+            if (found != LookupKnown) return found;
+        }
+        if (start + len >= end) return LookupKnown;
+        pos = start + len;
+    }
 }
 
 void verify(Engine& engine, const SpellInputBuffer& input, SpellReturnBuffer& output) {
@@ -53,40 +87,20 @@ void verify(Engine& engine, const SpellInputBuffer& input, SpellReturnBuffer& ou
     uint16_t status = StatusNoErrors;
     size_t s = 0;
     size_t n = 0;
-    size_t pos = 0;
-    for (;;) {
-        while (pos < end && !is_letter(bytes[pos])) ++pos;
-        if (pos >= end) break;
-        s = pos;
-        size_t e = s + 1;
-        while (e < end && is_word_char(bytes[e])) ++e;
-        n = e - s;
-        if (bytes[s + n - 1] == '\'') --n;
-
-        bool accepted = accepted_without_lookup(bytes, s, n, engine.option_word);
-        if (!accepted) {
-            // Looked up in place, by its length: the text is not written to.
-            const int found = engine.table().find(text + s, n, WordTable::hash_of(text + s, n), end - s);
-            if (found == LookupKnown) {
-                accepted = true;
-            } else {
-                // A change-always word whose replacement is missing is
-                // reported as unknown rather than as an empty replacement.
-                const char* replacement =
-                    (found >= 1 && static_cast<uint32_t>(found) < ChangeTableEntries)
-                        ? engine.change_at(static_cast<uint32_t>(found))
-                        : nullptr;
-                if (replacement != nullptr) {
-                    status = StatusChangeAlways;
-                    keep_report(report, replacement, strnlen(replacement, ReportLimit));
-                } else {
-                    status = StatusUnknownWord;
-                    keep_report(report, text + s, n);
-                }
-            }
+    const int found = first_unaccepted(engine.table(), bytes, end, engine.option_word, s, n);
+    if (found != LookupKnown) {
+        // A change-always word whose replacement is missing is reported as
+        // unknown rather than as an empty replacement.
+        const char* replacement = (found >= 1 && static_cast<uint32_t>(found) < ChangeTableEntries)
+                                      ? engine.change_at(static_cast<uint32_t>(found))
+                                      : nullptr;
+        if (replacement != nullptr) {
+            status = StatusChangeAlways;
+            keep_report(report, replacement, strnlen(replacement, ReportLimit));
+        } else {
+            status = StatusUnknownWord;
+            keep_report(report, text + s, n);
         }
-        if (!accepted || s + n >= end) break;
-        pos = s + n;
     }
 
     output.status = status;

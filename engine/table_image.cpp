@@ -38,7 +38,7 @@ constexpr size_t WordsOffset = SlotsOffset + WordTableSlots * sizeof(WordSlot);
 // image of another build is never taken for this one's.
 uint64_t build_mark() {
     static const char* const probes[] = {"the", "Zebra", "\xE9t\xC9", "a'b", ""};
-    uint64_t mark = 0x4C756D6F00000003ull;  // bumped whenever the loading rules change
+    uint64_t mark = 0x4C756D6F00000004ull;  // bumped whenever the loading rules change
     auto mix = [&mark](uint64_t v) { mark = (mark ^ v) * 0x100000001B3ull; };
     mix(WordTableSlots);
     mix(LoadWordLimit);
@@ -49,16 +49,37 @@ uint64_t build_mark() {
     return mark;
 }
 
-uint64_t hash_bytes(uint64_t h, const unsigned char* p, size_t n) {
-    for (; n >= 8; p += 8, n -= 8) {
+// Four independent lanes of eight bytes: the hash of a dictionary is the
+// larger part of adopting its image, and one chain of multiplications runs
+// at a quarter of the speed the memory delivers.
+class BytesHash {
+public:
+    // Every call but the last must hand over a multiple of 32 bytes.
+    void add(const unsigned char* p, size_t n) {
+        for (; n >= 32; p += 32, n -= 32) {
+            for (int i = 0; i < 4; ++i) lane_[i] = step(lane_[i], load(p + 8 * i));
+        }
+        for (; n >= 8; p += 8, n -= 8) lane_[0] = step(lane_[0], load(p));
+        for (; n > 0; ++p, --n) lane_[1] = (lane_[1] ^ *p) * 0x100000001B3ull;
+    }
+    uint64_t value(uint64_t size) const {
+        uint64_t h = step(0xCBF29CE484222325ull, size);
+        for (uint64_t lane : lane_) h = step(h, lane);
+        return h;
+    }
+
+private:
+    static uint64_t load(const unsigned char* p) {
         uint64_t w;
         std::memcpy(&w, p, 8);
-        h = (h ^ w) * 0x9E3779B97F4A7C15ull;
-        h ^= h >> 29;
+        return w;
     }
-    for (; n > 0; ++p, --n) h = (h ^ *p) * 0x100000001B3ull;
-    return h;
-}
+    static uint64_t step(uint64_t h, uint64_t w) {
+        h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+        return h ^ (h >> 29);
+    }
+    uint64_t lane_[4] = {1, 2, 3, 4};
+};
 
 }  // namespace
 
@@ -71,18 +92,19 @@ bool dictionary_fingerprint(const char* dict_path, uint64_t* size, uint64_t* has
     std::FILE* file = platform::open_file(dict_path, "rb");
     if (file == nullptr) return false;
     static unsigned char block[LoadBlockBytes];
-    uint64_t h = 0xCBF29CE484222325ull;
+    static_assert(sizeof block % 32 == 0, "only the last read may end inside a lane step");
+    BytesHash h;
     uint64_t total = 0;
     size_t got;
     // Whole blocks, so that the hash does not depend on how reads split.
     while ((got = std::fread(block, 1, sizeof block, file)) > 0) {
-        h = hash_bytes(h, block, got);
+        h.add(block, got);
         total += got;
     }
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     *size = total;
-    *hash = h;
+    *hash = h.value(total);
     return !failed;
 }
 

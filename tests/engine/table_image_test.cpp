@@ -220,3 +220,33 @@ TEST(TableImage, NoImageAppearsBesideADictionaryThatHadNone) {
 }
 
 }  // namespace
+
+// The fingerprint that ties an image to its dictionary reads in lanes and
+// blocks: a change anywhere, in any lane, across a block's end or in the
+// tail, must show.
+TEST(TableImage, EveryByteOfTheDictionaryCountsInItsFingerprint) {
+    ScratchDir dir;
+    const std::string dict = dir.file("main.dic");
+    std::string bytes;
+    for (size_t i = 0; bytes.size() < 70013; ++i) bytes += "w" + std::to_string(i) + "\r\n";
+    bytes.resize(70013);
+    auto fingerprint = [&](const std::string& content) {
+        write_file(dict, content);
+        uint64_t size = 0, hash = 0;
+        EXPECT_TRUE(dictionary_fingerprint(dict.c_str(), &size, &hash));
+        EXPECT_EQ(size, content.size());
+        return hash;
+    };
+    const uint64_t original = fingerprint(bytes);
+    EXPECT_EQ(fingerprint(bytes), original);
+    for (size_t at : {0, 7, 8, 15, 24, 31, 32, 65535, 65536, 69999, 70004, 70012}) {
+        std::string changed = bytes;
+        changed[at] ^= 0x20;
+        EXPECT_NE(fingerprint(changed), original) << "byte " << at;
+    }
+    std::string swapped = bytes;
+    std::swap_ranges(swapped.begin(), swapped.begin() + 8, swapped.begin() + 8);
+    EXPECT_NE(fingerprint(swapped), original) << "lanes swapped";
+    EXPECT_NE(fingerprint(bytes + "x"), original);
+    EXPECT_NE(fingerprint(bytes.substr(0, 70012)), original);
+}
