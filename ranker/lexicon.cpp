@@ -44,6 +44,10 @@ struct Walk {
     uint64_t all;  // bits 0..len
     uint64_t accept;
     uint64_t eq[256];                  // bit j + 1 set where key[j] is that byte
+    // code_bit[j + 3]: 1 << label_code(key[j]), 0 for other bytes and
+    // beyond the key, so that a window around any depth can be read.
+    uint32_t code_bit[LexiconKeyMax + 12];
+    bool others;                       // the key holds a byte of code 28
     uint8_t limit[LexiconKeyMax + 2];  // most edits allowed at each depth
     std::vector<Match>* out;
     std::vector<uint8_t>* seen;
@@ -61,7 +65,15 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
     w.all = (uint64_t{2} << len) - 1;
     w.accept = uint64_t{1} << len;
     std::memset(w.eq, 0, sizeof w.eq);
-    for (size_t j = 0; j < len; ++j) w.eq[static_cast<unsigned char>(key[j])] |= uint64_t{2} << j;
+    w.others = false;
+    std::memset(w.code_bit, 0, sizeof w.code_bit);
+    for (size_t j = 0; j < len; ++j) {
+        const auto label = static_cast<unsigned char>(key[j]);
+        w.eq[label] |= uint64_t{2} << j;
+        const unsigned code = label_code(label);
+        w.code_bit[j + 3] = code < 28 ? 1u << code : 0u;
+        w.others = w.others || code >= 28;
+    }
     for (size_t d = 0; d < LexiconKeyMax + 2; ++d)
         w.limit[d] = d < exact_end ? 0 : d < one_end ? std::min<uint8_t>(1, w.max) : w.max;
     State& s = w.states[0];
@@ -105,10 +117,12 @@ inline uint8_t distance_at(const Walk& w, size_t d) {
     return static_cast<uint8_t>(w.max + 1);
 }
 
+// The states only grow with the edits allowed (r[e] within r[e + 1]), so
+// that the key's end out of reach at cap rules the node out before its
+// entry is read: most nodes are passed over by that one, rarely taken, test.
 inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
-    if (entry == NoEntry) return;
+    if ((w.states[d].r[cap] & w.accept) == 0 || entry == NoEntry) return;
     const uint8_t distance = distance_at(w, d);
-    if (distance > cap) return;
     if (w.seen != nullptr) {
         if ((*w.seen)[entry]) return;
         (*w.seen)[entry] = 1;
@@ -153,35 +167,49 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
     const uint32_t end = n.first + n.children;
     const State& s = w.states[depth];
     const uint8_t limit = std::min(w.limit[d], cap);
-    if (limit == 0 || s.r[limit - 1] == 0) {
-        // No edit left to spend: only children that continue the key from
-        // a live position (or finish an exchange) can stay within reach.
+    // No edit left to spend: only children that continue the key from a
+    // live position (or finish an exchange) can stay within reach.
+    const bool exact = (limit == 0) | (s.r[limit != 0 ? limit - 1 : 0] == 0);
+    if (exact && w.others) {
+        // Other bytes share one code: each label is looked for itself.
         uint8_t labels[2 * LexiconKeyMax];
         size_t count = 0;
         for (uint64_t bits = s.r[limit] & (w.accept - 1); bits != 0; bits &= bits - 1)
             labels[count++] = w.key[__builtin_ctzll(bits)];
         for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
             labels[count++] = w.key[__builtin_ctzll(bits) - 2];
-        // Each label once: letters by a mask of their codes, other bytes
-        // (rare) by a look back.
-        uint32_t done = 0;
         for (size_t k = 0; k < count; ++k) {
-            const unsigned code = label_code(labels[k]);
-            if (code < 28) {
-                if ((done >> code & 1u) != 0) continue;
-                done |= 1u << code;
-            } else if (std::find(labels, labels + k, labels[k]) != labels + k) {
-                continue;
-            }
+            if (std::find(labels, labels + k, labels[k]) != labels + k) continue;
             const FrozenNode* c = frozen_child(nodes, n, labels[k]);
             if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w, cap);
         }
         return;
     }
+    // The letters worth a step, as a mask of codes met with the node's
+    // own, made without a branch the processor could not foresee: a live
+    // position j lies within three of the depth (j - depth + 3 in 0..6), an
+    // exchange's within -1..3 (and needs key[j - 2]).
+    const uint64_t live = (s.r[limit] << 3) >> depth;
+    const uint64_t swap = (s.t[limit] << 1) >> depth;
+    uint32_t want = 0;
+    for (unsigned k = 0; k < 7; ++k)
+        want |= w.code_bit[depth + k] & (0u - static_cast<uint32_t>(((live | swap) >> k) & 1u));
+    want = exact ? want : ~0u;
+    constexpr uint32_t Letters = (1u << 28) - 1;
+    uint32_t at[28];
+    size_t count = 0;
     // The children's own blocks are fetched while the first ones are
     // stepped: the walk waits on memory more than it computes.
-    for (uint32_t c = first; c < end; ++c) __builtin_prefetch(nodes + nodes[c].first);
-    for (uint32_t c = first; c < end; ++c) visit(nodes, c, d, w, cap);
+    for (uint32_t bits = n.letters & want & Letters; bits != 0; bits &= bits - 1) {
+        const uint32_t c = first + bit_count(n.letters & ((bits & (0u - bits)) - 1));
+        __builtin_prefetch(nodes + nodes[c].first);
+        at[count++] = c;
+    }
+    for (size_t k = 0; k < count; ++k) visit(nodes, at[k], d, w, cap);
+    // Children of other bytes follow the letters; none continues a key
+    // without such bytes.
+    for (uint32_t c = exact ? end : first + bit_count(n.letters & Letters); c < end; ++c)
+        visit(nodes, c, d, w, cap);
 }
 
 // The depths the backward walk allows one edit in when the forward walk
