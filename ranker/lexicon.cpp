@@ -44,9 +44,11 @@ struct Walk {
     uint64_t all;  // bits 0..len
     uint64_t accept;
     uint64_t eq[256];                  // bit j + 1 set where key[j] is that byte
-    // code_bit[j + 3]: 1 << label_code(key[j]), 0 for other bytes and
-    // beyond the key, so that a window around any depth can be read.
-    uint32_t code_bit[LexiconKeyMax + 12];
+    // The letters that continue the key from the live positions of a
+    // depth's window of seven (j - depth + 3 = 0..6, key[j]), by the
+    // window's low four and high three bits; other bytes count for none.
+    uint32_t window_low[WalkKeyMax + 4][16];
+    uint32_t window_high[WalkKeyMax + 4][8];
     bool others;                       // the key holds a byte of code 28
     uint8_t limit[LexiconKeyMax + 2];  // most edits allowed at each depth
     std::vector<Match>* out;
@@ -66,13 +68,22 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
     w.accept = uint64_t{1} << len;
     std::memset(w.eq, 0, sizeof w.eq);
     w.others = false;
-    std::memset(w.code_bit, 0, sizeof w.code_bit);
+    uint32_t code_bit[WalkKeyMax + 12] = {};  // code_bit[j + 3] for key[j]
     for (size_t j = 0; j < len; ++j) {
         const auto label = static_cast<unsigned char>(key[j]);
         w.eq[label] |= uint64_t{2} << j;
         const unsigned code = label_code(label);
-        w.code_bit[j + 3] = code < 28 ? 1u << code : 0u;
+        code_bit[j + 3] = code < 28 ? 1u << code : 0u;
         w.others = w.others || code >= 28;
+    }
+    // A walk goes no deeper than three past the key.
+    for (size_t d = 0; d <= len + 3 && d < WalkKeyMax + 4; ++d) {
+        w.window_low[d][0] = w.window_high[d][0] = 0;
+        for (unsigned v = 1; v < 16; ++v)
+            w.window_low[d][v] = w.window_low[d][v & (v - 1)] | code_bit[d + __builtin_ctz(v)];
+        for (unsigned v = 1; v < 8; ++v)
+            w.window_high[d][v] =
+                w.window_high[d][v & (v - 1)] | code_bit[d + 4 + __builtin_ctz(v)];
     }
     for (size_t d = 0; d < LexiconKeyMax + 2; ++d)
         w.limit[d] = d < exact_end ? 0 : d < one_end ? std::min<uint8_t>(1, w.max) : w.max;
@@ -170,7 +181,7 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
     // No edit left to spend: only children that continue the key from a
     // live position (or finish an exchange) can stay within reach.
     const bool exact = (limit == 0) | (s.r[limit != 0 ? limit - 1 : 0] == 0);
-    if (exact && w.others) {
+    if (exact & w.others) {
         // Other bytes share one code: each label is looked for itself.
         uint8_t labels[2 * LexiconKeyMax];
         size_t count = 0;
@@ -189,12 +200,9 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
     // own, made without a branch the processor could not foresee: a live
     // position j lies within three of the depth (j - depth + 3 in 0..6), an
     // exchange's within -1..3 (and needs key[j - 2]).
-    const uint64_t live = (s.r[limit] << 3) >> depth;
-    const uint64_t swap = (s.t[limit] << 1) >> depth;
-    uint32_t want = 0;
-    for (unsigned k = 0; k < 7; ++k)
-        want |= w.code_bit[depth + k] & (0u - static_cast<uint32_t>(((live | swap) >> k) & 1u));
-    want = exact ? want : ~0u;
+    const uint64_t window = (((s.r[limit] << 3) | (s.t[limit] << 1)) >> depth) & 127u;
+    const uint32_t want =
+        exact ? w.window_low[depth][window & 15u] | w.window_high[depth][window >> 4] : ~0u;
     constexpr uint32_t Letters = (1u << 28) - 1;
     uint32_t at[28];
     size_t count = 0;
