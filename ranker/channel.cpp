@@ -149,8 +149,8 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
         for (size_t k = 0; k < hit_count; ++k) {
             const EditTable::Hit& h = hits[k];
             // The bytes past a rule's side are zero, which no word holds.
-            const uint64_t second = h.word_len >= 2 ? ~uint64_t{0} : uint64_t{0};
-            const uint64_t third = h.word_len >= 3 ? ~uint64_t{0} : uint64_t{0};
+            const uint64_t second = uint64_t{0} - static_cast<uint64_t>(h.word_len >= 2);
+            const uint64_t third = uint64_t{0} - static_cast<uint64_t>(h.word_len >= 3);
             const uint64_t starts = at[static_cast<uint8_t>(h.word[0])] &
                                     ((at[static_cast<uint8_t>(h.word[1])] >> 1) | ~second) &
                                     ((at[static_cast<uint8_t>(h.word[2])] >> 2) | ~third);
@@ -170,6 +170,7 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
     substitutes.check(w);
     unsigned classes[Max];
     for (size_t j = 1; j <= m; ++j) classes[j] = SubstituteTable::letter_class(word[j]);
+    static constexpr float same_or_not[2] = {0.0f, 1.0f};
     float learned[Max];  // the best learned edit ending at each cell of the row
     std::fill(learned, learned + m + 1, Far);
     for (size_t i = 1; i <= n; ++i) {
@@ -193,14 +194,14 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
         for (size_t j = 1; j <= m; ++j) {
             const float f = at_start(i, j);
             const char meant = word[j];
-            const float changed = static_cast<float>(typed != meant);
-            float v = d[i - 1][j - 1] + f * sub[classes[j]] * changed;
+            float v = d[i - 1][j - 1] + f * sub[classes[j]] * same_or_not[typed != meant];
             v = std::min(v, d[i - 1][j] + extra[i] * f);
             v = std::min(v, d[i][j - 1] + missing[j] * f);
             const bool exchanged = (i >= 2) & (j >= 2) & (typed == word[j - 1]) & (before == meant) &
                                    (typed != before);
             const float swap = two_up[j >= 2 ? j - 2 : 0] + w.exchange * f;
-            v = std::min(v, exchanged ? swap : Far);
+            const float swaps[2] = {Far, swap};
+            v = std::min(v, swaps[exchanged]);
             d[i][j] = std::min(v, learned[j]);
         }
         if (any) std::fill(learned, learned + m + 1, Far);

@@ -201,8 +201,8 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
     // position j lies within three of the depth (j - depth + 3 in 0..6), an
     // exchange's within -1..3 (and needs key[j - 2]).
     const uint64_t window = (((s.r[limit] << 3) | (s.t[limit] << 1)) >> depth) & 127u;
-    const uint32_t want =
-        exact ? w.window_low[depth][window & 15u] | w.window_high[depth][window >> 4] : ~0u;
+    const uint32_t want = w.window_low[depth][window & 15u] | w.window_high[depth][window >> 4] |
+                          (static_cast<uint32_t>(exact) - 1u);
     constexpr uint32_t Letters = (1u << 28) - 1;
     uint32_t at[28];
     size_t count = 0;
@@ -216,8 +216,9 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
     for (size_t k = 0; k < count; ++k) visit(nodes, at[k], d, w, cap);
     // Children of other bytes follow the letters; none continues a key
     // without such bytes.
-    for (uint32_t c = exact ? end : first + bit_count(n.letters & Letters); c < end; ++c)
-        visit(nodes, c, d, w, cap);
+    if ((n.letters >> 28) != 0 && !exact)
+        for (uint32_t c = first + bit_count(n.letters & Letters); c < end; ++c)
+            visit(nodes, c, d, w, cap);
 }
 
 // The depths the backward walk allows one edit in when the forward walk
