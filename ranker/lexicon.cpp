@@ -141,7 +141,7 @@ inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
     w.out->push_back(Match{entry, distance});
 }
 
-void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap);
+inline void enter(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap);
 
 // Bits set in a child mask, inline: without a popcount instruction in the
 // target the builtin is a library call, and the walk asks it at every node.
@@ -168,32 +168,62 @@ inline void visit(const FrozenNode* nodes, uint32_t c, size_t d, Walk& w, uint8_
     if (nodes[c].band < w.far_band) cap = std::min<uint8_t>(cap, 1);
     if (!step(w, d, nodes[c].label, cap)) return;
     report(w, nodes[c].entry, d, cap);
-    if (d < LexiconKeyMax && nodes[c].children != 0) descend_frozen(nodes, c, d, w, cap);
+    if (d < LexiconKeyMax) enter(nodes, c, d, w, cap);
 }
 
-void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap) {
+constexpr uint32_t Letters = (1u << 28) - 1;
+
+// Steps the children of node picked by their letters (and the children of
+// other bytes when tail).
+void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap,
+                    uint32_t chosen, bool tail) {
     const FrozenNode& n = nodes[node];
     const size_t d = depth + 1;
     const uint32_t first = n.first;
-    const uint32_t end = n.first + n.children;
+    uint32_t at[28];
+    size_t count = 0;
+    // The children's own blocks are fetched while the first ones are
+    // stepped: the walk waits on memory more than it computes.
+    for (uint32_t bits = chosen; bits != 0; bits &= bits - 1) {
+        const uint32_t c = first + bit_count(n.letters & ((bits & (0u - bits)) - 1));
+        __builtin_prefetch(nodes + nodes[c].first);
+        at[count++] = c;
+    }
+    for (size_t k = 0; k < count; ++k) visit(nodes, at[k], d, w, cap);
+    if (tail)
+        for (uint32_t c = first + bit_count(n.letters & Letters); c < first + n.children; ++c)
+            visit(nodes, c, d, w, cap);
+}
+
+// Other bytes share one code: with no edit left, each label of the key is
+// looked for itself.
+void descend_labels(const FrozenNode* nodes, const FrozenNode& n, size_t depth, Walk& w,
+                    uint8_t cap, uint8_t limit) {
     const State& s = w.states[depth];
-    const uint8_t limit = std::min(w.limit[d], cap);
+    uint8_t labels[2 * LexiconKeyMax];
+    size_t count = 0;
+    for (uint64_t bits = s.r[limit] & (w.accept - 1); bits != 0; bits &= bits - 1)
+        labels[count++] = w.key[__builtin_ctzll(bits)];
+    for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
+        labels[count++] = w.key[__builtin_ctzll(bits) - 2];
+    for (size_t k = 0; k < count; ++k) {
+        if (std::find(labels, labels + k, labels[k]) != labels + k) continue;
+        const FrozenNode* c = frozen_child(nodes, n, labels[k]);
+        if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), depth + 1, w, cap);
+    }
+}
+
+// Picks the children of node worth a step, inline: about half the nodes a
+// walk reaches have none, and those are left without a call.
+inline void enter(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap) {
+    const FrozenNode& n = nodes[node];
+    const State& s = w.states[depth];
+    const uint8_t limit = std::min(w.limit[depth + 1], cap);
     // No edit left to spend: only children that continue the key from a
     // live position (or finish an exchange) can stay within reach.
     const bool exact = (limit == 0) | (s.r[limit != 0 ? limit - 1 : 0] == 0);
     if (exact & w.others) {
-        // Other bytes share one code: each label is looked for itself.
-        uint8_t labels[2 * LexiconKeyMax];
-        size_t count = 0;
-        for (uint64_t bits = s.r[limit] & (w.accept - 1); bits != 0; bits &= bits - 1)
-            labels[count++] = w.key[__builtin_ctzll(bits)];
-        for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
-            labels[count++] = w.key[__builtin_ctzll(bits) - 2];
-        for (size_t k = 0; k < count; ++k) {
-            if (std::find(labels, labels + k, labels[k]) != labels + k) continue;
-            const FrozenNode* c = frozen_child(nodes, n, labels[k]);
-            if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w, cap);
-        }
+        descend_labels(nodes, n, depth, w, cap, limit);
         return;
     }
     // The letters worth a step, as a mask of codes met with the node's
@@ -203,22 +233,11 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
     const uint64_t window = (((s.r[limit] << 3) | (s.t[limit] << 1)) >> depth) & 127u;
     const uint32_t want = w.window_low[depth][window & 15u] | w.window_high[depth][window >> 4] |
                           (static_cast<uint32_t>(exact) - 1u);
-    constexpr uint32_t Letters = (1u << 28) - 1;
-    uint32_t at[28];
-    size_t count = 0;
-    // The children's own blocks are fetched while the first ones are
-    // stepped: the walk waits on memory more than it computes.
-    for (uint32_t bits = n.letters & want & Letters; bits != 0; bits &= bits - 1) {
-        const uint32_t c = first + bit_count(n.letters & ((bits & (0u - bits)) - 1));
-        __builtin_prefetch(nodes + nodes[c].first);
-        at[count++] = c;
-    }
-    for (size_t k = 0; k < count; ++k) visit(nodes, at[k], d, w, cap);
+    const uint32_t chosen = n.letters & want & Letters;
     // Children of other bytes follow the letters; none continues a key
     // without such bytes.
-    if ((n.letters >> 28) != 0 && !exact)
-        for (uint32_t c = first + bit_count(n.letters & Letters); c < end; ++c)
-            visit(nodes, c, d, w, cap);
+    const bool tail = (n.letters >> 28) != 0 && !exact;
+    if ((chosen != 0) | tail) descend_frozen(nodes, node, depth, w, cap, chosen, tail);
 }
 
 // The depths the backward walk allows one edit in when the forward walk
@@ -514,7 +533,7 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
             w.far_band = far_band;
-            descend_frozen(forward_.data, 0, 0, w, w.max);
+            enter(forward_.data, 0, 0, w, w.max);
         } else if (max_distance >= 3) {
             // Three edits leave at most one in one of two parts of the word.
             const size_t half = len > 3 ? (len - 3) / 2 : 0;
@@ -522,10 +541,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            descend_frozen(forward_.data, 0, 0, w, w.max);
+            enter(forward_.data, 0, 0, w, w.max);
             start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
             w.far_band = far_band;
-            descend_frozen(backward_.data, 0, 0, w, w.max);
+            enter(backward_.data, 0, 0, w, w.max);
         } else {
             // Split the key in two: a word within two edits has at most one
             // of them in the first part (the forward walk), or none in the
@@ -536,10 +555,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            descend_frozen(forward_.data, 0, 0, w, w.max);
+            enter(forward_.data, 0, 0, w, w.max);
             start_walk(w, reversed, len, max_distance, len - half, len - half);
             w.far_band = far_band;
-            descend_frozen(backward_.data, 0, 0, w, w.max);
+            enter(backward_.data, 0, 0, w, w.max);
         }
     }
     start_walk(w, key, len, max_distance, 0, 0);
@@ -617,9 +636,9 @@ void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
     w.out = &out;
     w.seen = &seen_;
     start_walk(w, key, len, max_distance, 0, half);
-    descend_frozen(common_.data, 0, 0, w, w.max);
+    enter(common_.data, 0, 0, w, w.max);
     start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
-    descend_frozen(common_backward_.data, 0, 0, w, w.max);
+    enter(common_backward_.data, 0, 0, w, w.max);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 
@@ -630,7 +649,7 @@ void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distan
     w.out = &out;
     w.seen = nullptr;
     start_walk(w, key, len, max_distance, 0, 0);
-    descend_frozen(forward_.data, 0, 0, w, w.max);
+    enter(forward_.data, 0, 0, w, w.max);
 }
 
 }  // namespace lumo::ranker
