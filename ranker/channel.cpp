@@ -217,6 +217,13 @@ bool typed_less(const EditTable::Rule& a, const EditTable::Rule& b) {
 
 bool rule_letter(char c) { return is_lower(c) || is_mark(c); }
 
+uint32_t typed_key(const char* typed, size_t len) {
+    uint32_t key = static_cast<uint32_t>(len) << 24;
+    for (size_t i = 0; i < len; ++i)
+        key |= static_cast<uint32_t>(static_cast<uint8_t>(typed[i])) << (16 - 8 * i);
+    return key;
+}
+
 }  // namespace
 
 float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w) {
@@ -230,6 +237,7 @@ float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelW
 
 EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeights& w) {
     rules_.clear();
+    typed_keys_.clear();
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return LoadResult::Missing;
     std::vector<Rule> rules;
@@ -277,6 +285,7 @@ EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeig
     if (!ok) return LoadResult::Damaged;
     std::stable_sort(rules.begin(), rules.end(), typed_less);
     rules_ = std::move(rules);
+    for (const Rule& r : rules_) typed_keys_.push_back(typed_key(r.typed, r.typed_len));
     return LoadResult::Ok;
 }
 
@@ -286,11 +295,10 @@ void EditTable::match(const char* typed, size_t len, const ChannelWeights& w,
     if (rules_.empty()) return;
     for (size_t end = 1; end <= len; ++end) {
         for (size_t k = 1; k <= SideMax && k <= end; ++k) {
-            Rule probe{};
-            std::memcpy(probe.typed, typed + end - k, k);
-            probe.typed_len = static_cast<uint8_t>(k);
-            const auto [lo, hi] = std::equal_range(rules_.begin(), rules_.end(), probe, typed_less);
-            for (auto r = lo; r != hi; ++r) {
+            const auto [lo, hi] = std::equal_range(typed_keys_.begin(), typed_keys_.end(),
+                                                   typed_key(typed + end - k, k));
+            for (auto r = rules_.begin() + (lo - typed_keys_.begin());
+                 r != rules_.begin() + (hi - typed_keys_.begin()); ++r) {
                 const float cost = w.learned_base + w.learned * r->nats;
                 if (cost >= r->base * w.learned_below) continue;
                 Hit h{cost, static_cast<uint16_t>(end), r->typed_len, r->word_len, {}};
