@@ -217,6 +217,19 @@ bool typed_less(const EditTable::Rule& a, const EditTable::Rule& b) {
 
 bool rule_letter(char c) { return is_lower(c) || is_mark(c); }
 
+// The first of keys[0..n) not below key, by halves chosen by arithmetic,
+// not a branch: the outcome of each comparison is anyone's guess.
+size_t first_not_below(const uint32_t* keys, size_t n, uint32_t key) {
+    if (n == 0) return 0;
+    const uint32_t* base = keys;
+    while (n > 1) {
+        const size_t half = n / 2;
+        base += static_cast<size_t>(base[half - 1] < key) * half;
+        n -= half;
+    }
+    return static_cast<size_t>(base - keys) + (*base < key);
+}
+
 uint32_t typed_key(const char* typed, size_t len) {
     uint32_t key = static_cast<uint32_t>(len) << 24;
     for (size_t i = 0; i < len; ++i)
@@ -295,10 +308,11 @@ void EditTable::match(const char* typed, size_t len, const ChannelWeights& w,
     if (rules_.empty()) return;
     for (size_t end = 1; end <= len; ++end) {
         for (size_t k = 1; k <= SideMax && k <= end; ++k) {
-            const auto [lo, hi] = std::equal_range(typed_keys_.begin(), typed_keys_.end(),
-                                                   typed_key(typed + end - k, k));
-            for (auto r = rules_.begin() + (lo - typed_keys_.begin());
-                 r != rules_.begin() + (hi - typed_keys_.begin()); ++r) {
+            const uint32_t key = typed_key(typed + end - k, k);
+            const size_t lo = first_not_below(typed_keys_.data(), typed_keys_.size(), key);
+            const size_t hi = first_not_below(typed_keys_.data(), typed_keys_.size(), key + 1);
+            for (auto r = rules_.begin() + static_cast<ptrdiff_t>(lo);
+                 r != rules_.begin() + static_cast<ptrdiff_t>(hi); ++r) {
                 const float cost = w.learned_base + w.learned * r->nats;
                 if (cost >= r->base * w.learned_below) continue;
                 Hit h{cost, static_cast<uint16_t>(end), r->typed_len, r->word_len, {}};
