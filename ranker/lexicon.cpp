@@ -196,7 +196,9 @@ void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& 
 }
 
 // Other bytes share one code: with no edit left, each label of the key is
-// looked for itself.
+// looked for itself.  An exchange awaiting its second byte (t[e], bit j,
+// wanting key[j - 2]) needs no look of its own: it began from r[e - 1] two
+// bytes back, which r[e] holds one byte back, so key[j - 2] is wanted anyway.
 void descend_labels(const FrozenNode* nodes, const FrozenNode& n, size_t depth, Walk& w,
                     uint8_t cap, uint8_t limit) {
     const State& s = w.states[depth];
@@ -204,8 +206,6 @@ void descend_labels(const FrozenNode* nodes, const FrozenNode& n, size_t depth, 
     size_t count = 0;
     for (uint64_t bits = s.r[limit] & (w.accept - 1); bits != 0; bits &= bits - 1)
         labels[count++] = w.key[__builtin_ctzll(bits)];
-    for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
-        labels[count++] = w.key[__builtin_ctzll(bits) - 2];
     for (size_t k = 0; k < count; ++k) {
         if (std::find(labels, labels + k, labels[k]) != labels + k) continue;
         const FrozenNode* c = frozen_child(nodes, n, labels[k]);
@@ -228,9 +228,8 @@ inline void enter(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w,
     }
     // The letters worth a step, as a mask of codes met with the node's
     // own, made without a branch the processor could not foresee: a live
-    // position j lies within three of the depth (j - depth + 3 in 0..6), an
-    // exchange's within -1..3 (and needs key[j - 2]).
-    const uint64_t window = (((s.r[limit] << 3) | (s.t[limit] << 1)) >> depth) & 127u;
+    // position j lies within three of the depth (j - depth + 3 in 0..6).
+    const uint64_t window = ((s.r[limit] << 3) >> depth) & 127u;
     const uint32_t want = w.window_low[depth][window & 15u] | w.window_high[depth][window >> 4] |
                           (static_cast<uint32_t>(exact) - 1u);
     const uint32_t chosen = n.letters & want & Letters;
