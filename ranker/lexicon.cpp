@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "channel.h"
 
@@ -95,12 +96,8 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
     s.t[0] = s.t[1] = s.t[2] = s.t[3] = 0;
 }
 
-// Moves from the state at depth d - 1 along label; returns whether the
-// node is worth descending.
-inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
-    const uint8_t limit = std::min(w.limit[d], cap);
-    const State& a = w.states[d - 1];
-    State& b = w.states[d];
+// The state b one byte (label) past the state a.
+inline void advance(const Walk& w, const State& a, State& b, uint8_t label) {
     const uint64_t m = w.eq[label];
     b.r[0] = (a.r[0] << 1) & m;
     b.t[0] = 0;
@@ -116,13 +113,19 @@ inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
             w.all;
         b.t[3] = (a.r[2] << 2) & m;
     }
-    return b.r[limit] != 0;
 }
 
-// The edits from the word at depth d to the whole key; more than max when
+// Moves from the state at depth d - 1 along label; returns whether the
+// node is worth descending.
+inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
+    const uint8_t limit = std::min(w.limit[d], cap);
+    advance(w, w.states[d - 1], w.states[d], label);
+    return w.states[d].r[limit] != 0;
+}
+
+// The edits from the word of state b to the whole key; more than max when
 // beyond reach.  Asked only at nodes that end a word.
-inline uint8_t distance_at(const Walk& w, size_t d) {
-    const State& b = w.states[d];
+inline uint8_t distance_at(const Walk& w, const State& b) {
     for (uint8_t e = 0; e <= w.max; ++e)
         if ((b.r[e] & w.accept) != 0) return e;
     return static_cast<uint8_t>(w.max + 1);
@@ -131,14 +134,18 @@ inline uint8_t distance_at(const Walk& w, size_t d) {
 // The states only grow with the edits allowed (r[e] within r[e + 1]), so
 // that the key's end out of reach at cap rules the node out before its
 // entry is read: most nodes are passed over by that one, rarely taken, test.
-inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
-    if ((w.states[d].r[cap] & w.accept) == 0 || entry == NoEntry) return;
-    const uint8_t distance = distance_at(w, d);
+inline void report_state(Walk& w, uint32_t entry, const State& b, uint8_t cap) {
+    if ((b.r[cap] & w.accept) == 0 || entry == NoEntry) return;
+    const uint8_t distance = distance_at(w, b);
     if (w.seen != nullptr) {
         if ((*w.seen)[entry]) return;
         (*w.seen)[entry] = 1;
     }
     w.out->push_back(Match{entry, distance});
+}
+
+inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
+    report_state(w, entry, w.states[d], cap);
 }
 
 inline void enter(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap);
@@ -237,6 +244,130 @@ inline void enter(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w,
     // without such bytes.
     const bool tail = (n.letters >> 28) != 0 && !exact;
     if ((chosen != 0) | tail) descend_frozen(nodes, node, depth, w, cap, chosen, tail);
+}
+
+// A node the walk reached, with its state.
+struct Reached {
+    State state;
+    uint32_t node;
+    uint8_t cap;
+};
+
+// Room for the nodes of one depth; what it holds is written before it is
+// read, and lost when it grows.
+struct Depth {
+    std::unique_ptr<Reached[]> at;
+    size_t room = 0;
+    void make_room(size_t n) {
+        if (n <= room) return;
+        room = std::max(n, 2 * room);
+        at.reset(new Reached[room]);
+    }
+};
+
+// Scratch of the level walk, kept from word to word.
+struct Levels {
+    Depth now, next;
+    std::vector<uint32_t> chosen, parent;
+};
+
+// The walk of a key without other bytes, one depth at a time: the nodes
+// of a depth are gathered in one array, and each child is stepped and
+// kept or dropped by arithmetic on the array's end.  Walked the other way,
+// one node and then its children, the branches of the walk (which
+// children, whether any is left, whether the last was stepped) went the
+// processor's guess wrong at about every other node.  What it finds is the
+// same, in another order.
+void walk_levels(const FrozenNode* nodes, Walk& w) {
+    static thread_local Levels scratch;
+    Levels& l = scratch;
+    l.now.make_room(64);
+    l.now.at[0] = Reached{w.states[0], 0, w.max};
+    size_t count = 1;
+    for (size_t depth = 0; count != 0 && depth < LexiconKeyMax; ++depth) {
+        const size_t d = depth + 1;
+        // The letters worth a step at each node (as in enter), and how
+        // many children that makes.
+        l.chosen.resize(count + 1);
+        l.parent.resize(count + 1);
+        size_t parents = 0, children = 0;
+        bool tails = false;
+        for (size_t i = 0; i < count; ++i) {
+            const Reached& at = l.now.at[i];
+            const FrozenNode& n = nodes[at.node];
+            __builtin_prefetch(nodes + n.first);
+            const uint8_t limit = std::min(w.limit[d], at.cap);
+            const State& s = at.state;
+            const bool exact = (limit == 0) | (s.r[limit != 0 ? limit - 1 : 0] == 0);
+            const uint64_t window = ((s.r[limit] << 3) >> depth) & 127u;
+            const uint32_t want = w.window_low[depth][window & 15u] |
+                                  w.window_high[depth][window >> 4] |
+                                  (static_cast<uint32_t>(exact) - 1u);
+            const uint32_t chosen = n.letters & want & Letters;
+            l.chosen[parents] = chosen;
+            l.parent[parents] = static_cast<uint32_t>(i);
+            parents += chosen != 0;
+            children += bit_count(chosen);
+            tails = tails | ((n.letters >> 28) != 0 && !exact);
+        }
+        if (tails)
+            for (size_t i = 0; i < count; ++i) children += nodes[l.now.at[i].node].children;
+        l.next.make_room(children + 1);
+        // The next depth, children of each parent in turn; the last
+        // parent's letters are followed by none.
+        l.chosen[parents] = 0;
+        size_t kept = 0;
+        auto step_to = [&](uint32_t c, const Reached& from) {
+            const FrozenNode& child = nodes[c];
+            Reached& to = l.next.at[kept];
+            const uint8_t caps[2] = {from.cap, std::min<uint8_t>(from.cap, 1)};
+            const uint8_t cap = caps[child.band < w.far_band];
+            advance(w, from.state, to.state, child.label);
+            to.node = c;
+            to.cap = cap;
+            const bool live = to.state.r[std::min(w.limit[d], cap)] != 0;
+            __builtin_prefetch(nodes + child.first);
+            if (live) report_state(w, child.entry, to.state, cap);
+            kept += live;
+        };
+        size_t p = 0;
+        uint32_t bits = l.chosen[0];
+        for (size_t k = 0; k < children && p < parents; ++k) {
+            const Reached& from = l.now.at[l.parent[p]];
+            const FrozenNode& n = nodes[from.node];
+            const uint32_t low = bits & (0u - bits);
+            const uint32_t c = n.first + bit_count(n.letters & (low - 1));
+            bits ^= low;
+            const bool last = bits == 0;
+            p += last;
+            bits |= l.chosen[p] & (0u - static_cast<uint32_t>(last));
+            step_to(c, from);
+        }
+        // Children of other bytes (rare), for the nodes where an edit is
+        // left: none continues a key without such bytes.
+        if (tails)
+            for (size_t i = 0; i < count; ++i) {
+                const Reached from = l.now.at[i];
+                const FrozenNode& n = nodes[from.node];
+                const uint8_t limit = std::min(w.limit[d], from.cap);
+                if ((n.letters >> 28) == 0 || from.state.r[limit != 0 ? limit - 1 : 0] == 0 ||
+                    limit == 0)
+                    continue;
+                for (uint32_t c = n.first + bit_count(n.letters & Letters); c < n.first + n.children;
+                     ++c)
+                    step_to(c, from);
+            }
+        std::swap(l.now, l.next);
+        count = kept;
+    }
+}
+
+// A frozen trie's walk from its root.
+void walk_frozen(const FrozenNode* nodes, Walk& w) {
+    if (w.others)
+        enter(nodes, 0, 0, w, w.max);
+    else
+        walk_levels(nodes, w);
 }
 
 // The depths the backward walk allows one edit in when the forward walk
@@ -532,7 +663,7 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
             w.far_band = far_band;
-            enter(forward_.data, 0, 0, w, w.max);
+            walk_frozen(forward_.data, w);
         } else if (max_distance >= 3) {
             // Three edits leave at most one in one of two parts of the word.
             const size_t half = len > 3 ? (len - 3) / 2 : 0;
@@ -540,10 +671,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            enter(forward_.data, 0, 0, w, w.max);
+            walk_frozen(forward_.data, w);
             start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
             w.far_band = far_band;
-            enter(backward_.data, 0, 0, w, w.max);
+            walk_frozen(backward_.data, w);
         } else {
             // Split the key in two: a word within two edits has at most one
             // of them in the first part (the forward walk), or none in the
@@ -554,10 +685,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            enter(forward_.data, 0, 0, w, w.max);
+            walk_frozen(forward_.data, w);
             start_walk(w, reversed, len, max_distance, len - half, len - half);
             w.far_band = far_band;
-            enter(backward_.data, 0, 0, w, w.max);
+            walk_frozen(backward_.data, w);
         }
     }
     start_walk(w, key, len, max_distance, 0, 0);
@@ -635,9 +766,9 @@ void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
     w.out = &out;
     w.seen = &seen_;
     start_walk(w, key, len, max_distance, 0, half);
-    enter(common_.data, 0, 0, w, w.max);
+    walk_frozen(common_.data, w);
     start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
-    enter(common_backward_.data, 0, 0, w, w.max);
+    walk_frozen(common_backward_.data, w);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 
@@ -648,7 +779,7 @@ void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distan
     w.out = &out;
     w.seen = nullptr;
     start_walk(w, key, len, max_distance, 0, 0);
-    enter(forward_.data, 0, 0, w, w.max);
+    walk_frozen(forward_.data, w);
 }
 
 }  // namespace lumo::ranker
