@@ -310,9 +310,10 @@ void walk_levels(const FrozenNode* nodes, Walk& w) {
             children += bit_count(chosen);
             tails = tails | ((n.letters >> 28) != 0 && !exact);
         }
+        size_t room = children + 1;
         if (tails)
-            for (size_t i = 0; i < count; ++i) children += nodes[l.now.at[i].node].children;
-        l.next.make_room(children + 1);
+            for (size_t i = 0; i < count; ++i) room += nodes[l.now.at[i].node].children;
+        l.next.make_room(room);
         // The next depth, children of each parent in turn; the last
         // parent's letters are followed by none.
         l.chosen[parents] = 0;
@@ -327,12 +328,14 @@ void walk_levels(const FrozenNode* nodes, Walk& w) {
             to.cap = cap;
             const bool live = to.state.r[std::min(w.limit[d], cap)] != 0;
             __builtin_prefetch(nodes + child.first);
-            if (live) report_state(w, child.entry, to.state, cap);
+            // Rarely true: the key's end within reach.
+            if (live & ((to.state.r[cap] & w.accept) != 0))
+                report_state(w, child.entry, to.state, cap);
             kept += live;
         };
         size_t p = 0;
         uint32_t bits = l.chosen[0];
-        for (size_t k = 0; k < children && p < parents; ++k) {
+        for (size_t k = 0; k < children; ++k) {
             const Reached& from = l.now.at[l.parent[p]];
             const FrozenNode& n = nodes[from.node];
             const uint32_t low = bits & (0u - bits);
