@@ -197,8 +197,8 @@ float weighted_cost(const char* t, size_t n, const char* c, size_t m, const Chan
             float v = d[i - 1][j - 1] + f * sub[classes[j]] * same_or_not[typed != meant];
             v = std::min(v, d[i - 1][j] + extra[i] * f);
             v = std::min(v, d[i][j - 1] + missing[j] * f);
-            const bool exchanged = (i >= 2) & (j >= 2) & (typed == word[j - 1]) & (before == meant) &
-                                   (typed != before);
+            const bool exchanged = (i >= 2) & (j >= 2) & (typed == word[j - 1]) &
+                                   (before == meant) & (typed != before);
             const float swap = two_up[j >= 2 ? j - 2 : 0] + w.exchange * f;
             const float swaps[2] = {Far, swap};
             v = std::min(v, swaps[exchanged]);

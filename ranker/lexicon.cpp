@@ -356,8 +356,8 @@ void walk_levels(const FrozenNode* nodes, Walk& w) {
                 if ((n.letters >> 28) == 0 || from.state.r[limit != 0 ? limit - 1 : 0] == 0 ||
                     limit == 0)
                     continue;
-                for (uint32_t c = n.first + bit_count(n.letters & Letters); c < n.first + n.children;
-                     ++c)
+                for (uint32_t c = n.first + bit_count(n.letters & Letters);
+                     c < n.first + n.children; ++c)
                     step_to(c, from);
             }
         std::swap(l.now, l.next);
