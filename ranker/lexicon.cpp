@@ -278,7 +278,8 @@ struct Levels {
 // children, whether any is left, whether the last was stepped) went the
 // processor's guess wrong at about every other node.  What it finds is the
 // same, in another order.
-void walk_levels(const FrozenNode* nodes, Walk& w) {
+void walk_levels(NodeView trie, Walk& w) {
+    const FrozenNode* nodes = trie.data;
     static thread_local Levels scratch;
     Levels& l = scratch;
     l.now.make_room(64);
@@ -313,6 +314,10 @@ void walk_levels(const FrozenNode* nodes, Walk& w) {
         size_t room = children + 1;
         if (tails)
             for (size_t i = 0; i < count; ++i) room += nodes[l.now.at[i].node].children;
+        // A trie holds each node at one depth; more at a depth than it has
+        // nodes is a damaged index whose blocks of children are shared, and
+        // whose paths would multiply without end: the walk stops.
+        if (room > trie.size + 1) return;
         l.next.make_room(room);
         // The next depth, children of each parent in turn; the last
         // parent's letters are followed by none.
@@ -366,9 +371,9 @@ void walk_levels(const FrozenNode* nodes, Walk& w) {
 }
 
 // A frozen trie's walk from its root.
-void walk_frozen(const FrozenNode* nodes, Walk& w) {
+void walk_frozen(NodeView nodes, Walk& w) {
     if (w.others)
-        enter(nodes, 0, 0, w, w.max);
+        enter(nodes.data, 0, 0, w, w.max);
     else
         walk_levels(nodes, w);
 }
@@ -666,7 +671,7 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
             w.far_band = far_band;
-            walk_frozen(forward_.data, w);
+            walk_frozen(forward_, w);
         } else if (max_distance >= 3) {
             // Three edits leave at most one in one of two parts of the word.
             const size_t half = len > 3 ? (len - 3) / 2 : 0;
@@ -674,10 +679,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            walk_frozen(forward_.data, w);
+            walk_frozen(forward_, w);
             start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
             w.far_band = far_band;
-            walk_frozen(backward_.data, w);
+            walk_frozen(backward_, w);
         } else {
             // Split the key in two: a word within two edits has at most one
             // of them in the first part (the forward walk), or none in the
@@ -688,10 +693,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            walk_frozen(forward_.data, w);
+            walk_frozen(forward_, w);
             start_walk(w, reversed, len, max_distance, len - half, len - half);
             w.far_band = far_band;
-            walk_frozen(backward_.data, w);
+            walk_frozen(backward_, w);
         }
     }
     start_walk(w, key, len, max_distance, 0, 0);
@@ -769,9 +774,9 @@ void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
     w.out = &out;
     w.seen = &seen_;
     start_walk(w, key, len, max_distance, 0, half);
-    walk_frozen(common_.data, w);
+    walk_frozen(common_, w);
     start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
-    walk_frozen(common_backward_.data, w);
+    walk_frozen(common_backward_, w);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 
@@ -782,7 +787,7 @@ void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distan
     w.out = &out;
     w.seen = nullptr;
     start_walk(w, key, len, max_distance, 0, 0);
-    walk_frozen(forward_.data, w);
+    walk_frozen(forward_, w);
 }
 
 }  // namespace lumo::ranker

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 using lumo::ranker::Lexicon;
 using lumo::ranker::Match;
+using lumo::ranker::NoEntry;
 
 namespace {
 
@@ -68,4 +70,34 @@ TEST(LexiconWalk, FindsEveryWordWithinReachWhateverItsBytes) {
             }
         }
     }
+}
+
+// An index whose nodes share their blocks of children passes the checks of
+// its bounds, but its paths multiply at every depth (26^depth here): the
+// walk stops at a depth holding more nodes than the trie, and neither runs
+// for ever nor fills the memory.
+TEST(LexiconWalk, SharedBlocksOfADamagedIndexEndTheWalk) {
+    constexpr uint32_t Layers = 40, Width = 26;
+    std::vector<lumo::ranker::FrozenNode> nodes(1 + Layers * Width);
+    auto layer_first = [](uint32_t layer) { return 1 + layer * Width; };
+    nodes[0] = {layer_first(0), 0, (1u << Width) - 1, Width, 0, 9};
+    for (uint32_t layer = 0; layer < Layers; ++layer)
+        for (uint32_t k = 0; k < Width; ++k) {
+            const bool last = layer + 1 == Layers;
+            nodes[layer_first(layer) + k] = {
+                last ? 0 : layer_first(layer + 1), last ? 0u : NoEntry,
+                last ? 0 : (1u << Width) - 1,      static_cast<uint16_t>(last ? 0 : Width),
+                static_cast<uint8_t>('a' + k),     9};
+        }
+    auto owner = std::make_shared<std::vector<lumo::ranker::FrozenNode>>(nodes);
+    lumo::ranker::FrozenParts parts;
+    parts.owner = owner;
+    parts.forward = parts.backward = owner->data();
+    parts.forward_nodes = parts.backward_nodes = owner->size();
+    Lexicon lexicon;
+    ASSERT_TRUE(lexicon.adopt(parts, {lumo::ranker::Entry{0, 0, 0, 0, 0, 0}}, {'a', '\0'}));
+    const std::string key(Layers, 'a');
+    std::vector<Match> found;
+    for (unsigned max = 1; max <= 3; ++max) lexicon.within(key.data(), key.size(), max, found);
+    EXPECT_LE(found.size(), 3u);
 }
