@@ -563,7 +563,7 @@ bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<c
             if (n.children != 0 && (n.first <= i || n.first > size || n.children > size - n.first))
                 return false;
             if (n.entry != NoEntry && n.entry >= entries.size()) return false;
-            if (static_cast<unsigned>(__builtin_popcount(n.letters)) > n.children) return false;
+            if (bit_count(n.letters) > n.children) return false;
         }
         return true;
     };
