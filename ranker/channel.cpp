@@ -72,113 +72,139 @@ float substitute_cost(char typed, char meant, const ChannelWeights& w) {
 
 // The substitution costs of the letters for one set of weights, made again
 // only when the weights change: the tables of every candidate ask them.
+// Class 26 is every byte but a-z, which none of the cheaper edits knows.
 struct SubstituteTable {
+    static constexpr unsigned Other = 26;
     ChannelWeights weights;
     bool made = false;
-    float cost[26][26];
+    float cost[Other + 1][Other + 1];
     // Made anew when w differs from the weights it was made for.
     void check(const ChannelWeights& w) {
         if (!made || std::memcmp(&weights, &w, sizeof w) != 0) {
-            for (int a = 0; a < 26; ++a)
-                for (int b = 0; b < 26; ++b)
-                    cost[a][b] =
-                        substitute_cost(static_cast<char>('a' + a), static_cast<char>('a' + b), w);
+            for (unsigned a = 0; a <= Other; ++a)
+                for (unsigned b = 0; b <= Other; ++b)
+                    cost[a][b] = a == Other || b == Other
+                                     ? w.substitute
+                                     : substitute_cost(static_cast<char>('a' + a),
+                                                       static_cast<char>('a' + b), w);
             weights = w;
             made = true;
         }
     }
-    const float* row(char typed) const { return is_lower(typed) ? cost[typed - 'a'] : nullptr; }
+    static unsigned letter_class(char c) {
+        return is_lower(c) ? static_cast<unsigned>(c - 'a') : Other;
+    }
 };
 
 }  // namespace
 
 namespace {
 
+// The table is filled without a branch on the letters wherever one can be
+// spared: which way each test goes differs from cell to cell and from word
+// to word, and a processor that guesses it wrong loses more time than the
+// cell costs.
 float weighted_cost(const char* t, size_t n, const char* c, size_t m, const ChannelWeights& w,
                     const EditTable::Hit* hits, size_t hit_count) {
     constexpr size_t Max = 72;
+    constexpr float Far = 1e30f;
     if (n >= Max || m >= Max) return 1e9f;
     // Bit j + 1 of a mask stands for a position before c[j + 1].
     if (m >= 63) hit_count = 0;
+    hit_count = std::min(hit_count, EditTable::HitsMax);
     static thread_local float d[Max][Max];
     d[0][0] = 0;
     auto at_start = [&](size_t i, size_t j) { return (i <= 1 && j <= 1) ? w.first : 1.0f; };
-    auto extra_cost = [&](size_t i) {  // t[i-1] typed beyond the word
-        const char x = t[i - 1];
-        if (is_mark(x)) return w.mark;
-        if ((i >= 2 && t[i - 2] == x) || (i < n && t[i] == x)) return w.doubled;
-        return w.extra;
-    };
-    auto missing_cost = [&](size_t j) {  // c[j-1] not typed
-        const char x = c[j - 1];
-        if (is_mark(x)) return w.mark;
-        if ((j >= 2 && c[j - 2] == x) || (j < m && c[j] == x)) return w.dropped_double;
-        if (is_vowel(x)) return w.dropped_vowel;
-        return w.missing;
-    };
+    // The word between two bytes that no word holds, so that its
+    // neighbours are read without a test of the bounds.
+    char word[Max + 2];
+    word[0] = '\0';
+    std::memcpy(word + 1, c, m);
+    word[m + 1] = '\0';
     // Each depends on one side only: once per row and column, not per cell.
     float extra[Max], missing[Max];
-    for (size_t i = 1; i <= n; ++i) extra[i] = extra_cost(i);
-    for (size_t j = 1; j <= m; ++j) missing[j] = missing_cost(j);
+    for (size_t i = 1; i <= n; ++i) {  // t[i-1] typed beyond the word
+        const char x = t[i - 1];
+        const bool doubled = (i >= 2 && t[i - 2] == x) || (i < n && t[i] == x);
+        extra[i] = is_mark(x) ? w.mark : doubled ? w.doubled : w.extra;
+    }
+    for (size_t j = 1; j <= m; ++j) {  // c[j-1] not typed
+        const char x = word[j];
+        const bool doubled = (word[j - 1] == x) | (word[j + 1] == x);
+        const unsigned kind = is_mark(x) ? 0u : doubled ? 1u : is_vowel(x) ? 2u : 3u;
+        const float costs[4] = {w.mark, w.dropped_double, w.dropped_vowel, w.missing};
+        missing[j] = costs[kind];
+    }
     for (size_t i = 1; i <= n; ++i) d[i][0] = d[i - 1][0] + extra[i] * at_start(i, 1);
     for (size_t j = 1; j <= m; ++j) d[0][j] = d[0][j - 1] + missing[j] * at_start(1, j);
     // Where in the word each hit's word side ends (bit j: it ends before
-    // c[j]), from masks of where each letter is: most cells need no look
-    // at the hits at all.
+    // c[j]), from masks of where each letter is; and the hits of each row.
     static thread_local uint64_t ends[EditTable::HitsMax];
-    uint64_t row_ends[Max];
-    std::fill(row_ends, row_ends + n + 1, uint64_t{0});
+    size_t row_first[Max + 1];
+    std::fill(row_first, row_first + n + 2, size_t{0});
     if (hit_count > 0) {
-        uint64_t at[256];
-        uint64_t present[4] = {};
-        for (size_t j = 0; j < m; ++j) {
-            const auto u = static_cast<uint8_t>(c[j]);
-            if ((present[u >> 6] >> (u & 63) & 1u) == 0) at[u] = 0;
-            present[u >> 6] |= uint64_t{1} << (u & 63);
-            at[u] |= uint64_t{1} << j;
-        }
-        auto letter = [&](char x) {
-            const auto u = static_cast<uint8_t>(x);
-            return (present[u >> 6] >> (u & 63) & 1u) != 0 ? at[u] : uint64_t{0};
-        };
-        hit_count = std::min(hit_count, EditTable::HitsMax);
+        // Zero again before returning: bytes of the word only are set.
+        static thread_local uint64_t at[256];
+        for (size_t j = 0; j < m; ++j) at[static_cast<uint8_t>(c[j])] |= uint64_t{1} << j;
         for (size_t k = 0; k < hit_count; ++k) {
             const EditTable::Hit& h = hits[k];
-            uint64_t starts = letter(h.word[0]);
-            for (size_t q = 1; q < h.word_len && starts != 0; ++q) starts &= letter(h.word[q]) >> q;
+            // The bytes past a rule's side are zero, which no word holds.
+            const uint64_t second = uint64_t{0} - static_cast<uint64_t>(h.word_len >= 2);
+            const uint64_t third = uint64_t{0} - static_cast<uint64_t>(h.word_len >= 3);
+            const uint64_t starts = at[static_cast<uint8_t>(h.word[0])] &
+                                    ((at[static_cast<uint8_t>(h.word[1])] >> 1) | ~second) &
+                                    ((at[static_cast<uint8_t>(h.word[2])] >> 2) | ~third);
             ends[k] = starts << h.word_len;
-            row_ends[h.end] |= ends[k];
+            ++row_first[std::min<size_t>(h.end, n + 1)];
+        }
+        for (size_t j = 0; j < m; ++j) at[static_cast<uint8_t>(c[j])] = 0;
+        // Hits come ordered by end: counts to where each row's begin.
+        size_t sum = 0;
+        for (size_t i = 0; i <= n + 1; ++i) {
+            const size_t here = row_first[i];
+            row_first[i] = sum;
+            sum += here;
         }
     }
     static thread_local SubstituteTable substitutes;
     substitutes.check(w);
-    size_t row_hits = 0;
+    unsigned classes[Max];
+    for (size_t j = 1; j <= m; ++j) classes[j] = SubstituteTable::letter_class(word[j]);
+    static constexpr float same_or_not[2] = {0.0f, 1.0f};
+    float learned[Max];  // the best learned edit ending at each cell of the row
+    std::fill(learned, learned + m + 1, Far);
     for (size_t i = 1; i <= n; ++i) {
-        const float* sub = substitutes.row(t[i - 1]);
-        // Learned edits whose typed side ends at i.
-        const size_t first_hit = row_hits;
-        while (row_hits < hit_count && hits[row_hits].end == i) ++row_hits;
+        const char typed = t[i - 1];
+        const char before = i >= 2 ? t[i - 2] : '\0';
+        const float* sub = substitutes.cost[SubstituteTable::letter_class(typed)];
+        const float* two_up = d[i >= 2 ? i - 2 : 0];
+        // Learned edits whose typed side ends at i start in rows above.
+        const size_t hit_end = i + 1 <= n + 1 ? row_first[i + 1] : hit_count;
+        bool any = false;
+        for (size_t k = row_first[i]; k < hit_end; ++k) {
+            const EditTable::Hit& h = hits[k];
+            const size_t from = i - h.typed_len;
+            for (uint64_t bits = ends[k]; bits != 0; bits &= bits - 1) {
+                const auto j = static_cast<size_t>(__builtin_ctzll(bits));
+                const float g = (from == 0 && j == h.word_len) ? w.first : 1.0f;
+                learned[j] = std::min(learned[j], d[from][j - h.word_len] + h.cost * g);
+                any = true;
+            }
+        }
         for (size_t j = 1; j <= m; ++j) {
             const float f = at_start(i, j);
-            const char meant = c[j - 1];
-            float v = d[i - 1][j - 1];
-            if (t[i - 1] != meant)
-                v += f * (sub != nullptr && is_lower(meant) ? sub[meant - 'a']
-                                                            : substitute_cost(t[i - 1], meant, w));
+            const char meant = word[j];
+            float v = d[i - 1][j - 1] + f * sub[classes[j]] * same_or_not[typed != meant];
             v = std::min(v, d[i - 1][j] + extra[i] * f);
             v = std::min(v, d[i][j - 1] + missing[j] * f);
-            if (i >= 2 && j >= 2 && t[i - 1] == c[j - 2] && t[i - 2] == c[j - 1] &&
-                t[i - 1] != t[i - 2])
-                v = std::min(v, d[i - 2][j - 2] + w.exchange * f);
-            for (size_t k = first_hit; (row_ends[i] >> j & 1u) != 0 && k < row_hits; ++k) {
-                if ((ends[k] >> j & 1u) == 0) continue;
-                const EditTable::Hit& h = hits[k];
-                const size_t from = i - h.typed_len;
-                const float g = (from == 0 && j == h.word_len) ? w.first : 1.0f;
-                v = std::min(v, d[from][j - h.word_len] + h.cost * g);
-            }
-            d[i][j] = v;
+            const bool exchanged = (i >= 2) & (j >= 2) & (typed == word[j - 1]) &
+                                   (before == meant) & (typed != before);
+            const float swap = two_up[j >= 2 ? j - 2 : 0] + w.exchange * f;
+            const float swaps[2] = {Far, swap};
+            v = std::min(v, swaps[exchanged]);
+            d[i][j] = std::min(v, learned[j]);
         }
+        if (any) std::fill(learned, learned + m + 1, Far);
     }
     return d[n][m];
 }
@@ -190,6 +216,26 @@ bool typed_less(const EditTable::Rule& a, const EditTable::Rule& b) {
 }
 
 bool rule_letter(char c) { return is_lower(c) || is_mark(c); }
+
+// The first of keys[0..n) not below key, by halves chosen by arithmetic,
+// not a branch: the outcome of each comparison is anyone's guess.
+size_t first_not_below(const uint32_t* keys, size_t n, uint32_t key) {
+    if (n == 0) return 0;
+    const uint32_t* base = keys;
+    while (n > 1) {
+        const size_t half = n / 2;
+        base += static_cast<size_t>(base[half - 1] < key) * half;
+        n -= half;
+    }
+    return static_cast<size_t>(base - keys) + (*base < key);
+}
+
+uint32_t typed_key(const char* typed, size_t len) {
+    uint32_t key = static_cast<uint32_t>(len) << 24;
+    for (size_t i = 0; i < len; ++i)
+        key |= static_cast<uint32_t>(static_cast<uint8_t>(typed[i])) << (16 - 8 * i);
+    return key;
+}
 
 }  // namespace
 
@@ -204,6 +250,7 @@ float typo_cost(const char* t, size_t n, const char* c, size_t m, const ChannelW
 
 EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeights& w) {
     rules_.clear();
+    typed_keys_.clear();
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) return LoadResult::Missing;
     std::vector<Rule> rules;
@@ -251,6 +298,7 @@ EditTable::LoadResult EditTable::load(const std::string& path, const ChannelWeig
     if (!ok) return LoadResult::Damaged;
     std::stable_sort(rules.begin(), rules.end(), typed_less);
     rules_ = std::move(rules);
+    for (const Rule& r : rules_) typed_keys_.push_back(typed_key(r.typed, r.typed_len));
     return LoadResult::Ok;
 }
 
@@ -260,11 +308,11 @@ void EditTable::match(const char* typed, size_t len, const ChannelWeights& w,
     if (rules_.empty()) return;
     for (size_t end = 1; end <= len; ++end) {
         for (size_t k = 1; k <= SideMax && k <= end; ++k) {
-            Rule probe{};
-            std::memcpy(probe.typed, typed + end - k, k);
-            probe.typed_len = static_cast<uint8_t>(k);
-            const auto [lo, hi] = std::equal_range(rules_.begin(), rules_.end(), probe, typed_less);
-            for (auto r = lo; r != hi; ++r) {
+            const uint32_t key = typed_key(typed + end - k, k);
+            const size_t lo = first_not_below(typed_keys_.data(), typed_keys_.size(), key);
+            const size_t hi = first_not_below(typed_keys_.data(), typed_keys_.size(), key + 1);
+            for (auto r = rules_.begin() + static_cast<ptrdiff_t>(lo);
+                 r != rules_.begin() + static_cast<ptrdiff_t>(hi); ++r) {
                 const float cost = w.learned_base + w.learned * r->nats;
                 if (cost >= r->base * w.learned_below) continue;
                 Hit h{cost, static_cast<uint16_t>(end), r->typed_len, r->word_len, {}};

@@ -65,6 +65,9 @@ public:
 
 private:
     std::vector<Rule> rules_;  // sorted by typed side
+    // Each rule's typed side as one number (its length, then its bytes), in
+    // the same order: a word's look-ups compare numbers, not bytes.
+    std::vector<uint32_t> typed_keys_;
 };
 
 // The cheapest sequence of weighted edits turning word into typed (both

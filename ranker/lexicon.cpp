@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "channel.h"
 
@@ -44,6 +45,12 @@ struct Walk {
     uint64_t all;  // bits 0..len
     uint64_t accept;
     uint64_t eq[256];                  // bit j + 1 set where key[j] is that byte
+    // The letters that continue the key from the live positions of a
+    // depth's window of seven (j - depth + 3 = 0..6, key[j]), by the
+    // window's low four and high three bits; other bytes count for none.
+    uint32_t window_low[WalkKeyMax + 4][16];
+    uint32_t window_high[WalkKeyMax + 4][8];
+    bool others;                       // the key holds a byte of code 28
     uint8_t limit[LexiconKeyMax + 2];  // most edits allowed at each depth
     std::vector<Match>* out;
     std::vector<uint8_t>* seen;
@@ -61,7 +68,24 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
     w.all = (uint64_t{2} << len) - 1;
     w.accept = uint64_t{1} << len;
     std::memset(w.eq, 0, sizeof w.eq);
-    for (size_t j = 0; j < len; ++j) w.eq[static_cast<unsigned char>(key[j])] |= uint64_t{2} << j;
+    w.others = false;
+    uint32_t code_bit[WalkKeyMax + 12] = {};  // code_bit[j + 3] for key[j]
+    for (size_t j = 0; j < len; ++j) {
+        const auto label = static_cast<unsigned char>(key[j]);
+        w.eq[label] |= uint64_t{2} << j;
+        const unsigned code = label_code(label);
+        code_bit[j + 3] = code < 28 ? 1u << code : 0u;
+        w.others = w.others || code >= 28;
+    }
+    // A walk goes no deeper than three past the key.
+    for (size_t d = 0; d <= len + 3 && d < WalkKeyMax + 4; ++d) {
+        w.window_low[d][0] = w.window_high[d][0] = 0;
+        for (unsigned v = 1; v < 16; ++v)
+            w.window_low[d][v] = w.window_low[d][v & (v - 1)] | code_bit[d + __builtin_ctz(v)];
+        for (unsigned v = 1; v < 8; ++v)
+            w.window_high[d][v] =
+                w.window_high[d][v & (v - 1)] | code_bit[d + 4 + __builtin_ctz(v)];
+    }
     for (size_t d = 0; d < LexiconKeyMax + 2; ++d)
         w.limit[d] = d < exact_end ? 0 : d < one_end ? std::min<uint8_t>(1, w.max) : w.max;
     State& s = w.states[0];
@@ -72,12 +96,8 @@ void start_walk(Walk& w, const char* key, size_t len, unsigned max, size_t exact
     s.t[0] = s.t[1] = s.t[2] = s.t[3] = 0;
 }
 
-// Moves from the state at depth d - 1 along label; returns whether the
-// node is worth descending.
-inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
-    const uint8_t limit = std::min(w.limit[d], cap);
-    const State& a = w.states[d - 1];
-    State& b = w.states[d];
+// The state b one byte (label) past the state a.
+inline void advance(const Walk& w, const State& a, State& b, uint8_t label) {
     const uint64_t m = w.eq[label];
     b.r[0] = (a.r[0] << 1) & m;
     b.t[0] = 0;
@@ -93,22 +113,30 @@ inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
             w.all;
         b.t[3] = (a.r[2] << 2) & m;
     }
-    return b.r[limit] != 0;
 }
 
-// The edits from the word at depth d to the whole key; more than max when
+// Moves from the state at depth d - 1 along label; returns whether the
+// node is worth descending.
+inline bool step(Walk& w, size_t d, uint8_t label, uint8_t cap) {
+    const uint8_t limit = std::min(w.limit[d], cap);
+    advance(w, w.states[d - 1], w.states[d], label);
+    return w.states[d].r[limit] != 0;
+}
+
+// The edits from the word of state b to the whole key; more than max when
 // beyond reach.  Asked only at nodes that end a word.
-inline uint8_t distance_at(const Walk& w, size_t d) {
-    const State& b = w.states[d];
+inline uint8_t distance_at(const Walk& w, const State& b) {
     for (uint8_t e = 0; e <= w.max; ++e)
         if ((b.r[e] & w.accept) != 0) return e;
     return static_cast<uint8_t>(w.max + 1);
 }
 
-inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
-    if (entry == NoEntry) return;
-    const uint8_t distance = distance_at(w, d);
-    if (distance > cap) return;
+// The states only grow with the edits allowed (r[e] within r[e + 1]), so
+// that the key's end out of reach at cap rules the node out before its
+// entry is read: most nodes are passed over by that one, rarely taken, test.
+inline void report_state(Walk& w, uint32_t entry, const State& b, uint8_t cap) {
+    if ((b.r[cap] & w.accept) == 0 || entry == NoEntry) return;
+    const uint8_t distance = distance_at(w, b);
     if (w.seen != nullptr) {
         if ((*w.seen)[entry]) return;
         (*w.seen)[entry] = 1;
@@ -116,7 +144,11 @@ inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
     w.out->push_back(Match{entry, distance});
 }
 
-void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap);
+inline void report(Walk& w, uint32_t entry, size_t d, uint8_t cap) {
+    report_state(w, entry, w.states[d], cap);
+}
+
+inline void enter(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap);
 
 // Bits set in a child mask, inline: without a popcount instruction in the
 // target the builtin is a library call, and the walk asks it at every node.
@@ -143,45 +175,207 @@ inline void visit(const FrozenNode* nodes, uint32_t c, size_t d, Walk& w, uint8_
     if (nodes[c].band < w.far_band) cap = std::min<uint8_t>(cap, 1);
     if (!step(w, d, nodes[c].label, cap)) return;
     report(w, nodes[c].entry, d, cap);
-    if (d < LexiconKeyMax && nodes[c].children != 0) descend_frozen(nodes, c, d, w, cap);
+    if (d < LexiconKeyMax) enter(nodes, c, d, w, cap);
 }
 
-void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap) {
+constexpr uint32_t Letters = (1u << 28) - 1;
+
+// Steps the children of node picked by their letters (and the children of
+// other bytes when tail).
+void descend_frozen(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap,
+                    uint32_t chosen, bool tail) {
     const FrozenNode& n = nodes[node];
     const size_t d = depth + 1;
     const uint32_t first = n.first;
-    const uint32_t end = n.first + n.children;
-    const State& s = w.states[depth];
-    const uint8_t limit = std::min(w.limit[d], cap);
-    if (limit == 0 || s.r[limit - 1] == 0) {
-        // No edit left to spend: only children that continue the key from
-        // a live position (or finish an exchange) can stay within reach.
-        uint8_t labels[2 * LexiconKeyMax];
-        size_t count = 0;
-        for (uint64_t bits = s.r[limit] & (w.accept - 1); bits != 0; bits &= bits - 1)
-            labels[count++] = w.key[__builtin_ctzll(bits)];
-        for (uint64_t bits = s.t[limit] & ~uint64_t{3}; bits != 0; bits &= bits - 1)
-            labels[count++] = w.key[__builtin_ctzll(bits) - 2];
-        // Each label once: letters by a mask of their codes, other bytes
-        // (rare) by a look back.
-        uint32_t done = 0;
-        for (size_t k = 0; k < count; ++k) {
-            const unsigned code = label_code(labels[k]);
-            if (code < 28) {
-                if ((done >> code & 1u) != 0) continue;
-                done |= 1u << code;
-            } else if (std::find(labels, labels + k, labels[k]) != labels + k) {
-                continue;
-            }
-            const FrozenNode* c = frozen_child(nodes, n, labels[k]);
-            if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), d, w, cap);
-        }
-        return;
-    }
+    uint32_t at[28];
+    size_t count = 0;
     // The children's own blocks are fetched while the first ones are
     // stepped: the walk waits on memory more than it computes.
-    for (uint32_t c = first; c < end; ++c) __builtin_prefetch(nodes + nodes[c].first);
-    for (uint32_t c = first; c < end; ++c) visit(nodes, c, d, w, cap);
+    for (uint32_t bits = chosen; bits != 0; bits &= bits - 1) {
+        const uint32_t c = first + bit_count(n.letters & ((bits & (0u - bits)) - 1));
+        __builtin_prefetch(nodes + nodes[c].first);
+        at[count++] = c;
+    }
+    for (size_t k = 0; k < count; ++k) visit(nodes, at[k], d, w, cap);
+    if (tail)
+        for (uint32_t c = first + bit_count(n.letters & Letters); c < first + n.children; ++c)
+            visit(nodes, c, d, w, cap);
+}
+
+// Other bytes share one code: with no edit left, each label of the key is
+// looked for itself.  An exchange awaiting its second byte (t[e], bit j,
+// wanting key[j - 2]) needs no look of its own: it began from r[e - 1] two
+// bytes back, which r[e] holds one byte back, so key[j - 2] is wanted anyway.
+void descend_labels(const FrozenNode* nodes, const FrozenNode& n, size_t depth, Walk& w,
+                    uint8_t cap, uint8_t limit) {
+    const State& s = w.states[depth];
+    uint8_t labels[2 * LexiconKeyMax];
+    size_t count = 0;
+    for (uint64_t bits = s.r[limit] & (w.accept - 1); bits != 0; bits &= bits - 1)
+        labels[count++] = w.key[__builtin_ctzll(bits)];
+    for (size_t k = 0; k < count; ++k) {
+        if (std::find(labels, labels + k, labels[k]) != labels + k) continue;
+        const FrozenNode* c = frozen_child(nodes, n, labels[k]);
+        if (c != nullptr) visit(nodes, static_cast<uint32_t>(c - nodes), depth + 1, w, cap);
+    }
+}
+
+// Picks the children of node worth a step, inline: about half the nodes a
+// walk reaches have none, and those are left without a call.
+inline void enter(const FrozenNode* nodes, uint32_t node, size_t depth, Walk& w, uint8_t cap) {
+    const FrozenNode& n = nodes[node];
+    const State& s = w.states[depth];
+    const uint8_t limit = std::min(w.limit[depth + 1], cap);
+    // No edit left to spend: only children that continue the key from a
+    // live position (or finish an exchange) can stay within reach.
+    const bool exact = (limit == 0) | (s.r[limit != 0 ? limit - 1 : 0] == 0);
+    if (exact & w.others) {
+        descend_labels(nodes, n, depth, w, cap, limit);
+        return;
+    }
+    // The letters worth a step, as a mask of codes met with the node's
+    // own, made without a branch the processor could not foresee: a live
+    // position j lies within three of the depth (j - depth + 3 in 0..6).
+    const uint64_t window = ((s.r[limit] << 3) >> depth) & 127u;
+    const uint32_t want = w.window_low[depth][window & 15u] | w.window_high[depth][window >> 4] |
+                          (static_cast<uint32_t>(exact) - 1u);
+    const uint32_t chosen = n.letters & want & Letters;
+    // Children of other bytes follow the letters; none continues a key
+    // without such bytes.
+    const bool tail = (n.letters >> 28) != 0 && !exact;
+    if ((chosen != 0) | tail) descend_frozen(nodes, node, depth, w, cap, chosen, tail);
+}
+
+// A node the walk reached, with its state.
+struct Reached {
+    State state;
+    uint32_t node;
+    uint8_t cap;
+};
+
+// Room for the nodes of one depth; what it holds is written before it is
+// read, and lost when it grows.
+struct Depth {
+    std::unique_ptr<Reached[]> at;
+    size_t room = 0;
+    void make_room(size_t n) {
+        if (n <= room) return;
+        room = std::max(n, 2 * room);
+        at.reset(new Reached[room]);
+    }
+};
+
+// Scratch of the level walk, kept from word to word.
+struct Levels {
+    Depth now, next;
+    std::vector<uint32_t> chosen, parent;
+};
+
+// The walk of a key without other bytes, one depth at a time: the nodes
+// of a depth are gathered in one array, and each child is stepped and
+// kept or dropped by arithmetic on the array's end.  Walked the other way,
+// one node and then its children, the branches of the walk (which
+// children, whether any is left, whether the last was stepped) went the
+// processor's guess wrong at about every other node.  What it finds is the
+// same, in another order.
+void walk_levels(NodeView trie, Walk& w) {
+    const FrozenNode* nodes = trie.data;
+    static thread_local Levels scratch;
+    Levels& l = scratch;
+    l.now.make_room(64);
+    l.now.at[0] = Reached{w.states[0], 0, w.max};
+    size_t count = 1;
+    for (size_t depth = 0; count != 0 && depth < LexiconKeyMax; ++depth) {
+        const size_t d = depth + 1;
+        // The letters worth a step at each node (as in enter), and how
+        // many children that makes.
+        l.chosen.resize(count + 1);
+        l.parent.resize(count + 1);
+        size_t parents = 0, children = 0;
+        bool tails = false;
+        for (size_t i = 0; i < count; ++i) {
+            const Reached& at = l.now.at[i];
+            const FrozenNode& n = nodes[at.node];
+            __builtin_prefetch(nodes + n.first);
+            const uint8_t limit = std::min(w.limit[d], at.cap);
+            const State& s = at.state;
+            const bool exact = (limit == 0) | (s.r[limit != 0 ? limit - 1 : 0] == 0);
+            const uint64_t window = ((s.r[limit] << 3) >> depth) & 127u;
+            const uint32_t want = w.window_low[depth][window & 15u] |
+                                  w.window_high[depth][window >> 4] |
+                                  (static_cast<uint32_t>(exact) - 1u);
+            const uint32_t chosen = n.letters & want & Letters;
+            l.chosen[parents] = chosen;
+            l.parent[parents] = static_cast<uint32_t>(i);
+            parents += chosen != 0;
+            children += bit_count(chosen);
+            tails = tails | ((n.letters >> 28) != 0 && !exact);
+        }
+        size_t room = children + 1;
+        if (tails)
+            for (size_t i = 0; i < count; ++i) room += nodes[l.now.at[i].node].children;
+        // A trie holds each node at one depth; more at a depth than it has
+        // nodes is a damaged index whose blocks of children are shared, and
+        // whose paths would multiply without end: the walk stops.
+        if (room > trie.size + 1) return;
+        l.next.make_room(room);
+        // The next depth, children of each parent in turn; the last
+        // parent's letters are followed by none.
+        l.chosen[parents] = 0;
+        size_t kept = 0;
+        auto step_to = [&](uint32_t c, const Reached& from) {
+            const FrozenNode& child = nodes[c];
+            Reached& to = l.next.at[kept];
+            const uint8_t caps[2] = {from.cap, std::min<uint8_t>(from.cap, 1)};
+            const uint8_t cap = caps[child.band < w.far_band];
+            advance(w, from.state, to.state, child.label);
+            to.node = c;
+            to.cap = cap;
+            const bool live = to.state.r[std::min(w.limit[d], cap)] != 0;
+            __builtin_prefetch(nodes + child.first);
+            // Rarely true: the key's end within reach.
+            if (live & ((to.state.r[cap] & w.accept) != 0))
+                report_state(w, child.entry, to.state, cap);
+            kept += live;
+        };
+        size_t p = 0;
+        uint32_t bits = l.chosen[0];
+        for (size_t k = 0; k < children; ++k) {
+            const Reached& from = l.now.at[l.parent[p]];
+            const FrozenNode& n = nodes[from.node];
+            const uint32_t low = bits & (0u - bits);
+            const uint32_t c = n.first + bit_count(n.letters & (low - 1));
+            bits ^= low;
+            const bool last = bits == 0;
+            p += last;
+            bits |= l.chosen[p] & (0u - static_cast<uint32_t>(last));
+            step_to(c, from);
+        }
+        // Children of other bytes (rare), for the nodes where an edit is
+        // left: none continues a key without such bytes.
+        if (tails)
+            for (size_t i = 0; i < count; ++i) {
+                const Reached from = l.now.at[i];
+                const FrozenNode& n = nodes[from.node];
+                const uint8_t limit = std::min(w.limit[d], from.cap);
+                if ((n.letters >> 28) == 0 || from.state.r[limit != 0 ? limit - 1 : 0] == 0 ||
+                    limit == 0)
+                    continue;
+                for (uint32_t c = n.first + bit_count(n.letters & Letters);
+                     c < n.first + n.children; ++c)
+                    step_to(c, from);
+            }
+        std::swap(l.now, l.next);
+        count = kept;
+    }
+}
+
+// A frozen trie's walk from its root.
+void walk_frozen(NodeView nodes, Walk& w) {
+    if (w.others)
+        enter(nodes.data, 0, 0, w, w.max);
+    else
+        walk_levels(nodes, w);
 }
 
 // The depths the backward walk allows one edit in when the forward walk
@@ -369,7 +563,7 @@ bool Lexicon::adopt(FrozenParts parts, std::vector<Entry> entries, std::vector<c
             if (n.children != 0 && (n.first <= i || n.first > size || n.children > size - n.first))
                 return false;
             if (n.entry != NoEntry && n.entry >= entries.size()) return false;
-            if (static_cast<unsigned>(__builtin_popcount(n.letters)) > n.children) return false;
+            if (bit_count(n.letters) > n.children) return false;
         }
         return true;
     };
@@ -477,7 +671,7 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
         if (max_distance < 2 || len < 3) {
             start_walk(w, key, len, max_distance, 0, 0);
             w.far_band = far_band;
-            descend_frozen(forward_.data, 0, 0, w, w.max);
+            walk_frozen(forward_, w);
         } else if (max_distance >= 3) {
             // Three edits leave at most one in one of two parts of the word.
             const size_t half = len > 3 ? (len - 3) / 2 : 0;
@@ -485,10 +679,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            descend_frozen(forward_.data, 0, 0, w, w.max);
+            walk_frozen(forward_, w);
             start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
             w.far_band = far_band;
-            descend_frozen(backward_.data, 0, 0, w, w.max);
+            walk_frozen(backward_, w);
         } else {
             // Split the key in two: a word within two edits has at most one
             // of them in the first part (the forward walk), or none in the
@@ -499,10 +693,10 @@ void Lexicon::within(const char* key, size_t len, unsigned max_distance, std::ve
             std::reverse_copy(key, key + len, reversed);
             start_walk(w, key, len, max_distance, 0, half);
             w.far_band = far_band;
-            descend_frozen(forward_.data, 0, 0, w, w.max);
+            walk_frozen(forward_, w);
             start_walk(w, reversed, len, max_distance, len - half, len - half);
             w.far_band = far_band;
-            descend_frozen(backward_.data, 0, 0, w, w.max);
+            walk_frozen(backward_, w);
         }
     }
     start_walk(w, key, len, max_distance, 0, 0);
@@ -580,9 +774,9 @@ void Lexicon::within_common(const char* key, size_t len, unsigned max_distance,
     w.out = &out;
     w.seen = &seen_;
     start_walk(w, key, len, max_distance, 0, half);
-    descend_frozen(common_.data, 0, 0, w, w.max);
+    walk_frozen(common_, w);
     start_walk(w, reversed, len, max_distance, 0, other_part(len, half, max_distance));
-    descend_frozen(common_backward_.data, 0, 0, w, w.max);
+    walk_frozen(common_backward_, w);
     for (size_t i = first; i < out.size(); ++i) seen_[out[i].entry] = 0;
 }
 
@@ -593,7 +787,7 @@ void Lexicon::within_exhaustive(const char* key, size_t len, unsigned max_distan
     w.out = &out;
     w.seen = nullptr;
     start_walk(w, key, len, max_distance, 0, 0);
-    descend_frozen(forward_.data, 0, 0, w, w.max);
+    walk_frozen(forward_, w);
 }
 
 }  // namespace lumo::ranker

@@ -417,6 +417,10 @@ std::vector<std::string> Ranker::suggest(const char* word, size_t len, size_t ma
         typed_hashes[t] = sound_hash(typed_sounds[t]);
         short_sound = short_sound || typed_sounds[t].size() < SoundKeyMin;
     }
+    // The spellings lie all over the arena: fetched together, not one by
+    // one between the costings.
+    for (size_t i = 0; i < order.size() && i < 64; ++i)
+        __builtin_prefetch(lexicon_.form(pending[order[i].at].entry));
     for (const Bounded& b : order) {
         if (best.size() >= max && b.bound <= best.front()) break;
         const Pending& p = pending[b.at];

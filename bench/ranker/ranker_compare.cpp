@@ -3,12 +3,16 @@
 // top-1, top-5, top-10, mean and p99 microseconds per word.
 //
 // Usage: ranker_compare [--lang NAME] [--hunspell-every K] [--skip-peers] [--misses]
+//                       [--lists FILE]
 //   --lang en_GB (en_US, en_CA, en_AU): that variant's dictionary, beside
 //   aspell's and hunspell's of it, on the rows whose correction it holds
 //   (all rows for en_US); without it, the default main.dic and en_US peers.
 //   hunspell takes about 27 ms a word; --hunspell-every K times only every
 //   K-th row of each half for it (1, all rows, by default); --misses lists
-//   the odd rows whose correction the ranker does not put first.
+//   the odd rows whose correction the ranker does not put first; --lists
+//   writes the ranker's list for every row of both halves to FILE, so that
+//   two builds' lists can be compared (a change meant for speed alone must
+//   leave them as they were).
 #include <dlfcn.h>
 #include <time.h>
 
@@ -202,7 +206,7 @@ int main(int argc, char** argv) {
     size_t hunspell_every = 1;
     bool peers = true;
     bool misses = false;
-    std::string lang;
+    std::string lang, lists;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--lang") == 0 && i + 1 < argc)
             lang = argv[++i];
@@ -212,6 +216,8 @@ int main(int argc, char** argv) {
             peers = false;
         else if (std::strcmp(argv[i], "--misses") == 0)
             misses = true;
+        else if (std::strcmp(argv[i], "--lists") == 0 && i + 1 < argc)
+            lists = argv[++i];
     }
     std::vector<Row> odd, even;
     load_rows(std::string(LUMOSPELL_DATA_DIR) + "/misspellings/misspellings-wikipedia.tsv", odd,
@@ -280,6 +286,19 @@ int main(int argc, char** argv) {
         std::printf(" | %6s %6s %6s %9s %9s %9s %7s", "top1", "top5", "top10", "mean_us", "p99_us",
                     "wall_us", "x rank");
     std::printf("\n");
+    if (!lists.empty()) {
+        std::ofstream file(lists);
+        for (const std::vector<Row>* half : {&odd, &even})
+            for (const Row& row : *half) {
+                file << row.word << ':';
+                for (const std::string& s : ranked(row.word)) file << ' ' << s;
+                file << '\n';
+            }
+        if (!file) {
+            std::fprintf(stderr, "cannot write %s\n", lists.c_str());
+            return 1;
+        }
+    }
     const Figures r_odd = measure(ranked, odd, 1, misses);
     const Figures r_even = measure(ranked, even, 1);
     print_row("ranker", r_odd, r_even, r_odd);
