@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "speller/leftover_temporaries.h"
+#include "speller/project_config.h"
 
 namespace lumo::tool {
 
@@ -26,12 +27,6 @@ bool read_fd(int fd, std::string& bytes) {
         }
         bytes.append(buffer, static_cast<size_t>(n));
     }
-}
-
-std::string folder_of(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // A temporary file beside path holding bytes, flushed to the disk; its
@@ -122,9 +117,8 @@ bool unchanged_on_disk(const std::string& path, const FileSnapshot& snapshot) {
 bool write_fixed(const std::string& given_path, const FileSnapshot& snapshot,
                  const std::string& text, std::string& error) {
     // A link stays one: the file it leads to is replaced.
-    char* real = realpath(given_path.c_str(), nullptr);
-    const std::string path = real ? real : given_path;
-    std::free(real);
+    const std::string resolved = real_path(given_path);
+    const std::string path = resolved.empty() ? given_path : resolved;
     sigset_t ending, before;
     sigemptyset(&ending);
     for (int s : {SIGINT, SIGHUP, SIGTERM, SIGQUIT, SIGTSTP}) sigaddset(&ending, s);

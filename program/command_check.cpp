@@ -46,13 +46,10 @@ namespace {
 ModeChoice mode_with_config(const Options& o, const ProjectConfig& c, const std::string& file) {
     if (!o.text_mode && !c.modes.empty()) {
         const std::string base = folder_of(c.file);
-        char* real = realpath(file.c_str(), nullptr);
-        std::string relative = real != nullptr ? real : file;
-        std::free(real);
-        char* root = realpath(base.c_str(), nullptr);
-        if (root != nullptr && relative.rfind(std::string(root) + "/", 0) == 0)
-            relative.erase(0, std::strlen(root) + 1);
-        std::free(root);
+        std::string relative = real_path(file);
+        if (relative.empty()) relative = file;
+        const std::string root = real_path(base);
+        if (!root.empty() && relative.rfind(root + "/", 0) == 0) relative.erase(0, root.size() + 1);
         const size_t slash = relative.rfind('/');
         const std::string name = slash == std::string::npos ? relative : relative.substr(slash + 1);
         for (const auto& [glob, mode] : c.modes) {

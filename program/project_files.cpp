@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "program/git_library.h"
+#include "speller/project_config.h"
 
 namespace lumo::tool {
 
@@ -47,14 +48,6 @@ std::vector<std::string> read_pattern_lines(const std::string& file) {
         if (!line.empty() && line[0] != '#') lines.push_back(line);
     }
     return lines;
-}
-
-std::string real_path(const std::string& path) {
-    char* r = realpath(path.c_str(), nullptr);
-    if (r == nullptr) return {};
-    std::string s(r);
-    std::free(r);
-    return s;
 }
 
 // Whether path (below the folder a set of patterns belongs to) matches one

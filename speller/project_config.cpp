@@ -146,11 +146,17 @@ bool load_project_config(const std::string& file, ProjectConfig& config, std::st
     return true;
 }
 
-std::string find_project_config(const std::string& directory) {
-    char* real = realpath(directory.c_str(), nullptr);
+std::string real_path(const std::string& path) {
+    char* real = realpath(path.c_str(), nullptr);
     if (real == nullptr) return {};
-    std::string dir(real);
+    std::string resolved(real);
     std::free(real);
+    return resolved;
+}
+
+std::string find_project_config(const std::string& directory) {
+    std::string dir = real_path(directory);
+    if (dir.empty()) return {};
     for (;;) {
         const std::string candidate = (dir == "/" ? "" : dir) + "/.lumospell.toml";
         struct stat st;

@@ -40,6 +40,10 @@ bool load_project_config(const std::string& file, ProjectConfig& config, std::st
 // The folder file is in, "." for a bare name: where its configuration is looked for.
 std::string folder_of(const std::string& file);
 
+// path with every link and ".." resolved; empty when it cannot be (missing,
+// unreadable on the way).
+std::string real_path(const std::string& path);
+
 // The nearest .lumospell.toml from directory up to the repository's root
 // (the folder holding .git), else up to the file system's root; empty if none.
 std::string find_project_config(const std::string& directory);
