@@ -103,7 +103,6 @@ void WordTable::clear() {
     image_.reset();
     words_ = nullptr;
     words_size_ = 0;
-    words_limit_ = 0;
     elsewhere_.reset();
     elsewhere_count_ = 0;
     // An empty table is left alone: its pages need not be touched.  The
@@ -123,7 +122,6 @@ void WordTable::set_word_block(const char* base, size_t size) {
     if (words_ != nullptr || count_ != 0 || size >= RefElsewhere) return;
     words_ = base;
     words_size_ = size;
-    words_limit_ = size >= 8 ? size - 7 : 0;
 }
 
 bool WordTable::view(WordTableView* out) const {
@@ -139,7 +137,6 @@ bool WordTable::adopt(const WordTableView& image, std::shared_ptr<void> holder) 
     slots_ = image.slots;
     words_ = image.words;
     words_size_ = image.words_size;
-    words_limit_ = words_size_ >= 8 ? words_size_ - 7 : 0;
     count_ = image.count;
     image_ = std::move(holder);
     return true;

@@ -170,7 +170,8 @@ private:
     bool matches(uint32_t ref, const char* word, size_t len, size_t readable) const {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
         const size_t whole = len & ~size_t{7};
-        if (ref + whole < words_limit_ && ((len & 7) == 0 || whole + 8 <= readable)) {
+        // A ref from RefElsewhere on lies past any block (blocks stay below it).
+        if (ref + whole + 8 <= words_size_ && ((len & 7) == 0 || whole + 8 <= readable)) {
             const char* stored = words_ + ref;
             for (size_t i = 0; i < whole; i += 8) {
                 if (fold8(load8(stored + i)) != fold8(load8(word + i))) return false;
@@ -217,9 +218,6 @@ private:
     WordSlot* slots_ = empty_slots();
     const char* words_ = nullptr;
     size_t words_size_ = 0;
-    // Refs below it can be compared eight bytes at a time (refs from
-    // RefElsewhere on never are).
-    size_t words_limit_ = 0;
     std::unique_ptr<const char*[]> elsewhere_;
     uint32_t elsewhere_count_ = 0;
     std::shared_ptr<void> image_;
